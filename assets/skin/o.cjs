@@ -1,0 +1,1 @@
+QPushButton { font-weight: bold; }

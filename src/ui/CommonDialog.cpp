@@ -1,0 +1,9 @@
+#include "ui/CommonDialog.h"
+
+#include "ui/Desktop.h"
+
+namespace ui {
+
+void CommonDialog::showOpen() { fileName_ = desktop_.showOpen(title_, filter_); }
+
+} // namespace ui

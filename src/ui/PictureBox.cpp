@@ -1,0 +1,133 @@
+#include "ui/PictureBox.h"
+
+#include "ui/KeyCodes.h"
+#include "ui/PictureSurface.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QResizeEvent>
+
+namespace ui {
+
+namespace {
+
+using KeyHandler = std::function<void(int16_t&, int)>;
+
+// A box with a key handler consumes the key; one without lets it travel on to its parent.
+void deliverKey(KeyHandler* handler, QKeyEvent& event) {
+    if (handler && *handler) {
+        int16_t code = keyCodeOf(event);
+        (*handler)(code, shiftStateOf(event));
+        event.accept();
+    } else {
+        event.ignore();
+    }
+}
+
+// The outer widget of a picture box. It draws the optional border, takes the focus on a click and hands
+// its key presses to the box's handler; a key it has no handler for travels on to the parent.
+class PictureBoxWidget : public QWidget {
+public:
+    PictureBoxWidget(QWidget* parent, bool border) : QWidget(parent), border_(border) {
+        setFocusPolicy(Qt::StrongFocus);
+        // Mouse moves over a picture box belong to it, not to the window behind it.
+        setAttribute(Qt::WA_NoMousePropagation);
+        setMouseTracking(true);
+    }
+
+    PictureSurface* surface = nullptr;
+    KeyHandler* keyHandler = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent*) override {
+        if (surface && surface != this)
+            surface->setGeometry(rect().adjusted(border_, border_, -int(border_), -int(border_)));
+    }
+    void paintEvent(QPaintEvent*) override {
+        if (!border_)
+            return;
+        QPainter painter(this);
+        painter.setPen(Qt::black);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    void keyPressEvent(QKeyEvent* event) override { deliverKey(keyHandler, *event); }
+    void mouseMoveEvent(QMouseEvent* event) override { event->accept(); }
+
+private:
+    bool border_;
+};
+
+// A borderless box is one surface that also takes the focus and the keys.
+class BorderlessSurface : public PictureSurface {
+public:
+    explicit BorderlessSurface(QWidget* parent) : PictureSurface(parent) {
+        setFocusPolicy(Qt::StrongFocus);
+        setAttribute(Qt::WA_NoMousePropagation);
+        setMouseTracking(true);
+    }
+    KeyHandler* keyHandler = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override { deliverKey(keyHandler, *event); }
+    void mouseMoveEvent(QMouseEvent* event) override { event->accept(); }
+};
+
+QWidget* makeWidget(Container& container, bool border) {
+    if (!border)
+        return new BorderlessSurface(container.clientWidget());
+    auto* outer = new PictureBoxWidget(container.clientWidget(), true);
+    outer->surface = new PictureSurface(outer);
+    return outer;
+}
+
+} // namespace
+
+PictureBox::PictureBox(Container& container, QString name, Design design)
+    : Control(container, makeWidget(container, design.border), std::move(name)), border_(design.border),
+      autoSize_(design.autoSize) {
+    if (border_) {
+        auto* outer = static_cast<PictureBoxWidget*>(widget());
+        outer->keyHandler = &onKeyDown;
+        surface_ = outer->surface;
+    } else {
+        auto* surface = static_cast<BorderlessSurface*>(widget());
+        surface->keyHandler = &onKeyDown;
+        surface_ = surface;
+    }
+    surface_->setBackground(design.background);
+}
+
+void PictureBox::setPicture(const QImage& picture) {
+    if (picture.isNull()) {
+        clearPicture();
+        return;
+    }
+    surface_->setPicture(picture);
+    if (autoSize_) {
+        const int edge = border_ ? 2 : 0;
+        widget()->resize(picture.width() + edge, picture.height() + edge);
+    }
+}
+
+void PictureBox::clearPicture() { surface_->clearPicture(); }
+
+qint64 PictureBox::pictureHandle() const {
+    return surface_->picture().isNull() ? 0 : surface_->picture().cacheKey();
+}
+
+QImage PictureBox::image() const {
+    if (!surface_->picture().isNull())
+        return surface_->picture();
+    QImage bare(surface_->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    bare.fill(surface_->background());
+    return bare;
+}
+
+void PictureBox::cls() { surface_->update(); }
+
+QColor PictureBox::backColor() const { return surface_->background(); }
+void PictureBox::setBackColor(const QColor& color) { surface_->setBackground(color); }
+
+QWidget* PictureBox::clientWidget() const { return surface_; }
+
+} // namespace ui
