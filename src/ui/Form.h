@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 
+class QKeyEvent;
+
 namespace ui {
 
 class FormWindow;

@@ -40,7 +40,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent*) override {
-        if (surface && surface != this)
+        if (surface)
             surface->setGeometry(rect().adjusted(border_, border_, -int(border_), -int(border_)));
     }
     void paintEvent(QPaintEvent*) override {
