@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+// The icon's resources live in the library, which the linker would otherwise leave out.
+static void initResources() { Q_INIT_RESOURCE(kestrelle); }
+
 namespace ui {
 
 namespace {
@@ -22,6 +25,15 @@ QString programFolder() {
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
     return QDir::toNativeSeparators(folder);
+}
+
+QIcon applicationIcon() {
+    static const bool ready = (initResources(), true);
+    Q_UNUSED(ready);
+    QIcon icon;
+    for (int size : {32, 48, 128, 256})
+        icon.addFile(QStringLiteral(":/kestrelle/icon/kestrelle-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 void endProgram() { QCoreApplication::exit(0); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QString>
 
 namespace ui {
@@ -10,6 +11,9 @@ void setApplicationTitle(const QString& title);
 
 // The folder of the running executable, symlinks resolved, without a trailing separator.
 QString programFolder();
+
+// The program's icon, in its four sizes.
+QIcon applicationIcon();
 
 // Ends the program at once: leaves the event loop, whatever windows are loaded.
 void endProgram();

@@ -37,6 +37,8 @@ void Control::move(float left, float top, float width, float height) {
                          std::max(0, toPixels(height)));
 }
 
+void Control::setFont(const QFont& font) { widget_->setFont(font); }
+
 bool Control::enabled() const { return widget_->isEnabled(); }
 void Control::setEnabled(bool enabled) { widget_->setEnabled(enabled); }
 bool Control::visible() const { return !widget_->isHidden(); }

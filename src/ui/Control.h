@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QFont;
+
 class QWidget;
 
 namespace ui {
@@ -29,6 +31,8 @@ public:
     void setHeight(float value);
     // Places the control all at once, as the designs give it.
     void move(float left, float top, float width, float height);
+
+    void setFont(const QFont& font);
 
     bool enabled() const;
     void setEnabled(bool enabled);

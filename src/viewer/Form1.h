@@ -1,0 +1,79 @@
+#pragma once
+
+#include "fullscreen/Form2.h"
+#include "ui/CommonDialog.h"
+#include "ui/Environment.h"
+#include "ui/Form.h"
+#include "ui/Label.h"
+#include "ui/PictureBox.h"
+#include "ui/PushButton.h"
+#include "ui/ScrollBar.h"
+#include "ui/SkinFramework.h"
+#include "ui/TextBox.h"
+#include "viewer/pane/ImagePane.h"
+#include "viewer/pane/PaneHandlers.h"
+
+#include <memory>
+
+class StartUpModule;
+
+// The main window: two panes side by side under their caption strips, and the seven command buttons.
+// The scroll bars and the text box that takes the focus lie below the client area, out of sight.
+class Form1 : public ui::Form {
+public:
+    Form1(ui::Environment& environment, StartUpModule& startUp);
+    ~Form1() override;
+
+    ui::TextBox Text1;
+    ui::PushButton PushButton3;
+    ui::PushButton PushButton4;
+    ui::PushButton PushButton7;
+    ui::PushButton PushButton6;
+    ui::PushButton PushButton9;
+    ui::PushButton PushButton1;
+    ui::PictureBox Picture2;
+    ui::PictureBox Picture1;
+    ui::ScrollBar VScroll1;
+    ui::ScrollBar HScroll1;
+    ui::Label Label1;
+    ui::ScrollBar HScroll2;
+    ui::ScrollBar VScroll2;
+    ui::PictureBox Picture3;
+    ui::PictureBox Picture4;
+    ui::Label Label2;
+    ui::PushButton PushButton2;
+    ui::CommonDialog CommonDialog1;
+    ui::SkinFramework SkinFramework1;
+
+    ImagePane pane1{Picture2, Picture1, HScroll1, VScroll1};
+    ImagePane pane2{Picture3, Picture4, HScroll2, VScroll2};
+    PaneHandlers handlers{pane1, pane2};
+
+    void Form_Load();
+    void Form_Unload();
+    void Form_Resize();
+    void Form_MouseMove();
+    void PushButton_MouseMove();
+
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton3_Click();
+    void PushButton4_Click();
+    void PushButton6_Click();
+    void PushButton7_Click();
+    void PushButton9_Click();
+
+    // The full-screen window; referring to it loads it when it is not loaded.
+    Form2& form2();
+    bool form2Loaded() const { return form2_ != nullptr; }
+
+private:
+    void openInto(ImagePane& pane, const QString& location);
+    void clear(ui::PictureBox& inner, const QString& location);
+    void releaseForm2();
+
+    ui::Environment& env_;
+    StartUpModule& startUp_;
+    std::unique_ptr<Form2> form2_;
+    std::unique_ptr<Form2> unloadedForm2_;
+};

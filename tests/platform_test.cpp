@@ -1,0 +1,147 @@
+#include "support/FakeDesktop.h"
+
+#include "ui/ErrorGuard.h"
+#include "ui/Failure.h"
+#include "ui/Form.h"
+#include "ui/Int16.h"
+#include "ui/QtDesktop.h"
+#include "ui/ScrollBar.h"
+
+#include <QScrollBar>
+#include <QtTest>
+
+// The platform layer's own promises: 16-bit conversion, scroll bar changes, the error report's text.
+class PlatformTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void int16RoundsHalfToEvenAndOverflows();
+    void scrollBarRaisesChangeOnlyOnARealChange();
+    void scrollBarRefusesValuesOutsideItsRange();
+    void userDragOnABarRaisesChange();
+    void reportTextHoldsExactlyTheListedCharacters();
+    void guardReportsEachFailureAndGoesOn();
+    void guardReportsFailuresOfCalledCodeWithTheCallersLine();
+    void displayTextBreaksAtCrLfAndLoneCr();
+    void dialogFilterBecomesTheToolkitsForm();
+};
+
+void PlatformTest::int16RoundsHalfToEvenAndOverflows() {
+    QCOMPARE(ui::toInt16(12.5), 12);
+    QCOMPARE(ui::toInt16(13.5), 14);
+    QCOMPARE(ui::toInt16(-2.5), -2);
+    QCOMPARE(ui::toInt16(10.1), 10);
+    QCOMPARE(ui::toInt16(32767.4), 32767);
+    QCOMPARE(ui::toInt16(-32768.5), -32768);
+    for (double bad : {32767.5, 32768.0, -32769.0, 1e9, std::nan("")}) {
+        try {
+            ui::toInt16(bad);
+            QFAIL(qPrintable(QStringLiteral("%1 was converted").arg(bad)));
+        } catch (const ui::Failure& failure) {
+            QCOMPARE(failure.description(), QStringLiteral("Overflow"));
+        }
+    }
+}
+
+void PlatformTest::scrollBarRaisesChangeOnlyOnARealChange() {
+    ui::Form form(QStringLiteral("f"), 3000, 3000, ui::Form::BorderStyle::FixedSingle);
+    ui::ScrollBar bar(form, QStringLiteral("bar"), ui::ScrollBar::Orientation::Horizontal);
+    QCOMPARE(bar.min(), 0);
+    QCOMPARE(bar.max(), 32767);
+    QCOMPARE(bar.value(), 0);
+    QList<int> seen;
+    bar.onChange = [&] { seen << bar.value(); };
+    bar.setValue(0);
+    QVERIFY(seen.isEmpty());
+    bar.setValue(40);
+    bar.setValue(40);
+    QCOMPARE(seen, QList<int>{40});
+    // A lower Max clamps the value, which is a change.
+    bar.setMax(10);
+    QCOMPARE(bar.value(), 10);
+    QCOMPARE(seen, (QList<int>{40, 10}));
+    bar.setMax(20);
+    QCOMPARE(seen.size(), 2);
+}
+
+void PlatformTest::scrollBarRefusesValuesOutsideItsRange() {
+    ui::Form form(QStringLiteral("f"), 3000, 3000, ui::Form::BorderStyle::FixedSingle);
+    ui::ScrollBar bar(form, QStringLiteral("bar"), ui::ScrollBar::Orientation::Vertical);
+    bar.setMax(5);
+    for (int bad : {-1, 6, 40000}) {
+        try {
+            bar.setValue(bad);
+            QFAIL("an out-of-range value was taken");
+        } catch (const ui::Failure& failure) {
+            QCOMPARE(failure.description(), QStringLiteral("Invalid property value"));
+        }
+    }
+    QCOMPARE(bar.value(), 0);
+}
+
+void PlatformTest::userDragOnABarRaisesChange() {
+    ui::Form form(QStringLiteral("f"), 3000, 3000, ui::Form::BorderStyle::FixedSingle);
+    ui::ScrollBar bar(form, QStringLiteral("bar"), ui::ScrollBar::Orientation::Horizontal);
+    bar.setMax(30);
+    int changes = 0;
+    bar.onChange = [&] { ++changes; };
+    static_cast<QScrollBar*>(bar.widget())->setValue(12);
+    QCOMPARE(bar.value(), 12);
+    QCOMPARE(changes, 1);
+}
+
+void PlatformTest::reportTextHoldsExactlyTheListedCharacters() {
+    const QString where = QStringLiteral("in Brackwater2021/08/31.Form1.Form_Load ");
+    QCOMPARE(ui::ErrorGuard::reportText(QStringLiteral("Overflow"), where, 104),
+             QStringLiteral("Overflow\r\nin Brackwater2021/08/31.Form1.Form_Load at line 104\r\rPlease email "
+                            "screenshot of this message to support@kestrelle.example"));
+    QVERIFY(ui::ErrorGuard::reportText(QString(), where, 100).startsWith(QStringLiteral("\r\nin Brackwater")));
+}
+
+void PlatformTest::guardReportsEachFailureAndGoesOn() {
+    FakeDesktop desktop;
+    ui::ErrorGuard guard(desktop, QStringLiteral("in Brackwater2021/08/31.Form1.PushButton3_Click "));
+    QList<int> ran;
+    QVERIFY(!guard.step(100, [&] { throw ui::Failure(QStringLiteral("File not found")); }));
+    QVERIFY(guard.step(102, [&] { ran << 102; }));
+    QVERIFY(!guard.step(104, [&] { throw std::bad_alloc(); }));
+    guard.step(106, [&] { ran << 106; });
+    QCOMPARE(ran, (QList<int>{102, 106}));
+    QCOMPARE(desktop.messages.size(), 2);
+    QVERIFY(desktop.messages[0].text.startsWith(QStringLiteral("File not found\r\n")));
+    QVERIFY(desktop.messages[0].text.contains(QStringLiteral("PushButton3_Click at line 100\r\r")));
+    QVERIFY(desktop.messages[1].text.startsWith(QStringLiteral("Out of memory\r\n")));
+    QVERIFY(desktop.messages[1].text.contains(QStringLiteral("at line 104\r\r")));
+    for (const auto& m : desktop.messages) {
+        QCOMPARE(m.title, QStringLiteral("Application Error"));
+        QCOMPARE(m.buttons, ui::MsgButtons::OkOnly);
+        QCOMPARE(m.icon, ui::MsgIcon::Exclamation);
+    }
+}
+
+void PlatformTest::guardReportsFailuresOfCalledCodeWithTheCallersLine() {
+    FakeDesktop desktop;
+    ui::ErrorGuard guard(desktop, QStringLiteral("in X "));
+    bool restOfCalleeRan = false;
+    auto callee = [&] {
+        ui::toInt16(1e6);
+        restOfCalleeRan = true;
+    };
+    guard.step(100, [&] { callee(); });
+    QVERIFY(!restOfCalleeRan);
+    QCOMPARE(desktop.messages.size(), 1);
+    QVERIFY(desktop.messages[0].text.startsWith(QStringLiteral("Overflow\r\nin X at line 100\r")));
+}
+
+void PlatformTest::displayTextBreaksAtCrLfAndLoneCr() {
+    QCOMPARE(ui::QtDesktop::displayText(QStringLiteral("a\r\nb\r\rc")), QStringLiteral("a\nb\n\nc"));
+}
+
+void PlatformTest::dialogFilterBecomesTheToolkitsForm() {
+    QCOMPARE(ui::QtDesktop::toolkitFilter(
+                 QStringLiteral("Image Files (*.jpg;*.jpeg;*.bmp;*.gif)|*.jpg;*.jpeg;*.bmp;*.gif")),
+             QStringLiteral("Image Files (*.jpg *.JPG *.jpeg *.JPEG *.bmp *.BMP *.gif *.GIF)"));
+}
+
+QTEST_MAIN(PlatformTest)
+#include "platform_test.moc"
