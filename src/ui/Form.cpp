@@ -147,9 +147,10 @@ void Form::show() {
         shownOnce_ = true;
         QScreen* screen = window_->screen() ? window_->screen() : QGuiApplication::primaryScreen();
         if (screen) {
+            // The frame's size is known only once the window is on screen, so the client area is centred.
             QRect placed(QPoint(), window_->size());
             placed.moveCenter(screen->availableGeometry().center());
-            window_->move(placed.topLeft());
+            window_->setGeometry(placed);
         }
     }
     window_->show();

@@ -1,0 +1,184 @@
+#include "support/MainWindowRig.h"
+#include "support/Pictures.h"
+
+#include "ui/Application.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+// The main window as a person meets it: start-up, its design, the pointer and the maximise switch.
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsUndressedWithoutSkinOrPointer();
+    void startsDressedWithSkinAndPointer();
+    void damagedSkinAndPointerAreReportedAndStartUpGoesOn();
+    void opensCentredAtItsDesignSizeWithTheFocusOnTheHiddenTextBox();
+    void controlsSitAtTheirDesignPlaces();
+    void pointerIsAHandOverButtonsAnArrowElsewhereAndKeepsTheHourglass();
+    void maximisingWithAnEmptyPaneAsksForPicturesAndStaysMaximised();
+    void maximisingWithBothPicturesSwitchesToFullScreen();
+    void closingEndsTheProgramWhileTheFullScreenWindowIsLoaded();
+};
+
+void MainWindowTest::startsUndressedWithoutSkinOrPointer() {
+    MainWindowRig rig;
+    rig.start();
+    Form1& f = *rig.form;
+    QCOMPARE(f.caption(), QStringLiteral("Kestrelle"));
+    QCOMPARE(ui::applicationTitle(), QStringLiteral("Kestrelle"));
+    QCOMPARE(f.backColor(), QColor(Qt::white));
+    QCOMPARE(f.Label1.backColor(), QColor(Qt::white));
+    QCOMPARE(f.Label2.backColor(), QColor(Qt::white));
+    QVERIFY(!f.hasMouseIcon());
+    QVERIFY(f.keyPreview());
+    QCOMPARE(f.scaleMode(), int(ui::Form::Pixels));
+    QVERIFY(f.form2Loaded());
+    QVERIFY(!f.form2().isVisible());
+    QVERIFY(f.form2().keyPreview());
+    QVERIFY(rig.desktop.messages.isEmpty());
+    QVERIFY(rig.form->window()->styleSheet().isEmpty());
+}
+
+void MainWindowTest::startsDressedWithSkinAndPointer() {
+    MainWindowRig rig({QStringLiteral("x/o.cjs"), QStringLiteral("HAND-M.CUR")});
+    rig.start();
+    Form1& f = *rig.form;
+    QVERIFY(rig.desktop.messages.isEmpty());
+    QCOMPARE(f.backColor(), QApplication::palette().color(QPalette::Button));
+    // The labels end white: their own steps come after the skin's.
+    QCOMPARE(f.Label1.backColor(), QColor(Qt::white));
+    QCOMPARE(f.Label2.backColor(), QColor(Qt::white));
+    QVERIFY(!rig.form->window()->styleSheet().isEmpty());
+    QVERIFY(f.hasMouseIcon());
+}
+
+void MainWindowTest::damagedSkinAndPointerAreReportedAndStartUpGoesOn() {
+    MainWindowRig rig;
+    QDir(rig.folder.path()).mkpath(QStringLiteral("x"));
+    for (const QString& name : {QStringLiteral("x/o.cjs"), QStringLiteral("HAND-M.CUR")}) {
+        QFile file(QDir(rig.folder.path()).filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("\x00\x01{{{ not what it claims", 24));
+    }
+    rig.start();
+    const QStringList texts = rig.desktop.messageTexts();
+    QCOMPARE(texts.size(), 2);
+    QVERIFY(texts[0].contains(QStringLiteral("in Brackwater2021/08/31.Form1.Form_Load at line 100\r\r")));
+    QVERIFY(texts[1].contains(QStringLiteral("in Brackwater2021/08/31.Form1.Form_Load at line 104\r\r")));
+    QVERIFY(texts[1].startsWith(QStringLiteral("Invalid picture\r\n")));
+    QVERIFY(!rig.form->hasMouseIcon());
+    QCOMPARE(rig.form->caption(), QStringLiteral("Kestrelle"));
+    QVERIFY(rig.form->form2Loaded());
+}
+
+void MainWindowTest::opensCentredAtItsDesignSizeWithTheFocusOnTheHiddenTextBox() {
+    MainWindowRig rig;
+    rig.start();
+    QWidget* w = rig.form->window();
+    QCOMPARE(w->size(), QSize(536, 479));
+    const QPoint centre = w->screen()->availableGeometry().center();
+    QVERIFY(qAbs(w->geometry().center().x() - centre.x()) <= 1);
+    QVERIFY(qAbs(w->geometry().center().y() - centre.y()) <= 1);
+    QTRY_COMPARE(w->focusWidget(), rig.form->Text1.widget());
+    QVERIFY(!w->rect().intersects(rig.form->Text1.widget()->geometry()));
+    for (ui::ScrollBar* bar : {&rig.form->HScroll1, &rig.form->VScroll1, &rig.form->HScroll2, &rig.form->VScroll2})
+        QVERIFY(!w->rect().intersects(bar->widget()->geometry()));
+    QCOMPARE(rig.form->Label1.caption(), QStringLiteral("Image File #1"));
+    QCOMPARE(rig.form->Label2.caption(), QStringLiteral("Image File #2"));
+}
+
+void MainWindowTest::controlsSitAtTheirDesignPlaces() {
+    MainWindowRig rig;
+    rig.start();
+    Form1& f = *rig.form;
+    auto geometry = [](const ui::Control& c) { return c.widget()->geometry(); };
+    QCOMPARE(geometry(f.Picture2), QRect(8, 35, 255, 299));
+    QCOMPARE(geometry(f.Picture3), QRect(272, 35, 256, 297));
+    QCOMPARE(geometry(f.Label1), QRect(8, 8, 256, 19));
+    QCOMPARE(geometry(f.Label2), QRect(272, 8, 256, 17));
+    QCOMPARE(geometry(f.PushButton3), QRect(8, 341, 256, 27));
+    QCOMPARE(geometry(f.PushButton4), QRect(272, 341, 256, 27));
+    QCOMPARE(geometry(f.PushButton7), QRect(8, 375, 256, 27));
+    QCOMPARE(geometry(f.PushButton6), QRect(272, 375, 256, 27));
+    QCOMPARE(geometry(f.PushButton9), QRect(8, 409, 256, 27));
+    QCOMPARE(geometry(f.PushButton1), QRect(272, 409, 256, 27));
+    QCOMPARE(geometry(f.PushButton2), QRect(8, 444, 520, 27));
+    // Read back in pixels once start-up switched the unit.
+    QCOMPARE(f.Picture2.width(), 255.0f);
+    QCOMPARE(f.scaleWidth(), 536.0f);
+    QCOMPARE(static_cast<QPushButton*>(f.PushButton9.widget())->text(), QStringLiteral("Load Sample/Example Files"));
+    QCOMPARE(f.PushButton9.widget()->font().family(), QStringLiteral("Arial"));
+    QVERIFY(f.PushButton9.widget()->font().bold());
+}
+
+void MainWindowTest::pointerIsAHandOverButtonsAnArrowElsewhereAndKeepsTheHourglass() {
+    MainWindowRig rig({QStringLiteral("HAND-M.CUR")});
+    rig.start();
+    Form1& f = *rig.form;
+    QTest::mouseMove(f.PushButton3.widget(), QPoint(20, 10));
+    QTRY_COMPARE(f.mousePointer(), int(ui::Form::Custom));
+    QCOMPARE(f.shownCursorShape(), Qt::BitmapCursor);
+    QCOMPARE(f.Picture2.widget()->cursor().shape(), Qt::BitmapCursor);
+    QTest::mouseMove(f.window(), QPoint(266, 340));
+    QTRY_COMPARE(f.mousePointer(), int(ui::Form::Default));
+    QCOMPARE(f.shownCursorShape(), Qt::ArrowCursor);
+    // Over a label nothing changes.
+    f.PushButton_MouseMove();
+    QTest::mouseMove(f.Label1.widget(), QPoint(30, 5));
+    QCOMPARE(f.mousePointer(), int(ui::Form::Custom));
+    f.setMousePointer(ui::Form::Hourglass);
+    f.PushButton_MouseMove();
+    f.Form_MouseMove();
+    QCOMPARE(f.mousePointer(), int(ui::Form::Hourglass));
+    QCOMPARE(f.shownCursorShape(), Qt::WaitCursor);
+}
+
+void MainWindowTest::maximisingWithAnEmptyPaneAsksForPicturesAndStaysMaximised() {
+    MainWindowRig rig;
+    rig.start();
+    rig.open(1, pictures::coordinates(300, 300));
+    rig.form->setWindowState(ui::Form::WindowState::Maximized);
+    QTRY_COMPARE(rig.desktop.messageTexts(), QStringList{QStringLiteral("Please load images first.")});
+    QCOMPARE(rig.desktop.messages[0].title, QStringLiteral("Kestrelle"));
+    QVERIFY(rig.form->isVisible());
+    QCOMPARE(rig.form->windowState(), ui::Form::WindowState::Maximized);
+    // Restoring does nothing more.
+    rig.form->setWindowState(ui::Form::WindowState::Normal);
+    QTest::qWait(20);
+    QCOMPARE(rig.desktop.messages.size(), 1);
+}
+
+void MainWindowTest::maximisingWithBothPicturesSwitchesToFullScreen() {
+    MainWindowRig rig;
+    rig.start();
+    rig.open(1, pictures::coordinates(300, 300), QStringLiteral("a.png"));
+    rig.open(2, pictures::coordinates(400, 200), QStringLiteral("b.png"));
+    rig.form->setWindowState(ui::Form::WindowState::Maximized);
+    QTRY_VERIFY(!rig.form->isVisible());
+    QVERIFY(rig.form->form2().isVisible());
+    QVERIFY(rig.desktop.messages.isEmpty());
+}
+
+void MainWindowTest::closingEndsTheProgramWhileTheFullScreenWindowIsLoaded() {
+    MainWindowRig rig;
+    rig.start();
+    QVERIFY(rig.form->form2Loaded());
+    QTimer::singleShot(0, rig.form->window(), [&] { rig.form->window()->close(); });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    bool timedOut = false;
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        timedOut = true;
+        QCoreApplication::exit(1);
+    });
+    watchdog.start(5000);
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(!timedOut);
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

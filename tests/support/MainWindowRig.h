@@ -1,0 +1,36 @@
+#pragma once
+
+#include "support/FakeDesktop.h"
+#include "support/ScriptedChance.h"
+
+#include "app/Main.h"
+#include "ui/Environment.h"
+#include "viewer/Form1.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+// The main window as start-up leaves it, over a scripted desktop and a program folder of the test's own.
+class MainWindowRig {
+public:
+    // Files named here are copied from the build's program folder into the test's before start-up.
+    explicit MainWindowRig(const QStringList& filesBesideProgram = {});
+
+    QTemporaryDir folder;
+    FakeDesktop desktop;
+    FixedClock clock;
+    ScriptedRandom random;
+    ui::Environment environment{desktop, clock, random, folder.path()};
+    Main startUp{environment};
+    std::unique_ptr<Form1> form;
+
+    // Loads and shows the window, as the program's start does.
+    void start();
+    // Writes a picture into the program folder and opens it into pane 1 or 2 through the dialog.
+    void open(int pane, const QImage& picture, const QString& name = QStringLiteral("p.png"));
+    // Presses a key on whatever control has the focus, as the keyboard would.
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
+    static QString buildFile(const QString& relative);
+};
