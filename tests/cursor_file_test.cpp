@@ -1,0 +1,380 @@
+#include "ui/CursorFile.h"
+#include "ui/Failure.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+void putU16(QByteArray& out, quint32 value) {
+    out.append(char(value & 0xff));
+    out.append(char(value >> 8 & 0xff));
+}
+
+void putU32(QByteArray& out, quint32 value) {
+    putU16(out, value & 0xffff);
+    putU16(out, value >> 16);
+}
+
+struct Entry {
+    int width;
+    int height;
+    QPoint hotSpot;
+    QByteArray image;
+};
+
+QByteArray cursorFile(const QList<Entry>& entries) {
+    QByteArray out;
+    putU16(out, 0);
+    putU16(out, 2);
+    putU16(out, quint32(entries.size()));
+    quint32 offset = 6 + 16 * quint32(entries.size());
+    for (const Entry& entry : entries) {
+        out.append(char(entry.width & 0xff));
+        out.append(char(entry.height & 0xff));
+        out.append(2, '\0');
+        putU16(out, quint32(entry.hotSpot.x()));
+        putU16(out, quint32(entry.hotSpot.y()));
+        putU32(out, quint32(entry.image.size()));
+        putU32(out, offset);
+        offset += quint32(entry.image.size());
+    }
+    for (const Entry& entry : entries)
+        out.append(entry.image);
+    return out;
+}
+
+// A device-independent bitmap: `value` gives a palette index at 1, 4 and 8 bits, 0xAARRGGBB above;
+// `masked` marks the pixels the AND mask makes transparent.
+struct Dib {
+    int width;
+    int height;
+    int bitCount;
+    QList<QRgb> palette;
+    std::function<quint32(int, int)> value;
+    std::function<bool(int, int)> masked = [](int, int) { return false; };
+
+    QByteArray bytes() const {
+        QByteArray out;
+        putU32(out, 40);
+        putU32(out, quint32(width));
+        putU32(out, quint32(height * 2));
+        putU16(out, 1);
+        putU16(out, quint32(bitCount));
+        for (int i = 0; i < 4; ++i)
+            putU32(out, 0);
+        putU32(out, quint32(palette.size()));
+        putU32(out, 0);
+        for (const QRgb colour : palette) {
+            out.append(char(qBlue(colour)));
+            out.append(char(qGreen(colour)));
+            out.append(char(qRed(colour)));
+            out.append('\0');
+        }
+        for (int y = height - 1; y >= 0; --y)
+            out.append(colourRow(y));
+        for (int y = height - 1; y >= 0; --y)
+            out.append(packBits(1, [this, y](int x) { return masked(x, y) ? 1u : 0u; }));
+        return out;
+    }
+
+private:
+    QByteArray colourRow(int y) const {
+        if (bitCount <= 8)
+            return packBits(bitCount, [this, y](int x) { return value(x, y); });
+        QByteArray row;
+        for (int x = 0; x < width; ++x) {
+            const quint32 pixel = value(x, y);
+            for (int byte = 0; byte < bitCount / 8; ++byte)
+                row.append(char(pixel >> (8 * byte) & 0xff));
+        }
+        row.append((4 - row.size() % 4) % 4, '\0');
+        return row;
+    }
+
+    QByteArray packBits(int bits, const std::function<quint32(int)>& at) const {
+        QByteArray row(((width * bits + 31) / 32) * 4, '\0');
+        for (int x = 0; x < width; ++x) {
+            const int bit = x * bits;
+            row[bit / 8] = char(row[bit / 8] | at(x) << (8 - bits - bit % 8));
+        }
+        return row;
+    }
+};
+
+Dib paletted(int bitCount) {
+    const int colours = 1 << std::min(bitCount, 3);
+    QList<QRgb> palette;
+    for (int i = 0; i < colours; ++i)
+        palette.append(qRgb(30 * i, 255 - 30 * i, (70 * i) % 256));
+    return Dib{13, 7, bitCount, palette, [colours](int x, int y) { return quint32((x + 2 * y) % colours); }};
+}
+
+QByteArray pngBytes(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QImage redSquare() {
+    QImage picture(8, 8, QImage::Format_ARGB32);
+    picture.fill(Qt::red);
+    return picture;
+}
+
+QString failureOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const ui::Failure& failure) {
+        return failure.description();
+    }
+    return {};
+}
+
+QString parseFailure(const QByteArray& data) {
+    return failureOf([&data] { ui::CursorFile::parse(data); });
+}
+
+void setU32(QByteArray& data, qsizetype at, quint32 value) {
+    qToLittleEndian(value, data.data() + at);
+}
+
+const QString invalidPicture = QStringLiteral("Invalid picture");
+
+// A well-formed file, a starting point for the malformed ones.
+QByteArray validFile() {
+    return cursorFile({{13, 7, QPoint(2, 3), paletted(4).bytes()}});
+}
+
+} // namespace
+
+class CursorFileTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readsPalettedPictures_data() {
+        QTest::addColumn<int>("bitCount");
+        QTest::newRow("1 bpp") << 1;
+        QTest::newRow("4 bpp") << 4;
+        QTest::newRow("8 bpp") << 8;
+    }
+
+    void readsPalettedPictures() {
+        QFETCH(int, bitCount);
+        Dib dib = paletted(bitCount);
+        dib.masked = [](int x, int y) { return x == 12 && y == 0; };
+        const ui::PointerImage pointer =
+            ui::CursorFile::parse(cursorFile({{13, 7, QPoint(4, 5), dib.bytes()}}));
+        QCOMPARE(pointer.image.size(), QSize(13, 7));
+        QCOMPARE(pointer.hotSpot, QPoint(4, 5));
+        for (int y = 0; y < 7; ++y) {
+            for (int x = 0; x < 13; ++x) {
+                const QRgb expected =
+                    dib.masked(x, y) ? qRgba(0, 0, 0, 0) : dib.palette[int(dib.value(x, y))];
+                QCOMPARE(pointer.image.pixel(x, y), expected);
+            }
+        }
+    }
+
+    void readsTrueColourPictures_data() {
+        QTest::addColumn<int>("bitCount");
+        QTest::newRow("24 bpp") << 24;
+        QTest::newRow("32 bpp without alpha") << 32;
+    }
+
+    void readsTrueColourPictures() {
+        QFETCH(int, bitCount);
+        const auto colour = [](int x, int y) { return qRgb(x * 19, y * 35, 200 - x); };
+        const Dib dib{13,
+                      7,
+                      bitCount,
+                      {},
+                      [&](int x, int y) { return colour(x, y) & 0xffffffu; },
+                      [](int x, int y) { return x == y; }};
+        const QImage image = ui::CursorFile::parse(cursorFile({{13, 7, QPoint(), dib.bytes()}})).image;
+        QCOMPARE(image.size(), QSize(13, 7));
+        for (int y = 0; y < 7; ++y) {
+            for (int x = 0; x < 13; ++x)
+                QCOMPARE(image.pixel(x, y), x == y ? qRgba(0, 0, 0, 0) : colour(x, y));
+        }
+    }
+
+    void alphaChannelWinsOverMask() {
+        const Dib dib{4,
+                      4,
+                      32,
+                      {},
+                      [](int x, int y) { return quint32(x * 60) << 24 | quint32(y * 50); },
+                      [](int, int) { return true; }};
+        const QImage image = ui::CursorFile::parse(cursorFile({{4, 4, QPoint(), dib.bytes()}})).image;
+        for (int y = 0; y < 4; ++y) {
+            for (int x = 0; x < 4; ++x)
+                QCOMPARE(image.pixel(x, y), qRgba(0, 0, y * 50, x * 60));
+        }
+    }
+
+    void readsPngEntries() {
+        QImage picture(16, 12, QImage::Format_ARGB32);
+        for (int y = 0; y < 12; ++y) {
+            for (int x = 0; x < 16; ++x)
+                picture.setPixel(x, y, qRgba(x * 15, y * 20, 90, x < 8 ? 255 : 0));
+        }
+        const ui::PointerImage pointer =
+            ui::CursorFile::parse(cursorFile({{16, 12, QPoint(7, 11), pngBytes(picture)}}));
+        QCOMPARE(pointer.hotSpot, QPoint(7, 11));
+        QCOMPARE(pointer.image.convertToFormat(QImage::Format_ARGB32), picture);
+    }
+
+    void picksTheEntryClosestTo32() {
+        const auto entry = [](int side, QPoint hotSpot) {
+            const int shown = side == 0 ? 256 : side;
+            return Entry{side, side, hotSpot, Dib{shown, shown, 24, {}, [](int, int) { return 0u; }}.bytes()};
+        };
+        const ui::PointerImage pointer =
+            ui::CursorFile::parse(cursorFile({entry(0, QPoint(1, 1)), entry(16, QPoint(2, 2)),
+                                              entry(30, QPoint(3, 4)), entry(48, QPoint(5, 5))}));
+        QCOMPARE(pointer.image.size(), QSize(30, 30));
+        QCOMPARE(pointer.hotSpot, QPoint(3, 4));
+    }
+
+    void refusesMalformedFiles_data() {
+        QTest::addColumn<QByteArray>("data");
+        const QByteArray valid = validFile();
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("header only") << valid.left(6);
+        QTest::newRow("directory cut short") << valid.left(15);
+        QByteArray icon = valid;
+        icon[2] = 1;
+        QTest::newRow("icon, not cursor") << icon;
+        QByteArray reserved = valid;
+        reserved[0] = 1;
+        QTest::newRow("reserved word set") << reserved;
+        QByteArray none = valid;
+        none[4] = 0;
+        QTest::newRow("no entries") << none;
+        QByteArray huge = valid;
+        huge[4] = char(0xff);
+        huge[5] = char(0xff);
+        QTest::newRow("huge count") << huge;
+        QByteArray pastEnd = valid;
+        setU32(pastEnd, 18, 0xfffffff0u);
+        QTest::newRow("offset past end") << pastEnd;
+        QByteArray wrapping = valid;
+        setU32(wrapping, 14, 0xffffffffu);
+        setU32(wrapping, 18, 0xffffffffu);
+        QTest::newRow("offset and length wrap") << wrapping;
+        QByteArray tooLong = valid;
+        setU32(tooLong, 14, quint32(valid.size()));
+        QTest::newRow("length past end") << tooLong;
+        QByteArray empty = valid;
+        setU32(empty, 14, 0);
+        QTest::newRow("empty image") << empty;
+
+        const auto withDib = [](const std::function<void(QByteArray&)>& change) {
+            QByteArray dib = paletted(4).bytes();
+            change(dib);
+            return cursorFile({{13, 7, QPoint(), dib}});
+        };
+        QTest::newRow("odd doubled height") << withDib([](QByteArray& d) { setU32(d, 8, 13); });
+        QTest::newRow("negative height") << withDib([](QByteArray& d) { setU32(d, 8, quint32(-14)); });
+        QTest::newRow("zero width") << withDib([](QByteArray& d) { setU32(d, 4, 0); });
+        QTest::newRow("giant width") << withDib([](QByteArray& d) { setU32(d, 4, 100000); });
+        QTest::newRow("16 bpp") << withDib([](QByteArray& d) { d[14] = 16; });
+        QTest::newRow("compressed") << withDib([](QByteArray& d) { setU32(d, 16, 2); });
+        QTest::newRow("small header") << withDib([](QByteArray& d) { setU32(d, 0, 12); });
+        QTest::newRow("header past end") << withDib([](QByteArray& d) { setU32(d, 0, 0x7fffffff); });
+        QTest::newRow("too many colours") << withDib([](QByteArray& d) { setU32(d, 32, 17); });
+        QTest::newRow("index past palette") << withDib([](QByteArray& d) { setU32(d, 32, 2); });
+        QTest::newRow("hot spot outside") << cursorFile({{13, 7, QPoint(13, 0), paletted(4).bytes()}});
+
+        const QImage picture = redSquare();
+        QByteArray giantPng = pngBytes(picture);
+        qToBigEndian(quint32(100000), giantPng.data() + 16);
+        QTest::newRow("giant png") << cursorFile({{8, 8, QPoint(), giantPng}});
+        QTest::newRow("png signature then garbage")
+            << cursorFile({{8, 8, QPoint(), QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(40, 'x')}});
+        QTest::newRow("png cut short") << cursorFile({{8, 8, QPoint(), pngBytes(picture).left(60)}});
+    }
+
+    void refusesMalformedFiles() {
+        QFETCH(QByteArray, data);
+        QCOMPARE(parseFailure(data), invalidPicture);
+    }
+
+    void refusesEveryCutOfAPicture() {
+        const QByteArray dib = paletted(8).bytes();
+        for (qsizetype length = 0; length < dib.size(); ++length)
+            QCOMPARE(parseFailure(cursorFile({{13, 7, QPoint(), dib.left(length)}})), invalidPicture);
+    }
+
+    void survivesDamagedFiles() {
+        // Any damage is either refused as an invalid picture or read as some pointer; nothing else.
+        const QByteArray valid = cursorFile(
+            {{13, 7, QPoint(2, 3), paletted(8).bytes()}, {8, 8, QPoint(1, 1), pngBytes(redSquare())}});
+        quint32 seed = 7;
+        const auto next = [&seed](quint32 range) {
+            seed = seed * 1664525u + 1013904223u;
+            return (seed >> 8) % range;
+        };
+        for (int round = 0; round < 3000; ++round) {
+            QByteArray data = valid;
+            for (quint32 hits = 1 + next(4); hits > 0; --hits)
+                data[next(quint32(data.size()))] = char(next(256));
+            try {
+                const ui::PointerImage pointer = ui::CursorFile::parse(data);
+                QVERIFY(pointer.image.width() <= 256 && pointer.image.height() <= 256);
+                QVERIFY(pointer.image.rect().contains(pointer.hotSpot));
+            } catch (const ui::Failure& failure) {
+                QCOMPARE(failure.description(), invalidPicture);
+            }
+        }
+    }
+
+    void loadRefusesMissingAndOversizedFiles() {
+        QTemporaryDir dir;
+        QCOMPARE(failureOf([&] { ui::CursorFile::load(dir.filePath("none.cur")); }),
+                 QStringLiteral("File not found"));
+        QFile big(dir.filePath("big.cur"));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        big.write(validFile());
+        big.write(QByteArray(8 * 1024 * 1024, '\0'));
+        big.close();
+        QCOMPARE(failureOf([&] { ui::CursorFile::load(big.fileName()); }), invalidPicture);
+    }
+
+    void shippedHandPointsWithItsFingertip() {
+        const QString path = qEnvironmentVariable("KESTRELLE_BUILD_DIR") + "/HAND-M.CUR";
+        QFile file(path);
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path));
+        const ui::PointerImage hand = ui::CursorFile::parse(file.readAll());
+        QCOMPARE(hand.image.size(), QSize(32, 32));
+        QCOMPARE(qAlpha(hand.image.pixel(0, 31)), 0);
+        QCOMPARE(qAlpha(hand.image.pixel(hand.hotSpot)), 255);
+        int topRow = -1;
+        bool hasWhite = false;
+        for (int y = 0; y < 32; ++y) {
+            for (int x = 0; x < 32; ++x) {
+                const QRgb pixel = hand.image.pixel(x, y);
+                if (qAlpha(pixel) != 0 && topRow < 0)
+                    topRow = y;
+                hasWhite = hasWhite || pixel == qRgb(255, 255, 255);
+            }
+        }
+        QCOMPARE(hand.hotSpot.y(), topRow);
+        QVERIFY(hasWhite);
+
+        const QCursor cursor = ui::CursorFile::load(path);
+        QCOMPARE(cursor.hotSpot(), hand.hotSpot);
+        QCOMPARE(cursor.pixmap().size(), QSize(32, 32));
+    }
+};
+
+QTEST_MAIN(CursorFileTest)
+#include "cursor_file_test.moc"
