@@ -33,6 +33,7 @@ Form2::Form2(ui::Desktop& desktop, std::function<void()> bringBackMainWindow)
     Label1.move(120, 120, 960, 225);
     Label1.setBackColor(Qt::black);
     Label1.setForeColor(QColor(0, 255, 0));
+    Label1.widenToCaption();
     Picture2.move(120, 600, 2760, 2790);
     Picture1.move(0, 0, 2340, 3435);
     VScroll1.move(2880, 600, 255, 2790);

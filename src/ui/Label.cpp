@@ -41,4 +41,10 @@ void Label::setForeColor(const QColor& color) {
     label_->setPalette(palette);
 }
 
+void Label::widenToCaption() {
+    const int needed = label_->sizeHint().width();
+    if (needed > label_->width())
+        label_->resize(needed, label_->height());
+}
+
 } // namespace ui

@@ -18,6 +18,8 @@ public:
     QColor backColor() const;
     void setBackColor(const QColor& color);
     void setForeColor(const QColor& color);
+    // Widens the label when its caption needs more room than designed in the fonts at hand.
+    void widenToCaption();
 
 private:
     QLabel* label_;

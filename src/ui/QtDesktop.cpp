@@ -7,9 +7,19 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QUrl>
 
 namespace ui {
+
+QtDesktop::QtDesktop() {
+#ifdef Q_OS_UNIX
+    // The toolkit's file dialog keeps its history in a settings file of the user's; this program remembers
+    // nothing between runs, so those settings go to a place where nothing can be written.
+    for (auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
+#endif
+}
 
 QString QtDesktop::displayText(const QString& text) {
     QString shown = text;

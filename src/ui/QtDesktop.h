@@ -7,6 +7,8 @@ namespace ui {
 // The real desktop: Qt's message box and file dialog, and the desktop's opener for addresses and folders.
 class QtDesktop : public Desktop {
 public:
+    QtDesktop();
+
     QString showOpen(const QString& title, const QString& filter) override;
     void openUrl(const QString& url) override;
     void openFolder(const QString& path) override;
