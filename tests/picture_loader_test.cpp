@@ -1,0 +1,321 @@
+#include "support/GifEncoder.h"
+#include "ui/Failure.h"
+#include "ui/PictureLoader.h"
+
+#include <QBuffer>
+#include <QDataStream>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+using ui::PictureLoader;
+
+namespace {
+
+// 97 pixels wide so that 24-bit BMP rows carry padding; 64 colours fit a GIF.
+QImage pattern(int width = 97, int height = 64) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x / 16 % 4 * 85, y / 16 % 4 * 85, (x / 16 + y / 16) % 4 * 85));
+    return image;
+}
+
+// JPEG keeps smooth shading close; its colour subsampling smears hard edges.
+QImage shading() {
+    QImage image(97, 64, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x * 2, y * 3, 255 - x - y));
+    return image;
+}
+
+QByteArray encoded(const QImage& image, const char* format) {
+    if (qstrcmp(format, "gif") == 0)
+        return test::encodeGif(image);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format, 95);
+    return bytes;
+}
+
+template <typename T> QByteArray patched(QByteArray bytes, qsizetype at, T value) {
+    qToLittleEndian(value, bytes.data() + at);
+    return bytes;
+}
+
+QByteArray patchedBigEndian(QByteArray bytes, qsizetype at, quint16 value) {
+    qToBigEndian(value, bytes.data() + at);
+    return bytes;
+}
+
+// One stripe of colour per row, in the shape the toolkit cannot write: a run-length BMP.
+QImage stripes() {
+    QImage image(40, 6, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(y * 40, 200 - y * 30, 90));
+    return image;
+}
+
+QByteArray rle8Bmp(const QImage& stripes) {
+    const int width = stripes.width();
+    const int height = stripes.height();
+    QByteArray runs;
+    for (int y = height - 1; y >= 0; --y) // bottom row first: one run, then the end of the line
+        runs += char(width) + QByteArray(1, char(y)) + QByteArray(2, '\0');
+    runs += QByteArray("\0\1", 2); // end of picture
+    const quint32 offset = 14 + 40 + 4 * height;
+
+    QByteArray bmp;
+    QDataStream out(&bmp, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("BM", 2);
+    out << quint32(offset + runs.size()) << quint32(0) << offset;
+    out << quint32(40) << qint32(width) << qint32(height) << quint16(1) << quint16(8) << quint32(1) // RLE8
+        << quint32(runs.size()) << quint32(0) << quint32(0) << quint32(height) << quint32(0);
+    for (int y = 0; y < height; ++y)
+        out << quint32(stripes.pixel(0, y) & 0xFFFFFF);
+    out.writeRawData(runs.constData(), int(runs.size()));
+    return bmp;
+}
+
+// An EXIF-style APP1 segment holding a whole small JPEG, end marker included, ahead of the main picture.
+QByteArray withThumbnail(const QByteArray& jpeg) {
+    const QByteArray segment = QByteArray("Exif\0\0", 6) + encoded(pattern(16, 16), "jpeg");
+    const QByteArray app1 = patchedBigEndian(QByteArray("\xFF\xE1\0\0", 4), 2, quint16(segment.size() + 2));
+    return jpeg.left(2) + app1 + segment + jpeg.mid(2);
+}
+
+int largestDifference(const QImage& a, const QImage& b) {
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            largest = std::max(
+                {largest, qAbs(qRed(p) - qRed(q)), qAbs(qGreen(p) - qGreen(q)), qAbs(qBlue(p) - qBlue(q))});
+        }
+    }
+    return largest;
+}
+
+} // namespace
+
+class PictureLoaderTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void opensEveryFormat_data();
+    void opensEveryFormat();
+    void laysTransparencyOverWhite();
+    void sizesGifByItsLogicalScreen();
+    void opensPictureBeyondToolkitDefaultLimit();
+    void refusesUnreachablePaths_data();
+    void refusesUnreachablePaths();
+    void refusesUnreadableFile();
+    void refusesFileLargerThanLimit();
+    void refusesDamagedPictures_data();
+    void refusesDamagedPictures();
+    void refusesHugeHeadersAtOnce_data();
+    void refusesHugeHeadersAtOnce();
+
+private:
+    QString write(const QString& name, const QByteArray& bytes);
+    static QString failureOf(const QString& path);
+
+    QTemporaryDir dir_;
+};
+
+QString PictureLoaderTest::write(const QString& name, const QByteArray& bytes) {
+    QFile file(dir_.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(file.fileName()));
+    return file.fileName();
+}
+
+QString PictureLoaderTest::failureOf(const QString& path) {
+    try {
+        PictureLoader::load(path);
+    } catch (const ui::Failure& failure) {
+        return failure.description();
+    }
+    return {};
+}
+
+void PictureLoaderTest::opensEveryFormat_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QImage>("expected");
+    QTest::addColumn<int>("tolerance");
+
+    const QImage picture = pattern();
+    const QByteArray jpeg = encoded(shading(), "jpeg");
+    QTest::newRow("jpeg") << "a.jpg" << jpeg << shading() << 8;
+    QTest::newRow("jpeg with thumbnail and trailing bytes")
+        << "b.jpg" << withThumbnail(jpeg) + QByteArray(300, '\x5A') << shading() << 8;
+    QTest::newRow("bmp 24-bit") << "c.bmp" << encoded(picture, "bmp") << picture << 0;
+    QTest::newRow("bmp 8-bit") << "d.bmp" << encoded(picture.convertToFormat(QImage::Format_Indexed8), "bmp")
+                               << picture << 0;
+    QTest::newRow("bmp run-length") << "e.bmp" << rle8Bmp(stripes()) << stripes() << 0;
+    QTest::newRow("png") << "f.png" << encoded(picture, "png") << picture << 0;
+    QTest::newRow("gif") << "g.gif" << encoded(picture, "gif") << picture << 0;
+    QTest::newRow("png named .jpg") << "h.jpg" << encoded(picture, "png") << picture << 0;
+    QTest::newRow("jpeg named .gif") << "i.gif" << jpeg << shading() << 8;
+}
+
+void PictureLoaderTest::opensEveryFormat() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QImage, expected);
+    QFETCH(int, tolerance);
+
+    const QImage loaded = PictureLoader::load(write(name, bytes));
+    QCOMPARE(loaded.format(), QImage::Format_RGB32);
+    QCOMPARE(loaded.size(), expected.size());
+    QCOMPARE_LE(largestDifference(loaded, expected), tolerance);
+}
+
+void PictureLoaderTest::laysTransparencyOverWhite() {
+    QImage picture(3, 1, QImage::Format_ARGB32);
+    picture.setPixel(0, 0, qRgba(255, 0, 0, 0)); // colour hidden under full transparency
+    picture.setPixel(1, 0, qRgba(0, 0, 0, 128));
+    picture.setPixel(2, 0, qRgba(0, 0, 255, 255));
+
+    const QImage loaded = PictureLoader::load(write("alpha.png", encoded(picture, "png")));
+    QCOMPARE(loaded.format(), QImage::Format_RGB32);
+    QCOMPARE(loaded.pixel(0, 0), qRgb(255, 255, 255));
+    QCOMPARE_LE(qAbs(qGray(loaded.pixel(1, 0)) - 127), 1);
+    QCOMPARE(loaded.pixel(2, 0), qRgb(0, 0, 255));
+}
+
+void PictureLoaderTest::sizesGifByItsLogicalScreen() {
+    const QByteArray small = patched<quint16>(encoded(pattern(), "gif"), 6, 400);
+    const QImage loaded = PictureLoader::load(write("screen.gif", patched<quint16>(small, 8, 300)));
+    QCOMPARE(loaded.size(), QSize(400, 300));
+    QCOMPARE(loaded.pixel(96, 63), pattern().pixel(96, 63));
+}
+
+void PictureLoaderTest::opensPictureBeyondToolkitDefaultLimit() {
+    // 137 MB decoded: over the toolkit's own 128 MB, well within ours.
+    QImage picture(12000, 3000, QImage::Format_RGB32);
+    picture.fill(qRgb(30, 120, 200));
+    const QImage loaded = PictureLoader::load(write("wide.jpg", encoded(picture, "jpeg")));
+    QCOMPARE(loaded.size(), picture.size());
+}
+
+void PictureLoaderTest::refusesUnreachablePaths_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("description");
+    QTest::newRow("missing file") << dir_.filePath("missing.jpg") << "File not found";
+    QTest::newRow("empty path") << QString() << "File not found";
+    QTest::newRow("directory") << dir_.path() << "Path/File access error";
+    if (QFileInfo::exists("/dev/zero"))
+        QTest::newRow("endless device") << "/dev/zero"
+                                        << "Path/File access error";
+}
+
+void PictureLoaderTest::refusesUnreachablePaths() {
+    QFETCH(QString, path);
+    QFETCH(QString, description);
+    QCOMPARE(failureOf(path), description);
+}
+
+void PictureLoaderTest::refusesUnreadableFile() {
+    const QString path = write("locked.bmp", encoded(pattern(), "bmp"));
+    QFile::setPermissions(path, QFileDevice::Permissions());
+    if (QFile probe(path); probe.open(QIODevice::ReadOnly))
+        QSKIP("this user reads files regardless of their permissions");
+    QCOMPARE(failureOf(path), "Path/File access error");
+}
+
+void PictureLoaderTest::refusesFileLargerThanLimit() {
+    // Sparse, so it takes no room on disk; reading it would take more memory than one picture may.
+    QFile file(write("enormous.bmp", encoded(pattern(), "bmp")));
+    QVERIFY(file.resize(PictureLoader::memoryLimit() + 1));
+    QCOMPARE(failureOf(file.fileName()), "Out of memory");
+}
+
+void PictureLoaderTest::refusesDamagedPictures_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QRandomGenerator random(20240611);
+    QByteArray noise(4096, '\0');
+    random.fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+    QTest::newRow("zero bytes") << "empty.jpg" << QByteArray();
+    QTest::newRow("text") << "note.png" << QByteArray("this is not a picture\n");
+    for (const char* suffix : {"jpg", "bmp", "gif"})
+        QTest::addRow("random bytes named .%s", suffix) << QStringLiteral("noise.") + suffix << noise;
+
+    struct Sample {
+        const char* format;
+        QImage picture;
+        qsizetype insideHeader;
+    };
+    for (const auto& [format, picture, insideHeader] :
+         {Sample{"jpeg", shading(), 100}, Sample{"bmp", pattern(), 30}, Sample{"gif", pattern(), 10},
+          Sample{"png", pattern(), 20}}) {
+        const QString name = QStringLiteral("cut.") + format;
+        const QByteArray whole = encoded(picture, format);
+        QTest::addRow("%s cut inside the header", format) << name << whole.left(insideHeader);
+        QTest::addRow("%s cut mid-data", format) << name << whole.left(whole.size() / 2);
+        QTest::addRow("%s one byte short", format) << name << whole.chopped(1);
+    }
+
+    const QByteArray thumbnailed = withThumbnail(encoded(shading(), "jpeg"));
+    const qsizetype mainScan = thumbnailed.lastIndexOf("\xFF\xDA");
+    QTest::newRow("jpeg cut after its thumbnail's end marker")
+        << "thumb.jpg" << thumbnailed.left((mainScan + thumbnailed.size()) / 2);
+
+    const QByteArray bmp = encoded(pattern(), "bmp");
+    const QByteArray claimsMore = patched<qint32>(patched<qint32>(bmp, 18, 8000), 22, 4000);
+    QTest::newRow("bmp claiming 8000 x 4000 with 4 KB of data") << "big.bmp" << claimsMore.left(4096);
+    QTest::newRow("bmp with 7 bits per pixel") << "odd.bmp" << patched<quint16>(bmp, 28, 7);
+    QTest::newRow("bmp with zero width") << "odd.bmp" << patched<qint32>(bmp, 18, 0);
+    QTest::newRow("bmp run-length cut") << "rle.bmp" << rle8Bmp(stripes()).chopped(4);
+}
+
+void PictureLoaderTest::refusesDamagedPictures() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(failureOf(write(name, bytes)), "Invalid picture");
+}
+
+void PictureLoaderTest::refusesHugeHeadersAtOnce_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("description");
+
+    const QByteArray jpeg = encoded(pattern(), "jpeg");
+    const qsizetype frame = jpeg.indexOf("\xFF\xC0");
+    const QByteArray hugeJpeg = patchedBigEndian(patchedBigEndian(jpeg, frame + 5, 65500), frame + 7, 65500);
+    QTest::newRow("jpeg of 200 bytes") << hugeJpeg.left(200) << "Picture too large: 65500 x 65500 pixels";
+
+    const QByteArray bmp = encoded(pattern(), "bmp");
+    QTest::newRow("bmp") << patched<qint32>(patched<qint32>(bmp, 18, 60000), 22, 60000)
+                         << "Picture too large: 60000 x 60000 pixels";
+
+    // The toolkit sizes a GIF by its logical screen, however small the frames inside it.
+    const QByteArray gif = encoded(pattern(), "gif");
+    QTest::newRow("gif screen around a small frame")
+        << patched<quint16>(patched<quint16>(gif, 6, 65535), 8, 65535)
+        << "Picture too large: 65535 x 65535 pixels";
+}
+
+void PictureLoaderTest::refusesHugeHeadersAtOnce() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, description);
+    const QString path = write("huge.pic", bytes);
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(failureOf(path), description);
+    QCOMPARE_LT(timer.elapsed(), 250);
+}
+
+QTEST_MAIN(PictureLoaderTest)
+#include "picture_loader_test.moc"

@@ -1,0 +1,79 @@
+#include "support/GifEncoder.h"
+
+namespace test {
+
+namespace {
+
+constexpr int clearCode = 256;
+constexpr int endCode = 257;
+constexpr int codeBits = 9;
+constexpr int codesPerTable = 250; // 258 + 250 stays below 512, where a decoder widens its codes
+
+void appendLe16(QByteArray& out, int value) {
+    out.append(char(value & 0xFF));
+    out.append(char(value >> 8 & 0xFF));
+}
+
+QByteArray lzwCodes(const QImage& indexed) {
+    QByteArray packed;
+    quint32 pending = 0;
+    int pendingBits = 0;
+    const auto put = [&](int code) {
+        pending |= quint32(code) << pendingBits;
+        for (pendingBits += codeBits; pendingBits >= 8; pendingBits -= 8) {
+            packed.append(char(pending & 0xFF));
+            pending >>= 8;
+        }
+    };
+    int sinceClear = codesPerTable;
+    for (int y = 0; y < indexed.height(); ++y) {
+        for (int x = 0; x < indexed.width(); ++x) {
+            if (sinceClear == codesPerTable) {
+                put(clearCode);
+                sinceClear = 0;
+            }
+            put(indexed.pixelIndex(x, y));
+            ++sinceClear;
+        }
+    }
+    put(endCode);
+    if (pendingBits > 0)
+        packed.append(char(pending));
+    return packed;
+}
+
+} // namespace
+
+QByteArray encodeGif(const QImage& picture) {
+    const QImage indexed = picture.convertToFormat(QImage::Format_Indexed8);
+    QByteArray out("GIF89a");
+    appendLe16(out, indexed.width());
+    appendLe16(out, indexed.height());
+    out.append(char(0xF7)); // a global table of 256 colours
+    out.append(2, '\0');
+    QList<QRgb> colors = indexed.colorTable();
+    colors.resize(256);
+    for (QRgb color : colors) {
+        out.append(char(qRed(color)));
+        out.append(char(qGreen(color)));
+        out.append(char(qBlue(color)));
+    }
+    out.append(',');
+    appendLe16(out, 0);
+    appendLe16(out, 0);
+    appendLe16(out, indexed.width());
+    appendLe16(out, indexed.height());
+    out.append('\0');
+    out.append(char(8)); // LZW minimum code size
+    const QByteArray codes = lzwCodes(indexed);
+    for (qsizetype at = 0; at < codes.size(); at += 255) {
+        const QByteArray block = codes.mid(at, 255);
+        out.append(char(block.size()));
+        out.append(block);
+    }
+    out.append('\0');
+    out.append(';');
+    return out;
+}
+
+} // namespace test
