@@ -2,6 +2,6 @@
 # Installs what is missing, builds, and runs every test.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" --tests
 cd "${KESTRELLE_BUILD:-$root/build}"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"
