@@ -4,6 +4,7 @@
 #include "ui/Failure.h"
 #include "ui/Form.h"
 #include "ui/Int16.h"
+#include "ui/PictureBox.h"
 #include "ui/QtDesktop.h"
 #include "ui/ScrollBar.h"
 
@@ -22,6 +23,7 @@ private slots:
     void reportTextHoldsExactlyTheListedCharacters();
     void guardReportsEachFailureAndGoesOn();
     void guardReportsFailuresOfCalledCodeWithTheCallersLine();
+    void failureInAnEventHandlerLeavesTheProgramRunning();
     void displayTextBreaksAtCrLfAndLoneCr();
     void dialogFilterBecomesTheToolkitsForm();
 };
@@ -131,6 +133,28 @@ void PlatformTest::guardReportsFailuresOfCalledCodeWithTheCallersLine() {
     QVERIFY(!restOfCalleeRan);
     QCOMPARE(desktop.messages.size(), 1);
     QVERIFY(desktop.messages[0].text.startsWith(QStringLiteral("Overflow\r\nin X at line 100\r")));
+}
+
+void PlatformTest::failureInAnEventHandlerLeavesTheProgramRunning() {
+    ui::Form form(QStringLiteral("f"), 3000, 3000, ui::Form::BorderStyle::FixedSingle);
+    ui::PictureBox box(form, QStringLiteral("box"), {});
+    ui::ScrollBar bar(form, QStringLiteral("bar"), ui::ScrollBar::Orientation::Vertical);
+    int calls = 0;
+    box.onKeyDown = [&](int16_t&, int) {
+        ++calls;
+        throw ui::Failure(QStringLiteral("Overflow"));
+    };
+    bar.onChange = [&] {
+        ++calls;
+        throw ui::Failure(QStringLiteral("Overflow"));
+    };
+    QTest::ignoreMessage(QtWarningMsg, "Kestrelle: Overflow in key down");
+    QTest::keyClick(box.widget(), Qt::Key_Down);
+    QTest::ignoreMessage(QtWarningMsg, "Kestrelle: Overflow in scroll");
+    static_cast<QScrollBar*>(bar.widget())->setValue(3);
+    QCOMPARE(calls, 2);
+    // Called from code, the same failure reaches the caller, whose guard reports it.
+    QVERIFY_THROWS_EXCEPTION(ui::Failure, bar.setValue(4));
 }
 
 void PlatformTest::displayTextBreaksAtCrLfAndLoneCr() {

@@ -1,5 +1,6 @@
 #include "ui/Form.h"
 
+#include "ui/EventHandler.h"
 #include "ui/FormWindow.h"
 #include "ui/KeyCodes.h"
 
@@ -177,7 +178,7 @@ void Form::windowResized() {
     resizePending_ = true;
     QTimer::singleShot(0, window_.get(), [this] {
         resizePending_ = false;
-        raiseResize();
+        runEventHandler("resize", [this] { raiseResize(); });
     });
 }
 

@@ -1,5 +1,6 @@
 #include "ui/FormWindow.h"
 
+#include "ui/EventHandler.h"
 #include "ui/Form.h"
 
 #include <QCloseEvent>
@@ -22,7 +23,7 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
         return false;
     QWidget* focused = focusWidget();
     if (receiver == (focused ? focused : this))
-        form_.previewKey(static_cast<QKeyEvent&>(*event));
+        runEventHandler("key preview", [&] { form_.previewKey(static_cast<QKeyEvent&>(*event)); });
     return false;
 }
 
@@ -36,15 +37,17 @@ void FormWindow::changeEvent(QEvent* event) {
 
 void FormWindow::closeEvent(QCloseEvent* event) {
     event->accept();
-    if (form_.onClose)
-        form_.onClose();
-    else
-        form_.unload();
+    runEventHandler("close", [this] {
+        if (form_.onClose)
+            form_.onClose();
+        else
+            form_.unload();
+    });
 }
 
 void FormWindow::mouseMoveEvent(QMouseEvent*) {
     if (form_.onMouseMove)
-        form_.onMouseMove();
+        runEventHandler("mouse move", form_.onMouseMove);
 }
 
 void FormWindow::keyPressEvent(QKeyEvent* event) { event->ignore(); }

@@ -1,5 +1,6 @@
 #include "ui/PictureBox.h"
 
+#include "ui/EventHandler.h"
 #include "ui/KeyCodes.h"
 #include "ui/PictureSurface.h"
 
@@ -17,7 +18,7 @@ using KeyHandler = std::function<void(int16_t&, int)>;
 void deliverKey(KeyHandler* handler, QKeyEvent& event) {
     if (handler && *handler) {
         int16_t code = keyCodeOf(event);
-        (*handler)(code, shiftStateOf(event));
+        runEventHandler("key down", [&] { (*handler)(code, shiftStateOf(event)); });
         event.accept();
     } else {
         event.ignore();

@@ -1,6 +1,7 @@
 #include "ui/PushButton.h"
 
 #include "ui/Container.h"
+#include "ui/EventHandler.h"
 
 #include <QMouseEvent>
 #include <QPushButton>
@@ -21,7 +22,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override {
         QPushButton::mouseMoveEvent(event);
         if (moveHandler && *moveHandler)
-            (*moveHandler)();
+            runEventHandler("mouse move", *moveHandler);
     }
 };
 
@@ -33,7 +34,7 @@ PushButton::PushButton(Container& container, QString name, const QString& captio
     button->moveHandler = &onMouseMove;
     QObject::connect(button, &QPushButton::clicked, [this] {
         if (onClick)
-            onClick();
+            runEventHandler("click", onClick);
     });
 }
 

@@ -1,6 +1,7 @@
 #include "ui/ScrollBar.h"
 
 #include "ui/Container.h"
+#include "ui/EventHandler.h"
 #include "ui/Failure.h"
 
 #include <QScrollBar>
@@ -30,7 +31,8 @@ ScrollBar::ScrollBar(Container& container, QString name, Orientation orientation
     bar_->setPageStep(1);
     mirror();
     // The user dragging or clicking the bar changes Value like code does.
-    QObject::connect(bar_, &QScrollBar::valueChanged, [this](int v) { changeTo(int16_t(v)); });
+    QObject::connect(bar_, &QScrollBar::valueChanged,
+                     [this](int v) { runEventHandler("scroll", [&] { changeTo(int16_t(v)); }); });
 }
 
 void ScrollBar::mirror() {
