@@ -9,6 +9,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    ui::useScreenPixels();
     QApplication app(argc, argv);
     ui::QtDesktop desktop;
     ui::SystemClock clock;

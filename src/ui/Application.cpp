@@ -16,6 +16,16 @@ QString& title() {
 }
 } // namespace
 
+void useScreenPixels() {
+    bool ok = false;
+    const double factor = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble(&ok);
+    qunsetenv("QT_SCALE_FACTOR");
+    qunsetenv("QT_SCREEN_SCALE_FACTORS");
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    if (ok && factor > 0 && !qFuzzyCompare(factor, 1.0) && !qEnvironmentVariableIsSet("QT_FONT_DPI"))
+        qputenv("QT_FONT_DPI", QByteArray::number(qRound(96 * factor)));
+}
+
 QString applicationTitle() { return title(); }
 void setApplicationTitle(const QString& text) { title() = text; }
 
