@@ -1,6 +1,8 @@
 #include "support/MainWindowRig.h"
 #include "support/Pictures.h"
 
+#include "ui/Failure.h"
+
 #include <QtTest>
 
 // The seven commands and the keys, driven on the real main window over a scripted desktop.
@@ -15,6 +17,7 @@ private slots:
     void clearEmptiesOnlyThePictureAndFullScreenThenAsks();
     void samplesLoadBothThenAskAboutTheFolder();
     void missingSamplesAreReportedAndTheQuestionStillComes();
+    void failingQuestionGoesOnToOpenTheFolder();
     void helpShowsTheKeyboardText();
     void fullScreenHandsOverPicturesSharingTheirPixels();
     void arrowKeysMoveBothPanesByOneOrTwoStepsByFocus();
@@ -165,6 +168,23 @@ void CommandsTest::missingSamplesAreReportedAndTheQuestionStillComes() {
     QVERIFY(texts[1].contains(QStringLiteral("PushButton9_Click at line 112\r")));
     QVERIFY(texts[2].startsWith(QStringLiteral("Would you like")));
     QCOMPARE(f.Picture1.pictureHandle(), before);
+}
+
+void CommandsTest::failingQuestionGoesOnToOpenTheFolder() {
+    MainWindowRig rig({QStringLiteral("Samples/sample1.bmp"), QStringLiteral("Samples/sample2.bmp")});
+    rig.start();
+    bool asked = false;
+    rig.desktop.whileMessageShown = [&](const FakeDesktop::Message&) {
+        if (!asked) {
+            asked = true;
+            throw ui::Failure(QStringLiteral("Out of memory"));
+        }
+    };
+    rig.form->PushButton9_Click();
+    QCOMPARE(rig.desktop.messages.size(), 2);
+    QVERIFY(rig.desktop.messages[1].text.startsWith(
+        QStringLiteral("Out of memory\r\nin Brackwater2021/08/31.Form1.PushButton9_Click at line 118\r")));
+    QCOMPARE(rig.desktop.openedFolders.size(), 1);
 }
 
 void CommandsTest::helpShowsTheKeyboardText() {
