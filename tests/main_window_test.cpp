@@ -18,6 +18,7 @@ private slots:
     void damagedSkinAndPointerAreReportedAndStartUpGoesOn();
     void opensCentredAtItsDesignSizeWithTheFocusOnTheHiddenTextBox();
     void controlsSitAtTheirDesignPlaces();
+    void draggedEdgesSpringBackToTheDesignSize();
     void pointerIsAHandOverButtonsAnArrowElsewhereAndKeepsTheHourglass();
     void maximisingWithAnEmptyPaneAsksForPicturesAndStaysMaximised();
     void maximisingWithBothPicturesSwitchesToFullScreen();
@@ -113,6 +114,14 @@ void MainWindowTest::controlsSitAtTheirDesignPlaces() {
     QCOMPARE(static_cast<QPushButton*>(f.PushButton9.widget())->text(), QStringLiteral("Load Sample/Example Files"));
     QCOMPARE(f.PushButton9.widget()->font().family(), QStringLiteral("Arial"));
     QVERIFY(f.PushButton9.widget()->font().bold());
+}
+
+void MainWindowTest::draggedEdgesSpringBackToTheDesignSize() {
+    MainWindowRig rig;
+    rig.start();
+    rig.form->window()->resize(700, 600);
+    QTRY_COMPARE(rig.form->window()->size(), QSize(536, 479));
+    QVERIFY(rig.desktop.messages.isEmpty());
 }
 
 void MainWindowTest::pointerIsAHandOverButtonsAnArrowElsewhereAndKeepsTheHourglass() {
