@@ -1,5 +1,6 @@
 #include "support/FakeDesktop.h"
 
+#include "ui/Application.h"
 #include "ui/ErrorGuard.h"
 #include "ui/Failure.h"
 #include "ui/Form.h"
@@ -26,6 +27,7 @@ private slots:
     void failureInAnEventHandlerLeavesTheProgramRunning();
     void displayTextBreaksAtCrLfAndLoneCr();
     void dialogFilterBecomesTheToolkitsForm();
+    void applicationIconDrawsEachSizeFromItsOwnFile();
 };
 
 void PlatformTest::int16RoundsHalfToEvenAndOverflows() {
@@ -165,6 +167,20 @@ void PlatformTest::dialogFilterBecomesTheToolkitsForm() {
     QCOMPARE(ui::QtDesktop::toolkitFilter(
                  QStringLiteral("Image Files (*.jpg;*.jpeg;*.bmp;*.gif)|*.jpg;*.jpeg;*.bmp;*.gif")),
              QStringLiteral("Image Files (*.jpg *.JPG *.jpeg *.JPEG *.bmp *.BMP *.gif *.GIF)"));
+}
+
+void PlatformTest::applicationIconDrawsEachSizeFromItsOwnFile() {
+    const QIcon icon = ui::applicationIcon();
+    QCOMPARE(icon.availableSizes(), (QList<QSize>{{32, 32}, {48, 48}, {128, 128}, {256, 256}}));
+    const QImage file48(QStringLiteral(":/kestrelle/icon/kestrelle-48.png"));
+    QVERIFY(!file48.isNull());
+    QCOMPARE(icon.pixmap(48).toImage().convertToFormat(file48.format()), file48);
+    // Between sizes, the next larger file is scaled down; past the largest, nothing is scaled up.
+    QCOMPARE(icon.pixmap(64).size(), QSize(64, 64));
+    QCOMPARE(icon.actualSize(QSize(64, 64)), QSize(64, 64));
+    QCOMPARE(icon.pixmap(512).size(), QSize(256, 256));
+    QCOMPARE(icon.actualSize(QSize(512, 512)), QSize(256, 256));
+    QCOMPARE(icon.pixmap(16).size(), QSize(16, 16));
 }
 
 QTEST_MAIN(PlatformTest)
