@@ -3,6 +3,7 @@
 #include "ui/Application.h"
 #include "ui/ErrorGuard.h"
 #include "ui/Failure.h"
+#include "ui/FirstFrameProbe.h"
 #include "ui/Form.h"
 #include "ui/Int16.h"
 #include "ui/PictureBox.h"
@@ -28,6 +29,7 @@ private slots:
     void displayTextBreaksAtCrLfAndLoneCr();
     void dialogFilterBecomesTheToolkitsForm();
     void applicationIconDrawsEachSizeFromItsOwnFile();
+    void firstFrameProbeEndsTheLoopOnlyWhenAsked();
 };
 
 void PlatformTest::int16RoundsHalfToEvenAndOverflows() {
@@ -181,6 +183,22 @@ void PlatformTest::applicationIconDrawsEachSizeFromItsOwnFile() {
     QCOMPARE(icon.pixmap(512).size(), QSize(256, 256));
     QCOMPARE(icon.actualSize(QSize(512, 512)), QSize(256, 256));
     QCOMPARE(icon.pixmap(16).size(), QSize(16, 16));
+}
+
+void PlatformTest::firstFrameProbeEndsTheLoopOnlyWhenAsked() {
+    QWidget unwatched;
+    ui::FirstFrameProbe::watchIfAsked(&unwatched);
+    QVERIFY(unwatched.findChildren<ui::FirstFrameProbe*>().isEmpty());
+
+    qputenv("KESTRELLE_EXIT_AFTER_FIRST_FRAME", "1");
+    QWidget watched;
+    ui::FirstFrameProbe::watchIfAsked(&watched);
+    qunsetenv("KESTRELLE_EXIT_AFTER_FIRST_FRAME");
+    watched.resize(100, 100);
+    watched.show();
+    QEventLoop loop;
+    QTimer::singleShot(5000, &loop, [&] { loop.exit(1); });
+    QCOMPARE(loop.exec(), 0);
 }
 
 QTEST_MAIN(PlatformTest)
