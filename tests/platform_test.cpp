@@ -22,6 +22,7 @@ private slots:
     void scrollBarRaisesChangeOnlyOnARealChange();
     void scrollBarRefusesValuesOutsideItsRange();
     void userDragOnABarRaisesChange();
+    void barLooksTheSameFromItsKeptDrawing();
     void reportTextHoldsExactlyTheListedCharacters();
     void guardReportsEachFailureAndGoesOn();
     void guardReportsFailuresOfCalledCodeWithTheCallersLine();
@@ -94,6 +95,32 @@ void PlatformTest::userDragOnABarRaisesChange() {
     static_cast<QScrollBar*>(bar.widget())->setValue(12);
     QCOMPARE(bar.value(), 12);
     QCOMPARE(changes, 1);
+}
+
+void PlatformTest::barLooksTheSameFromItsKeptDrawing() {
+    ui::Form form(QStringLiteral("f"), 1500, 4500, ui::Form::BorderStyle::FixedSingle);
+    form.setScaleMode(ui::Form::Pixels);
+    ui::ScrollBar bar(form, QStringLiteral("bar"), ui::ScrollBar::Orientation::Vertical);
+    bar.move(0, 0, 17, 280);
+    bar.setMax(100);
+    QScrollBar plain(Qt::Vertical, form.window());
+    plain.setGeometry(40, 0, 17, 280);
+    plain.setRange(0, 100);
+    plain.setPageStep(1);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.window()));
+    for (int value : {40, 90}) {
+        bar.setValue(value);
+        plain.setValue(value);
+        // First drawn by the style, then again from the copy the bar kept.
+        for (int pass = 0; pass < 2; ++pass) {
+            QCoreApplication::processEvents();
+            bar.widget()->repaint();
+            plain.repaint();
+            const QImage shown = form.window()->screen()->grabWindow(form.window()->winId()).toImage();
+            QCOMPARE(shown.copy(bar.widget()->geometry()), shown.copy(plain.geometry()));
+        }
+    }
 }
 
 void PlatformTest::reportTextHoldsExactlyTheListedCharacters() {
