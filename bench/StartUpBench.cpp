@@ -1,10 +1,10 @@
 // From process start to the main window's first frame, held against a window showing one label.
 #include "ChildProcess.h"
-#include "Stopwatch.h"
 #include "Summary.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <optional>
 #include <sstream>
 
@@ -45,11 +45,13 @@ void startUp(benchmark::State& state) {
         reference.push_back(*label);
         state.SetIterationTime(*viewer);
     }
-    const double figure = median(program) * 1000;
-    const double base = median(reference) * 1000;
+    // The fastest run of each: start-up is short, and other work on a shared machine stretches single
+    // runs by more than the whole difference between the two programs.
+    const double figure = *std::min_element(program.begin(), program.end()) * 1000;
+    const double base = *std::min_element(reference.begin(), reference.end()) * 1000;
     state.counters["baseline_ms"] = base;
     state.counters["ratio"] = figure / base;
-    Summary::add({"start-up to the main window's first frame", "a window showing one label", figure, base,
+    Summary::add({"start-up to first frame, fastest of 20 runs", "a window showing one label", figure, base,
                   "ms", "<= 1.3 x", figure <= 1.3 * base});
 }
 
