@@ -18,6 +18,7 @@ private slots:
     void samplesLoadBothThenAskAboutTheFolder();
     void missingSamplesAreReportedAndTheQuestionStillComes();
     void failingQuestionGoesOnToOpenTheFolder();
+    void sampleFailuresAreReportedAtTheirOwnStepsInOrder();
     void helpShowsTheKeyboardText();
     void fullScreenHandsOverPicturesSharingTheirPixels();
     void arrowKeysMoveBothPanesByOneOrTwoStepsByFocus();
@@ -185,6 +186,32 @@ void CommandsTest::failingQuestionGoesOnToOpenTheFolder() {
     QVERIFY(rig.desktop.messages[1].text.startsWith(
         QStringLiteral("Out of memory\r\nin Brackwater2021/08/31.Form1.PushButton9_Click at line 118\r")));
     QCOMPARE(rig.desktop.openedFolders.size(), 1);
+}
+
+void CommandsTest::sampleFailuresAreReportedAtTheirOwnStepsInOrder() {
+    // The first sample is missing and the second damaged; both decode at once, yet the reports keep the
+    // steps' order and lines, and pane 2 keeps its picture.
+    MainWindowRig rig;
+    QDir(rig.folder.path()).mkpath(QStringLiteral("Samples"));
+    QFile damaged(QDir(rig.folder.path()).filePath(QStringLiteral("Samples/sample2.bmp")));
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray("BM") + QByteArray(60, '\x7f'));
+    damaged.close();
+    rig.start();
+    rig.open(2, pictures::coordinates(300, 300));
+    Form1& f = *rig.form;
+    const qint64 before = f.Picture4.pictureHandle();
+    rig.desktop.messageAnswers = {ui::MsgResult::Ok, ui::MsgResult::Ok, ui::MsgResult::No};
+    f.PushButton9_Click();
+    const QStringList texts = rig.desktop.messageTexts();
+    QCOMPARE(texts.size(), 3);
+    QVERIFY(texts[0].startsWith(
+        QStringLiteral("File not found\r\nin Brackwater2021/08/31.Form1.PushButton9_Click at line 106\r")));
+    QVERIFY(texts[1].startsWith(
+        QStringLiteral("Invalid picture\r\nin Brackwater2021/08/31.Form1.PushButton9_Click at line 112\r")));
+    QVERIFY(texts[2].startsWith(QStringLiteral("Would you like")));
+    QCOMPARE(f.Picture1.pictureHandle(), 0);
+    QCOMPARE(f.Picture4.pictureHandle(), before);
 }
 
 void CommandsTest::helpShowsTheKeyboardText() {

@@ -1,5 +1,6 @@
 #include "support/FakeDesktop.h"
 #include "support/MainWindowRig.h"
+#include "support/PaintCounter.h"
 #include "support/Pictures.h"
 
 #include "fullscreen/Form2.h"
@@ -19,6 +20,7 @@ private slots:
     void escFromAnyControlBringsTheMainWindowBack();
     void everyOpeningStartsFromScratch();
     void closedByTheWindowManagerBringsTheMainWindowBack();
+    void panStepRepaintsWithinTheFramesAndShowsTheRightPixels();
 };
 
 namespace {
@@ -172,6 +174,47 @@ void FullScreenTest::closedByTheWindowManagerBringsTheMainWindowBack() {
     f.form2().window()->close();
     QVERIFY(f.isVisible());
     QVERIFY(!f.form2Loaded());
+}
+
+void FullScreenTest::panStepRepaintsWithinTheFramesAndShowsTheRightPixels() {
+    Standalone s;
+    Form2& f = s.form;
+    const QImage picture = pictures::coordinates(3000, 3000);
+    f.Picture1.setPicture(picture);
+    f.Picture4.setPicture(picture);
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window()));
+    QTRY_COMPARE(f.Picture2.width(), float(f.window()->screen()->geometry().width() / 2));
+    QCoreApplication::sendPostedEvents(f.window(), QEvent::UpdateRequest);
+
+    PaintCounter counter({f.Picture1.widget(), f.Picture4.widget()});
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down}) {
+        counter.reset();
+        QTest::keyClick(f.window()->focusWidget(), key);
+        QCoreApplication::sendPostedEvents(f.window(), QEvent::UpdateRequest);
+        const QSize frame = f.Picture2.widget()->size();
+        // Pane 1 slides what is on screen and paints the strip it uncovers. Pane 2 lies partly under pane
+        // 1's frame and bar, so it repaints what shows of it, never more than its frame.
+        const qint64 frameArea = qint64(frame.width()) * frame.height();
+        QVERIFY(counter.painted(0) > 0);
+        QCOMPARE_LE(counter.painted(0), frameArea / 10);
+        QVERIFY(counter.painted(1) > 0);
+        QCOMPARE_LE(counter.painted(1), frameArea);
+    }
+    QCOMPARE(f.Picture1.widget()->pos(), QPoint(-10, -10));
+    QCOMPARE(f.Picture4.widget()->pos(), QPoint(-10, -10));
+
+    // What reached the screen is each picture at its new offset, in the slid part and in the strip the
+    // step across uncovered (the frames run past the screen's bottom edge).
+    const QImage shown = f.window()->screen()->grabWindow(f.window()->winId()).toImage();
+    for (const ui::PictureBox* inner : {&f.Picture1, &f.Picture4}) {
+        const QWidget* frameSurface = inner->widget()->parentWidget();
+        const QPoint origin = inner->widget()->mapTo(f.window(), QPoint());
+        for (QPoint at : {QPoint(100, 100), QPoint(frameSurface->width() - 3, 100)}) {
+            const QPoint onScreen = frameSurface->mapTo(f.window(), at);
+            QCOMPARE(shown.pixel(onScreen), picture.pixel(onScreen - origin));
+        }
+    }
 }
 
 QTEST_MAIN(FullScreenTest)

@@ -63,6 +63,17 @@ QImage stripes() {
     return image;
 }
 
+// The same rows stored top-down, which a negative height announces.
+QByteArray topDownBmp(const QImage& picture) {
+    const QByteArray bottomUp = encoded(picture, "bmp");
+    const qsizetype stride = (picture.width() * 3 + 3) / 4 * 4;
+    const qsizetype offset = bottomUp.size() - stride * picture.height();
+    QByteArray bytes = patched<qint32>(bottomUp, 22, -picture.height()).left(offset);
+    for (int row = picture.height() - 1; row >= 0; --row)
+        bytes += bottomUp.mid(offset + row * stride, stride);
+    return bytes;
+}
+
 QByteArray rle8Bmp(const QImage& stripes) {
     const int width = stripes.width();
     const int height = stripes.height();
@@ -160,6 +171,7 @@ void PictureLoaderTest::opensEveryFormat_data() {
     QTest::newRow("jpeg with thumbnail and trailing bytes")
         << "b.jpg" << withThumbnail(jpeg) + QByteArray(300, '\x5A') << shading() << 8;
     QTest::newRow("bmp 24-bit") << "c.bmp" << encoded(picture, "bmp") << picture << 0;
+    QTest::newRow("bmp 24-bit top-down") << "t.bmp" << topDownBmp(picture) << picture << 0;
     QTest::newRow("bmp 8-bit") << "d.bmp" << encoded(picture.convertToFormat(QImage::Format_Indexed8), "bmp")
                                << picture << 0;
     QTest::newRow("bmp run-length") << "e.bmp" << rle8Bmp(stripes()) << stripes() << 0;

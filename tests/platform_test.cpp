@@ -1,7 +1,9 @@
 #include "support/FakeDesktop.h"
 
+#include "ui/Application.h"
 #include "ui/ErrorGuard.h"
 #include "ui/Failure.h"
+#include "ui/FirstFrameProbe.h"
 #include "ui/Form.h"
 #include "ui/Int16.h"
 #include "ui/PictureBox.h"
@@ -20,12 +22,15 @@ private slots:
     void scrollBarRaisesChangeOnlyOnARealChange();
     void scrollBarRefusesValuesOutsideItsRange();
     void userDragOnABarRaisesChange();
+    void barLooksTheSameFromItsKeptDrawing();
     void reportTextHoldsExactlyTheListedCharacters();
     void guardReportsEachFailureAndGoesOn();
     void guardReportsFailuresOfCalledCodeWithTheCallersLine();
     void failureInAnEventHandlerLeavesTheProgramRunning();
     void displayTextBreaksAtCrLfAndLoneCr();
     void dialogFilterBecomesTheToolkitsForm();
+    void applicationIconDrawsEachSizeFromItsOwnFile();
+    void firstFrameProbeEndsTheLoopOnlyWhenAsked();
 };
 
 void PlatformTest::int16RoundsHalfToEvenAndOverflows() {
@@ -90,6 +95,32 @@ void PlatformTest::userDragOnABarRaisesChange() {
     static_cast<QScrollBar*>(bar.widget())->setValue(12);
     QCOMPARE(bar.value(), 12);
     QCOMPARE(changes, 1);
+}
+
+void PlatformTest::barLooksTheSameFromItsKeptDrawing() {
+    ui::Form form(QStringLiteral("f"), 1500, 4500, ui::Form::BorderStyle::FixedSingle);
+    form.setScaleMode(ui::Form::Pixels);
+    ui::ScrollBar bar(form, QStringLiteral("bar"), ui::ScrollBar::Orientation::Vertical);
+    bar.move(0, 0, 17, 280);
+    bar.setMax(100);
+    QScrollBar plain(Qt::Vertical, form.window());
+    plain.setGeometry(40, 0, 17, 280);
+    plain.setRange(0, 100);
+    plain.setPageStep(1);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.window()));
+    for (int value : {40, 90}) {
+        bar.setValue(value);
+        plain.setValue(value);
+        // First drawn by the style, then again from the copy the bar kept.
+        for (int pass = 0; pass < 2; ++pass) {
+            QCoreApplication::processEvents();
+            bar.widget()->repaint();
+            plain.repaint();
+            const QImage shown = form.window()->screen()->grabWindow(form.window()->winId()).toImage();
+            QCOMPARE(shown.copy(bar.widget()->geometry()), shown.copy(plain.geometry()));
+        }
+    }
 }
 
 void PlatformTest::reportTextHoldsExactlyTheListedCharacters() {
@@ -165,6 +196,36 @@ void PlatformTest::dialogFilterBecomesTheToolkitsForm() {
     QCOMPARE(ui::QtDesktop::toolkitFilter(
                  QStringLiteral("Image Files (*.jpg;*.jpeg;*.bmp;*.gif)|*.jpg;*.jpeg;*.bmp;*.gif")),
              QStringLiteral("Image Files (*.jpg *.JPG *.jpeg *.JPEG *.bmp *.BMP *.gif *.GIF)"));
+}
+
+void PlatformTest::applicationIconDrawsEachSizeFromItsOwnFile() {
+    const QIcon icon = ui::applicationIcon();
+    QCOMPARE(icon.availableSizes(), (QList<QSize>{{32, 32}, {48, 48}, {128, 128}, {256, 256}}));
+    const QImage file48(QStringLiteral(":/kestrelle/icon/kestrelle-48.png"));
+    QVERIFY(!file48.isNull());
+    QCOMPARE(icon.pixmap(48).toImage().convertToFormat(file48.format()), file48);
+    // Between sizes, the next larger file is scaled down; past the largest, nothing is scaled up.
+    QCOMPARE(icon.pixmap(64).size(), QSize(64, 64));
+    QCOMPARE(icon.actualSize(QSize(64, 64)), QSize(64, 64));
+    QCOMPARE(icon.pixmap(512).size(), QSize(256, 256));
+    QCOMPARE(icon.actualSize(QSize(512, 512)), QSize(256, 256));
+    QCOMPARE(icon.pixmap(16).size(), QSize(16, 16));
+}
+
+void PlatformTest::firstFrameProbeEndsTheLoopOnlyWhenAsked() {
+    QWidget unwatched;
+    ui::FirstFrameProbe::watchIfAsked(&unwatched);
+    QVERIFY(unwatched.findChildren<ui::FirstFrameProbe*>().isEmpty());
+
+    qputenv("KESTRELLE_EXIT_AFTER_FIRST_FRAME", "1");
+    QWidget watched;
+    ui::FirstFrameProbe::watchIfAsked(&watched);
+    qunsetenv("KESTRELLE_EXIT_AFTER_FIRST_FRAME");
+    watched.resize(100, 100);
+    watched.show();
+    QEventLoop loop;
+    QTimer::singleShot(5000, &loop, [&] { loop.exit(1); });
+    QCOMPARE(loop.exec(), 0);
 }
 
 QTEST_MAIN(PlatformTest)

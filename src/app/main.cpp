@@ -1,6 +1,7 @@
 #include "app/Main.h"
 #include "ui/Application.h"
 #include "ui/Environment.h"
+#include "ui/FirstFrameProbe.h"
 #include "ui/QtDesktop.h"
 #include "ui/StdRandom.h"
 #include "ui/SystemClock.h"
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
     Main startUp(environment);
     Form1 form(environment, startUp);
     form.load();
+    ui::FirstFrameProbe::watchIfAsked(form.window());
     form.show();
     return app.exec();
 }

@@ -1,5 +1,7 @@
 #include "ui/Application.h"
 
+#include "ui/SizedIconEngine.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -38,11 +40,11 @@ QString programFolder() {
 }
 
 QIcon applicationIcon() {
-    static const bool ready = (initResources(), true);
-    Q_UNUSED(ready);
-    QIcon icon;
-    for (int size : {32, 48, 128, 256})
-        icon.addFile(QStringLiteral(":/kestrelle/icon/kestrelle-%1.png").arg(size), QSize(size, size));
+    static const QIcon icon = [] {
+        initResources();
+        return QIcon(
+            new SizedIconEngine(QStringLiteral(":/kestrelle/icon/kestrelle-%1.png"), {32, 48, 128, 256}));
+    }();
     return icon;
 }
 

@@ -1,5 +1,6 @@
 #include "ui/PictureLoader.h"
 
+#include "ui/Bmp24Decoder.h"
 #include "ui/Failure.h"
 #include "ui/PhysicalMemory.h"
 #include "ui/PictureIntegrity.h"
@@ -101,6 +102,13 @@ QImage PictureLoader::load(const QString& path) {
     if (!integrity.isWhole())
         fail("Invalid picture");
 
+    if (format == "bmp") {
+        if (std::optional<QImage> image = Bmp24Decoder::decode(bytes)) {
+            if (image->isNull())
+                fail("Out of memory");
+            return *std::move(image);
+        }
+    }
     QImage image;
     if (!reader.read(&image) || (!declared.isEmpty() && image.size() != declared))
         fail("Invalid picture");

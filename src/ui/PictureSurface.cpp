@@ -29,6 +29,9 @@ void PictureSurface::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect pictureRect = picture_.rect();
     for (const QRect& exposed : event->region()) {
+        // Clipped to one rectangle, the picture goes out as a plain copy of its rows; under the exposed
+        // region's many rectangles it would be blended span by span.
+        painter.setClipRect(exposed);
         const QRect shown = exposed & pictureRect;
         if (!shown.isEmpty())
             painter.drawImage(shown.topLeft(), picture_, shown);

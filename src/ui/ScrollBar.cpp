@@ -1,5 +1,6 @@
 #include "ui/ScrollBar.h"
 
+#include "ui/CachedScrollBar.h"
 #include "ui/Container.h"
 #include "ui/EventHandler.h"
 #include "ui/Failure.h"
@@ -14,8 +15,9 @@ namespace ui {
 namespace {
 
 QScrollBar* makeBar(Container& container, ScrollBar::Orientation orientation) {
-    auto* bar = new QScrollBar(orientation == ScrollBar::Orientation::Horizontal ? Qt::Horizontal : Qt::Vertical,
-                               container.clientWidget());
+    auto* bar =
+        new CachedScrollBar(orientation == ScrollBar::Orientation::Horizontal ? Qt::Horizontal : Qt::Vertical,
+                            container.clientWidget());
     // The bars hold the pan state; the keys reach the panes through the window, never through a bar.
     bar->setFocusPolicy(Qt::NoFocus);
     bar->setAttribute(Qt::WA_NoMousePropagation);

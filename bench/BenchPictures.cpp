@@ -1,0 +1,112 @@
+#include "BenchPictures.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <turbojpeg.h>
+
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+QImage photo(QSize size, int variant) {
+    QImage image(size, QImage::Format_RGB32);
+    const int w = size.width();
+    const int h = size.height();
+    quint32 noise = 2463534242u + quint32(variant);
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const int ty = (y + 37 * variant) % 300 - 150;
+        for (int x = 0; x < w; ++x) {
+            noise ^= noise << 13;
+            noise ^= noise >> 17;
+            noise ^= noise << 5;
+            const int grain = int(noise & 15) - 8;
+            int r = 30 + int(qint64(x) * 200 / w);
+            int g = 40 + int(qint64(y) * 180 / h);
+            int b = 220 - int(qint64(x + y) * 160 / (w + h));
+            // A disc in every other 300-pixel tile gives hard edges in every direction.
+            const int tx = x % 300 - 150;
+            if ((x / 300 + y / 300 + variant) % 2 == 1 && tx * tx + ty * ty < 110 * 110) {
+                r = 255 - r;
+                g /= 2;
+                b = 255 - b;
+            }
+            line[x] = qRgb(std::clamp(r + grain, 0, 255), std::clamp(g + grain, 0, 255),
+                           std::clamp(b + grain, 0, 255));
+        }
+    }
+    return image;
+}
+
+void write(const QString& path, const char* data, qint64 size) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data, size) != size)
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+QByteArray bmp24(const QImage& image) {
+    const int w = image.width();
+    const int h = image.height();
+    const int stride = (w * 3 + 3) / 4 * 4;
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("BM", 2);
+    out << quint32(54 + qint64(stride) * h) << quint32(0) << quint32(54);
+    out << quint32(40) << qint32(w) << qint32(h) << quint16(1) << quint16(24) << quint32(0)
+        << quint32(qint64(stride) * h) << qint32(2835) << qint32(2835) << quint32(0) << quint32(0);
+    QByteArray row(stride, '\0');
+    for (int y = h - 1; y >= 0; --y) { // bottom row first
+        const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            row[3 * x] = char(qBlue(pixels[x]));
+            row[3 * x + 1] = char(qGreen(pixels[x]));
+            row[3 * x + 2] = char(qRed(pixels[x]));
+        }
+        out.writeRawData(row.constData(), stride);
+    }
+    return bytes;
+}
+
+QString named(const QString& stem, QSize size, const QString& suffix) {
+    return QDir(BenchPictures::folder())
+        .filePath(QStringLiteral("%1-%2x%3.%4").arg(stem).arg(size.width()).arg(size.height()).arg(suffix));
+}
+
+} // namespace
+
+QString BenchPictures::folder() {
+    static const QTemporaryDir dir;
+    return dir.path();
+}
+
+QString BenchPictures::jpeg(QSize size, int variant) {
+    const QString path = named(QStringLiteral("photo%1").arg(variant), size, QStringLiteral("jpg"));
+    if (QFile::exists(path))
+        return path;
+    const QImage image = photo(size, variant);
+    const std::unique_ptr<void, int (*)(tjhandle)> encoder(tjInitCompress(), tjDestroy);
+    unsigned char* encoded = nullptr;
+    unsigned long encodedSize = 0;
+    if (tjCompress2(encoder.get(), image.constBits(), image.width(), int(image.bytesPerLine()),
+                    image.height(), TJPF_BGRX, &encoded, &encodedSize, TJSAMP_420, 90, 0) != 0)
+        throw std::runtime_error(tjGetErrorStr2(encoder.get()));
+    const std::unique_ptr<unsigned char, void (*)(unsigned char*)> owned(encoded, tjFree);
+    write(path, reinterpret_cast<const char*>(owned.get()), qint64(encodedSize));
+    return path;
+}
+
+QString BenchPictures::bmp(QSize size) {
+    const QString path = named(QStringLiteral("photo"), size, QStringLiteral("bmp"));
+    if (!QFile::exists(path)) {
+        const QByteArray bytes = bmp24(photo(size, 0));
+        write(path, bytes.constData(), bytes.size());
+    }
+    return path;
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+// The pictures the benchmark opens, made on first use in a temporary folder that lasts the run.
+// Photo-like content (smooth light, hard-edged shapes and sensor noise) makes JPEG decoding cost what
+// it costs on real photos.
+class BenchPictures {
+public:
+    // A JPEG of quality 90 with 4:2:0 chroma, as cameras write them; variants differ in their content.
+    static QString jpeg(QSize size, int variant = 0);
+    // An uncompressed 24-bit BMP.
+    static QString bmp(QSize size);
+    // Where the pictures live; children of the benchmark read them there too.
+    static QString folder();
+};

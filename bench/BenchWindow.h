@@ -1,0 +1,41 @@
+#pragma once
+
+#include "BenchDesktop.h"
+
+#include "app/Main.h"
+#include "ui/Environment.h"
+#include "ui/StdRandom.h"
+#include "ui/SystemClock.h"
+#include "viewer/Form1.h"
+
+#include <QTemporaryDir>
+
+#include <functional>
+
+// The main window as the program starts it, over an unattended desktop and an empty program folder.
+class BenchWindow {
+public:
+    BenchWindow();
+
+    QTemporaryDir folder;
+    BenchDesktop desktop;
+    ui::SystemClock clock;
+    ui::StdRandom random;
+    ui::Environment environment{desktop, clock, random, folder.path()};
+    Main startUp{environment};
+    Form1 form{environment, startUp};
+
+    // Loads a picture into pane 1 or 2 the way the program does, without its file dialog.
+    void place(int pane, const QString& path);
+    // Enters full screen and returns once the full-screen window is laid out and painted.
+    Form2& enterFullScreen();
+    // The second half of that, after Show Full Screen was clicked.
+    Form2& awaitFullScreen();
+    // Esc in the full-screen window, back to the main window.
+    void leaveFullScreen();
+
+    // Runs the event loop until done() holds; false after five seconds without it.
+    static bool processUntil(const std::function<bool()>& done);
+    // Delivers the window's pending paint at once.
+    static void paintPending(QWidget* window);
+};

@@ -1,0 +1,124 @@
+// Opening a picture into a pane, held against decoding or copying the same file with nothing around it.
+#include "BenchPictures.h"
+#include "BenchWindow.h"
+#include "Stopwatch.h"
+#include "Summary.h"
+
+#include "ui/PictureLoader.h"
+
+#include <QWidget>
+
+#include <benchmark/benchmark.h>
+#include <turbojpeg.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+std::vector<unsigned char> readFile(const QString& path) {
+    const int fd = open(path.toLocal8Bit().constData(), O_RDONLY);
+    if (fd < 0)
+        throw std::runtime_error("cannot open " + path.toStdString());
+    std::vector<unsigned char> bytes(size_t(lseek(fd, 0, SEEK_END)));
+    const bool whole = pread(fd, bytes.data(), bytes.size(), 0) == ssize_t(bytes.size());
+    close(fd);
+    if (!whole)
+        throw std::runtime_error("cannot read " + path.toStdString());
+    return bytes;
+}
+
+// libjpeg-turbo alone: the file read into memory and decoded into a new buffer of 32-bit pixels.
+void decodeWithTurboJpeg(const QString& path) {
+    const std::vector<unsigned char> bytes = readFile(path);
+    const std::unique_ptr<void, int (*)(tjhandle)> decoder(tjInitDecompress(), tjDestroy);
+    int width = 0;
+    int height = 0;
+    int subsampling = 0;
+    int colourspace = 0;
+    if (tjDecompressHeader3(decoder.get(), bytes.data(), bytes.size(), &width, &height, &subsampling,
+                            &colourspace) != 0)
+        throw std::runtime_error(tjGetErrorStr2(decoder.get()));
+    const auto pixels = std::make_unique_for_overwrite<unsigned char[]>(size_t(width) * size_t(height) * 4);
+    if (tjDecompress2(decoder.get(), bytes.data(), bytes.size(), pixels.get(), width, 0, height, TJPF_BGRX,
+                      0) != 0)
+        throw std::runtime_error(tjGetErrorStr2(decoder.get()));
+    benchmark::DoNotOptimize(pixels.get());
+}
+
+// The least any loader does with an uncompressed file: read its bytes and copy them once.
+void readAndCopy(const QString& path) {
+    const std::vector<unsigned char> bytes = readFile(path);
+    const auto copy = std::make_unique_for_overwrite<unsigned char[]>(bytes.size());
+    std::memcpy(copy.get(), bytes.data(), bytes.size());
+    benchmark::DoNotOptimize(copy.get());
+}
+
+struct OpenCase {
+    const char* figure;
+    const char* baseline;
+    QSize size;
+    bool bmp;
+};
+
+// The program's own path: the loader, the picture into pane 1's inner box, the fit and the pane's paint.
+void openPicture(benchmark::State& state, OpenCase c) {
+    const QString path = c.bmp ? BenchPictures::bmp(c.size) : BenchPictures::jpeg(c.size);
+    const auto baseline = c.bmp ? readAndCopy : decodeWithTurboJpeg;
+    BenchWindow window;
+    Form1& form = window.form;
+    auto open = [&] {
+        form.Picture1.setPicture(ui::PictureLoader::load(path));
+        PaneFit(form.pane1);
+        form.Picture2.widget()->repaint();
+    };
+    auto empty = [&] {
+        form.Picture1.clearPicture();
+        BenchWindow::paintPending(form.window());
+    };
+    open(); // loads the decoder plug-in and warms the file cache
+    baseline(path);
+    std::vector<double> program;
+    std::vector<double> reference;
+    for (auto _ : state) {
+        empty();
+        program.push_back(secondsOf(open));
+        reference.push_back(secondsOf([&] { baseline(path); }));
+        state.SetIterationTime(program.back());
+    }
+    if (!window.desktop.messages.isEmpty()) {
+        state.SkipWithError(window.desktop.messages.first().toStdString().c_str());
+        return;
+    }
+    const double figure = median(program) * 1000;
+    const double base = median(reference) * 1000;
+    state.counters["baseline_ms"] = base;
+    state.counters["ratio"] = figure / base;
+    Summary::add({c.figure, c.baseline, figure, base, "ms", "<= 1.15 x", figure <= 1.15 * base});
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(openPicture, jpeg_6000x4000,
+                  OpenCase{
+                      "open JPEG 6000x4000 into a pane", "tjDecompress2 of the file", {6000, 4000}, false})
+    ->Iterations(8)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(openPicture, bmp_6000x4000,
+                  OpenCase{
+                      "open 24-bit BMP 6000x4000 into a pane", "read and copy the file", {6000, 4000}, true})
+    ->Iterations(8)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(openPicture, jpeg_12000x8000,
+                  OpenCase{
+                      "open JPEG 12000x8000 into a pane", "tjDecompress2 of the file", {12000, 8000}, false})
+    ->Iterations(4)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
