@@ -1,0 +1,27 @@
+# Builds the Debian package into a fresh folder and checks that it declares what the program needs at run
+# time and holds the installed tree under /usr.
+# cmake -DBUILD_DIR=... -DOUTPUT=... -DPROGRAM_DIR=... -DCPACK=... -P deb_package.cmake
+cmake_minimum_required(VERSION 3.25)
+file(REMOVE_RECURSE ${OUTPUT})
+execute_process(COMMAND ${CPACK} --config ${BUILD_DIR}/CPackConfig.cmake -G DEB -B ${OUTPUT}
+  RESULT_VARIABLE result OUTPUT_VARIABLE said ERROR_VARIABLE said)
+file(GLOB package ${OUTPUT}/kestrelle_*.deb)
+if(NOT result EQUAL 0 OR NOT package)
+  message(FATAL_ERROR "cpack failed: ${said}")
+endif()
+
+execute_process(COMMAND dpkg-deb --field ${package} Depends OUTPUT_VARIABLE depends)
+foreach(needed libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins fonts-liberation)
+  if(NOT depends MATCHES "(^|, )${needed}( |,|\n|$)")
+    message(SEND_ERROR "Depends lacks ${needed}: ${depends}")
+  endif()
+endforeach()
+
+execute_process(COMMAND dpkg-deb --contents ${package} OUTPUT_VARIABLE contents)
+foreach(entry "./usr/bin/kestrelle -> " "./usr/${PROGRAM_DIR}/kestrelle\n" "./usr/${PROGRAM_DIR}/Samples/sample1.bmp\n"
+    "./usr/share/applications/kestrelle.desktop\n" "./usr/share/icons/hicolor/256x256/apps/kestrelle.png\n")
+  string(FIND "${contents}" "${entry}" at)
+  if(at EQUAL -1)
+    message(SEND_ERROR "the package lacks ${entry}")
+  endif()
+endforeach()

@@ -1,0 +1,173 @@
+#include "support/CodedPicture.h"
+#include "support/E2e.h"
+#include "support/MainWindowLayout.h"
+#include "support/Ocr.h"
+#include "support/Settle.h"
+#include "support/Viewer.h"
+
+#include <QtTest>
+
+#include <memory>
+
+// Both pictures over the whole screen, from the button and from maximising the main window, and back with
+// Esc. The program runs from a copy of its folder whose samples are coded pictures: picture 1 (700 x 1100)
+// passes a full-screen frame (W/2 x H-15 = 640 x 1009) by 60 x 91 pixels, so it pans in 1-pixel steps;
+// picture 2 (300 x 350) fits.
+class FullScreenE2e : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void showFullScreenCoversTheScreenUntilEsc();
+    void maximisingTheMainWindowShowsFullScreen();
+
+private:
+    QString waitForFullScreen();
+    QString fullScreenPanes() const;
+    void escapeBackToTheMainWindow(const QString& fullScreen);
+
+    QTemporaryDir folder_;
+    std::unique_ptr<XSession> session_;
+    std::unique_ptr<Viewer> viewer_;
+};
+
+using coded::panes;
+using coded::shows;
+
+namespace {
+
+const QRgb black = qRgb(0, 0, 0);
+const QSize screen = e2e::screenSize;
+// Frames at x = 8 and x = W/2, 40 from the top; their pictures start 1 pixel inside.
+const QRect pictureArea1(9, 41, screen.width() / 2 - 2, screen.height() - 15 - 2);
+const QRect pictureArea2(screen.width() / 2 + 1, 41, screen.width() / 2 - 2, screen.height() - 15 - 2);
+// Pane 1's frame and the scroll bar at its right edge lie over the left of pane 2; read it right of them.
+const QPoint pane2Probe(40, 5);
+
+// The box around the label's green text, in the top 40 rows.
+QRect greenText(const QImage& shot) {
+    QRect box;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (qGreen(shot.pixel(x, y)) > 128 && qRed(shot.pixel(x, y)) < 64 && qBlue(shot.pixel(x, y)) < 64)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+} // namespace
+
+void FullScreenE2e::initTestCase() {
+    QVERIFY(folder_.isValid());
+    // The program finds its pointer, skin and samples beside itself, wherever that is.
+    const QDir built = QFileInfo(e2e::program()).absoluteDir();
+    const QDir copy(folder_.path());
+    QVERIFY(copy.mkpath(QStringLiteral("x")) && copy.mkpath(QStringLiteral("Samples")));
+    for (const QString& file :
+         {QStringLiteral("kestrelle"), QStringLiteral("HAND-M.CUR"), QStringLiteral("x/o.cjs")})
+        QVERIFY2(QFile::copy(built.filePath(file), copy.filePath(file)), qPrintable(file));
+    QVERIFY(coded::picture(1, QSize(700, 1100)).save(copy.filePath(QStringLiteral("Samples/sample1.bmp"))));
+    QVERIFY(coded::picture(2, QSize(300, 350)).save(copy.filePath(QStringLiteral("Samples/sample2.bmp"))));
+    session_ = std::make_unique<XSession>(screen);
+    QVERIFY2(session_->failure().isEmpty(), qPrintable(session_->failure()));
+}
+
+void FullScreenE2e::init() {
+    viewer_ = std::make_unique<Viewer>(*session_, folder_.filePath(QStringLiteral("kestrelle")));
+    QVERIFY2(viewer_->waitForMainWindow(), "the main window did not show");
+    QCOMPARE(viewer_->loadSamplesAnsweringNo(), ocr::letters(Viewer::samplesQuestion));
+    const QString both = panes(shows(1, 0, 0), shows(2, 0, 0));
+    QCOMPARE(settle([this] { return viewer_->panes(); }, both), both);
+}
+
+void FullScreenE2e::cleanup() {
+    e2e::keepScreenIfFailed(*session_);
+    viewer_.reset();
+}
+
+// The full-screen window once it covers the screen and has the keyboard; its size settles a moment after
+// it shows.
+QString FullScreenE2e::waitForFullScreen() {
+    const QString window = viewer_->waitForWindow(QStringLiteral("^Form2$"));
+    if (window.isEmpty())
+        return {};
+    const QRect whole(QPoint(), screen);
+    if (settle([&] { return session_->clientRect(window); }, whole) != whole ||
+        !viewer_->waitUntilFocused(window))
+        return {};
+    return window;
+}
+
+QString FullScreenE2e::fullScreenPanes() const {
+    const QImage shot = session_->screenshot();
+    return panes(coded::read(shot, pictureArea1), coded::read(shot, pictureArea2, pane2Probe));
+}
+
+void FullScreenE2e::escapeBackToTheMainWindow(const QString& fullScreen) {
+    session_->press({QStringLiteral("Escape")});
+    QVERIFY(viewer_->waitUntilGone(fullScreen));
+    QVERIFY(viewer_->waitUntilFocused(viewer_->mainWindow()));
+    const QRect client = viewer_->readClientRect();
+    QCOMPARE(client.size(), layout::clientSize);
+    QCOMPARE(client.center(), QRect(QPoint(), screen).center());
+    QVERIFY(!session_
+                 ->run(QStringLiteral("xprop"),
+                       {QStringLiteral("-id"), viewer_->mainWindow(), QStringLiteral("_NET_WM_STATE")})
+                 .contains("MAXIMIZED"));
+    const QString both = panes(shows(1, 0, 0), shows(2, 0, 0));
+    QCOMPARE(settle([this] { return viewer_->panes(); }, both), both);
+}
+
+void FullScreenE2e::showFullScreenCoversTheScreenUntilEsc() {
+    viewer_->clickButton(QStringLiteral("Show Full Screen"));
+    const QString fullScreen = waitForFullScreen();
+    QVERIFY2(!fullScreen.isEmpty(), "no borderless window covering the screen");
+    QVERIFY(!session_->windows(QStringLiteral("^Kestrelle$")).contains(viewer_->mainWindow()));
+
+    const QString start = panes(shows(1, 0, 0), shows(2, 0, 0));
+    QCOMPARE(settle([this] { return fullScreenPanes(); }, start), start);
+    const QImage shot = session_->screenshot();
+    const QImage picture1 = coded::picture(1, QSize(700, 1100));
+    // Pane 1's frame is half the screen wide: its picture ends at its right border.
+    QCOMPARE(shot.pixel(pictureArea1.right(), 100), picture1.pixel(pictureArea1.width() - 1, 59));
+    QCOMPARE(shot.pixel(pictureArea1.right() + 1, 100), black);
+    for (const QPoint& at : {QPoint(4, 4), QPoint(screen.width() - 4, 20), QPoint(4, screen.height() - 4)})
+        QCOMPARE(shot.pixel(at), black);
+    const QRect label = greenText(shot);
+    QVERIFY2(label.left() >= 8 && label.left() <= 10 && label.top() >= 8 && label.top() <= 12 &&
+                 label.bottom() < 8 + 15,
+             qPrintable(QStringLiteral("green text at (%1,%2) to (%3,%4)")
+                            .arg(label.left())
+                            .arg(label.top())
+                            .arg(label.right())
+                            .arg(label.bottom())));
+    QCOMPARE(ocr::letters(ocr::text(shot.copy(0, 0, 200, 40))), QStringLiteral("esctoexit"));
+
+    // Down past the end, then one step right to show all were handled: the frame is H - 15 high, so the
+    // picture stops 1100 - 1009 = 91 pixels down; pane 2 has nothing to pan.
+    QStringList keys(100, QStringLiteral("Down"));
+    session_->press(keys << QStringLiteral("Right"));
+    const QString down = panes(shows(1, 1, 91), shows(2, 0, 0));
+    QCOMPARE(settle([this] { return fullScreenPanes(); }, down), down);
+    keys = QStringList(70, QStringLiteral("Right"));
+    session_->press(keys << QStringLiteral("Up"));
+    const QString across = panes(shows(1, 60, 90), shows(2, 0, 0));
+    QCOMPARE(settle([this] { return fullScreenPanes(); }, across), across);
+
+    escapeBackToTheMainWindow(fullScreen);
+}
+
+void FullScreenE2e::maximisingTheMainWindowShowsFullScreen() {
+    session_->run(QStringLiteral("wmctrl"),
+                  {QStringLiteral("-i"), QStringLiteral("-r"), viewer_->mainWindow(), QStringLiteral("-b"),
+                   QStringLiteral("add,maximized_vert,maximized_horz")});
+    const QString fullScreen = waitForFullScreen();
+    QVERIFY2(!fullScreen.isEmpty(), "no borderless window covering the screen");
+    const QString start = panes(shows(1, 0, 0), shows(2, 0, 0));
+    QCOMPARE(settle([this] { return fullScreenPanes(); }, start), start);
+    escapeBackToTheMainWindow(fullScreen);
+}
+
+QTEST_GUILESS_MAIN(FullScreenE2e)
+#include "full_screen_e2e.moc"

@@ -1,0 +1,21 @@
+#include "support/E2e.h"
+
+#include <QtTest>
+
+namespace e2e {
+
+QString program() {
+    return qEnvironmentVariable("KESTRELLE_PROGRAM");
+}
+
+void keepScreenIfFailed(const XSession& session) {
+    if (!QTest::currentTestFailed())
+        return;
+    const QString name = QStringLiteral("%1-%2-failed.png")
+                             .arg(QString::fromLatin1(QTest::currentAppName()),
+                                  QString::fromLatin1(QTest::currentTestFunction()));
+    if (session.screenshot().save(name))
+        qWarning("The screen is kept in %s", qPrintable(QDir::current().filePath(name)));
+}
+
+} // namespace e2e

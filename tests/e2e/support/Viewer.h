@@ -1,0 +1,58 @@
+#pragma once
+
+#include "support/ChildProcess.h"
+#include "support/XSession.h"
+
+#include <QImage>
+#include <QRect>
+#include <QString>
+
+#include <memory>
+
+// The program under test, started as a person starts it and driven only through the X server.
+class Viewer {
+public:
+    static const QString samplesQuestion;
+
+    Viewer(const XSession& session, const QString& program);
+
+    // Waits until the main window shows its panes and has the keyboard; remembers the window and where its
+    // client area is.
+    bool waitForMainWindow();
+    QString mainWindow() const { return mainWindow_; }
+    ChildProcess& process() { return *process_; }
+    // The client area as it is now on the screen; the remembered place follows it.
+    QRect readClientRect();
+    QPoint onScreen(QPoint clientPoint) const { return clientOrigin_ + clientPoint; }
+
+    void clickButton(const QString& caption) const;
+    void clickPicture(int pane) const;
+    // What both panes show, as coded::read tells it: "pane 1: ...; pane 2: ...".
+    QString panes() const;
+    QImage pictureArea(const QImage& screen, int pane) const;
+
+    // The first mapped window, other than the main one, whose title matches; empty if none came in time.
+    QString waitForWindow(const QString& titlePattern) const;
+    bool waitUntilGone(const QString& window) const;
+    bool waitUntilFocused(const QString& window) const;
+    // Reads the window until its text shows `expected` (as ocr::letters compares them); returns the
+    // expected letters then, or the last reading.
+    QString readUntilShown(const QString& window, const QString& expected) const;
+    // With a message box coming up: checks its text, then answers with the key and waits for the main window
+    // to have the focus again.
+    // Returns as readUntilShown does; the key is pressed only when the text showed.
+    QString answerBox(const QString& titlePattern, const QString& expected, const QString& key) const;
+    // Load Sample/Example Files, answering No to the offer to open the folder.
+    QString loadSamplesAnsweringNo() const;
+    // With the file dialog opening: types the path into its File name box, presses Enter and waits for the
+    // focus to leave the dialog.
+    bool chooseInFileDialog(const QString& path) const;
+    // With the file dialog opening: presses Esc and waits for the main window to have the focus again.
+    bool cancelFileDialog() const;
+
+private:
+    const XSession& session_;
+    std::unique_ptr<ChildProcess> process_;
+    QString mainWindow_;
+    QPoint clientOrigin_;
+};
