@@ -10,6 +10,12 @@ QString MainWindowRig::buildFile(const QString& relative) {
     return QDir(qEnvironmentVariable("KESTRELLE_BUILD_DIR")).filePath(relative);
 }
 
+QString MainWindowRig::report(const QString& description, const QString& procedure, int line) {
+    return QStringLiteral("%1\r\nin Brackwater2021/08/31.Form1.%2 at line %3\r\r%4")
+        .arg(description, procedure, QString::number(line),
+             QStringLiteral("Please email screenshot of this message to support@kestrelle.example"));
+}
+
 MainWindowRig::MainWindowRig(const QStringList& filesBesideProgram) {
     for (const QString& file : filesBesideProgram) {
         const QString target = QDir(folder.path()).filePath(file);

@@ -33,4 +33,6 @@ public:
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
     static QString buildFile(const QString& relative);
+    // The error report of a procedure of the main window, as the user reads it.
+    static QString report(const QString& description, const QString& procedure, int line);
 };

@@ -1,6 +1,11 @@
 #include "support/Pictures.h"
 
+#include "support/GifEncoder.h"
+
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
 
 namespace pictures {
 
@@ -24,6 +29,31 @@ QString save(const QImage& picture, const QString& folder, const QString& name) 
     const QString path = QDir(folder).filePath(name);
     picture.save(path);
     return path;
+}
+
+QByteArray encoded(const QImage& picture, const char* format) {
+    if (qstrcmp(format, "gif") == 0)
+        return test::encodeGif(picture);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, format, 95);
+    return bytes;
+}
+
+QByteArray noise(qsizetype size) {
+    QRandomGenerator random(7031);
+    QByteArray bytes(size, '\0');
+    for (char& byte : bytes)
+        byte = char(random.bounded(256));
+    return bytes;
+}
+
+QString write(const QByteArray& bytes, const QString& folder, const QString& name) {
+    QFile file(QDir(folder).filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(file.fileName()));
+    return file.fileName();
 }
 
 } // namespace pictures

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -12,5 +13,11 @@ QImage coordinates(int width, int height);
 QImage plain(int width, int height, QRgb colour);
 // Saves a picture into folder under name and returns the full path.
 QString save(const QImage& picture, const QString& folder, const QString& name);
+// The bytes of a picture in a file format: "jpeg", "bmp", "png", or "gif", which the toolkit cannot write.
+QByteArray encoded(const QImage& picture, const char* format);
+// Random bytes, the same on every run.
+QByteArray noise(qsizetype size);
+// Writes bytes into folder under name and returns the full path.
+QString write(const QByteArray& bytes, const QString& folder, const QString& name);
 
 } // namespace pictures

@@ -1,0 +1,196 @@
+// Writes the seed corpora of the fuzz targets: small pictures in every shape the loader meets, cursor files
+// of every bit depth the reader takes, and style sheets. Usage: make_seeds <folder>
+#include "CursorWriter.h"
+#include "support/GifEncoder.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImageWriter>
+#include <QTextStream>
+#include <QtEndian>
+
+namespace {
+
+QString out;
+
+bool put(const QString& corpus, const QString& name, const QByteArray& bytes) {
+    QDir().mkpath(out + '/' + corpus);
+    QFile file(out + '/' + corpus + '/' + name);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QImage pattern(int width, int height) {
+    QImage image(width, height, QImage::Format_ARGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgba(x * 10, y * 15, (x + y) * 5, x < 4 ? 128 : 255));
+    return image;
+}
+
+QByteArray encoded(const QImage& image, const char* format, bool progressive = false) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    return bytes;
+}
+
+void appendLe16(QByteArray& bytes, quint16 value) {
+    bytes.append(char(value & 0xff));
+    bytes.append(char(value >> 8));
+}
+
+void appendLe32(QByteArray& bytes, quint32 value) {
+    appendLe16(bytes, quint16(value & 0xffff));
+    appendLe16(bytes, quint16(value >> 16));
+}
+
+// A run-length BMP, a shape the toolkit reads but does not write: one run per row.
+QByteArray runLengthBmp() {
+    constexpr int width = 12;
+    constexpr int height = 4;
+    QByteArray runs;
+    for (int y = 0; y < height; ++y)
+        runs += QByteArray(1, char(width)) + QByteArray(1, char(y)) + QByteArray(2, '\0');
+    runs += QByteArray("\0\1", 2);
+    const quint32 offset = 14 + 40 + 4 * height;
+    QByteArray bmp("BM");
+    for (quint32 v : {offset + quint32(runs.size()), 0u, offset, 40u, quint32(width), quint32(height)})
+        appendLe32(bmp, v);
+    appendLe16(bmp, 1);
+    appendLe16(bmp, 8);
+    for (quint32 v : {1u, quint32(runs.size()), 0u, 0u, quint32(height), 0u})
+        appendLe32(bmp, v);
+    for (int y = 0; y < height; ++y)
+        appendLe32(bmp, quint32(y * 0x403020));
+    return bmp + runs;
+}
+
+bool writePictures() {
+    const QImage image = pattern(24, 16);
+    const QImage opaque = image.convertToFormat(QImage::Format_RGB32);
+    struct Seed {
+        const char* name;
+        QByteArray bytes;
+    };
+    const Seed seeds[] = {
+        {"baseline.jpg", encoded(opaque, "jpeg")},
+        {"progressive.jpg", encoded(opaque, "jpeg", true)},
+        {"grey.jpg", encoded(opaque.convertToFormat(QImage::Format_Grayscale8), "jpeg")},
+        {"24.bmp", encoded(opaque, "bmp")},
+        {"32.bmp", encoded(image, "bmp")},
+        {"8.bmp", encoded(opaque.convertToFormat(QImage::Format_Indexed8), "bmp")},
+        {"1.bmp", encoded(opaque.convertToFormat(QImage::Format_Mono), "bmp")},
+        {"rle8.bmp", runLengthBmp()},
+        {"alpha.png", encoded(image, "png")},
+        {"indexed.png", encoded(opaque.convertToFormat(QImage::Format_Indexed8), "png")},
+        {"grey16.png", encoded(opaque.convertToFormat(QImage::Format_Grayscale16), "png")},
+        {"a.gif", test::encodeGif(opaque)},
+        {"a.ico", encoded(image, "ico")},
+        {"a.ppm", encoded(opaque, "ppm")},
+        {"a.xpm", encoded(opaque.convertToFormat(QImage::Format_Indexed8), "xpm")},
+        {"a.xbm", encoded(opaque.convertToFormat(QImage::Format_Mono), "xbm")},
+    };
+    for (const Seed& seed : seeds) {
+        if (seed.bytes.isEmpty() ||
+            !put(QStringLiteral("picture_loader"), QString::fromLatin1(seed.name), seed.bytes))
+            return false;
+        if (!put(QStringLiteral("picture_loader"), QStringLiteral("cut-") + seed.name,
+                 seed.bytes.left(seed.bytes.size() / 2)))
+            return false;
+    }
+    return true;
+}
+
+// A cursor's bitmap at 1, 4, 8 or 24 bits: header, palette, colour rows, then the mask rows.
+QByteArray dib(int side, int bits) {
+    const int colours = bits <= 8 ? 1 << bits : 0;
+    const int stride = (side * bits + 31) / 32 * 4;
+    const int maskStride = (side + 31) / 32 * 4;
+    QByteArray bytes;
+    for (quint32 v : {40u, quint32(side), quint32(side * 2)})
+        appendLe32(bytes, v);
+    appendLe16(bytes, 1);
+    appendLe16(bytes, quint16(bits));
+    for (quint32 v : {0u, 0u, 0u, 0u, quint32(colours), 0u})
+        appendLe32(bytes, v);
+    for (int i = 0; i < colours; ++i)
+        appendLe32(bytes, quint32(i * 0x010305));
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < stride; ++x)
+            bytes.append(char(x * 17 + y));
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < maskStride; ++x)
+            bytes.append(char(y % 2 ? 0xF0 : 0x0F));
+    return bytes;
+}
+
+QByteArray cursor(const QList<QPair<int, QByteArray>>& entries) {
+    QByteArray bytes;
+    appendLe16(bytes, 0);
+    appendLe16(bytes, 2);
+    appendLe16(bytes, quint16(entries.size()));
+    quint32 offset = 6 + 16 * quint32(entries.size());
+    for (const auto& [side, image] : entries) {
+        bytes.append(char(side));
+        bytes.append(char(side));
+        appendLe16(bytes, 0);
+        appendLe16(bytes, quint16(side / 3));
+        appendLe16(bytes, quint16(side / 4));
+        appendLe32(bytes, quint32(image.size()));
+        appendLe32(bytes, offset);
+        offset += quint32(image.size());
+    }
+    for (const auto& entry : entries)
+        bytes += entry.second;
+    return bytes;
+}
+
+bool writeCursors() {
+    const QString corpus = QStringLiteral("cursor_file");
+    bool written = put(corpus, QStringLiteral("32.cur"), cursorFileBytes(pattern(32, 32), QPoint(5, 2))) &&
+                   put(corpus, QStringLiteral("png.cur"), cursor({{16, encoded(pattern(16, 16), "png")}})) &&
+                   put(corpus, QStringLiteral("two.cur"), cursor({{16, dib(16, 4)}, {32, dib(32, 8)}}));
+    for (int bits : {1, 4, 8, 24})
+        written = written && put(corpus, QStringLiteral("%1.cur").arg(bits), cursor({{8, dib(8, bits)}}));
+    return written;
+}
+
+bool writeStyleSheets(const QString& shippedSkin) {
+    const QString corpus = QStringLiteral("style_sheet");
+    QFile skin(shippedSkin);
+    if (!skin.open(QIODevice::ReadOnly) || !put(corpus, QStringLiteral("o.cjs"), skin.readAll()))
+        return false;
+    const char* sheets[] = {
+        "QPushButton { color: red; }",
+        "/* a */ QLabel, QPushButton:hover { color: #123; } /* b */",
+        "QFrame > QPushButton[text=\"a;{b},c}\"] { font-family: 'x;y}'; }",
+        "QPushButton { background: qlineargradient(x1: 0, y1: 0, stop: 0 #fff, stop: 1 #000); }",
+        ".QPushButton#name::indicator:checked, QWidget ~ QPushButton { border: 1px solid rgb(1, 2, 3); }",
+        "QLabel {} QFrame { ; color: red;; -qt-background-role: window; }",
+    };
+    int n = 0;
+    for (const char* sheet : sheets) {
+        if (!put(corpus, QStringLiteral("%1.cjs").arg(++n), sheet))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    if (argc != 2) {
+        QTextStream(stderr) << "usage: make_seeds <folder>\n";
+        return 1;
+    }
+    out = QString::fromLocal8Bit(argv[1]);
+    const QString skin = QStringLiteral(KESTRELLE_ROOT "/assets/skin/o.cjs");
+    return writePictures() && writeCursors() && writeStyleSheets(skin) ? 0 : 1;
+}

@@ -1,0 +1,223 @@
+#include "support/MainWindowRig.h"
+#include "support/Permissions.h"
+#include "support/Pictures.h"
+#include "support/ProcessMemory.h"
+
+#include <QElapsedTimer>
+#include <QtEndian>
+#include <QtTest>
+
+#include <optional>
+
+// Bad files chosen through Open File 1 and 2 on the real main window: each is reported at the load, both
+// panes keep what they showed, the pointer comes back, and neither time nor memory runs away.
+class BadPicturesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void badFileIsReportedAndBothPanesKeepTheirPictures_data();
+    void badFileIsReportedAndBothPanesKeepTheirPictures();
+    void oddlyNamedPicturesOpen_data();
+    void oddlyNamedPicturesOpen();
+
+private:
+    std::unique_ptr<MainWindowRig> rig_;
+};
+
+namespace {
+
+enum class Place { File, Folder, WithoutReadPermission, InLockedFolder };
+
+constexpr qint64 timeBoundMs = 2000;
+constexpr qint64 memoryBound = 48 * 1024 * 1024;
+
+QString report(const QString& description, int pane) {
+    return MainWindowRig::report(description, pane == 1 ? "PushButton3_Click" : "PushButton4_Click", 112);
+}
+
+template <typename T> QByteArray patched(QByteArray bytes, qsizetype at, T value) {
+    qToLittleEndian(value, bytes.data() + at);
+    return bytes;
+}
+
+QByteArray patchedBigEndian(QByteArray bytes, qsizetype at, quint16 value) {
+    qToBigEndian(value, bytes.data() + at);
+    return bytes;
+}
+
+// Puts the bad thing at folder/name and returns its path.
+QString place(Place how, const QString& folder, const QString& name, const QByteArray& bytes) {
+    const QDir dir(folder);
+    switch (how) {
+    case Place::File:
+        return pictures::write(bytes, folder, name);
+    case Place::Folder:
+        dir.mkpath(name);
+        return dir.filePath(name);
+    case Place::WithoutReadPermission: {
+        const QString path = pictures::write(bytes, folder, name);
+        QFile::setPermissions(path, QFileDevice::Permissions());
+        return path;
+    }
+    case Place::InLockedFolder: {
+        dir.mkpath(QStringLiteral("locked"));
+        const QString path = pictures::write(bytes, dir.filePath(QStringLiteral("locked")), name);
+        QFile::setPermissions(dir.filePath(QStringLiteral("locked")), QFileDevice::Permissions());
+        return path;
+    }
+    }
+    return {};
+}
+
+} // namespace
+
+void BadPicturesTest::initTestCase() {
+    rig_ = std::make_unique<MainWindowRig>();
+    rig_->start();
+    rig_->open(1, pictures::coordinates(300, 200), QStringLiteral("keep1.png"));
+    rig_->open(2, pictures::coordinates(150, 250), QStringLiteral("keep2.jpg"));
+    QVERIFY(rig_->desktop.messages.isEmpty());
+}
+
+void BadPicturesTest::badFileIsReportedAndBothPanesKeepTheirPictures_data() {
+    QTest::addColumn<int>("how");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("description");
+    const QString invalid = QStringLiteral("Invalid picture");
+    const auto file = int(Place::File);
+
+    const QImage picture = pictures::coordinates(97, 64);
+    for (const char* format : {"jpeg", "bmp", "gif", "png"}) {
+        const QByteArray whole = pictures::encoded(picture, format);
+        const QString name = QStringLiteral("cut.") + format;
+        for (const qsizetype cut : {qsizetype(1), qsizetype(8), whole.size() / 4, whole.size() / 2,
+                                    whole.size() * 3 / 4, whole.size() - 1})
+            QTest::addRow("%s cut to %lld of %lld bytes", format, qint64(cut), qint64(whole.size()))
+                << file << name << whole.left(cut) << invalid;
+    }
+
+    const QByteArray random = pictures::noise(4096);
+    for (const char* suffix : {"jpg", "jpeg", "bmp", "gif", "png"}) {
+        const QString name = QStringLiteral("bad.") + suffix;
+        QTest::addRow("zero bytes named .%s", suffix) << file << name << QByteArray() << invalid;
+        QTest::addRow("random bytes named .%s", suffix) << file << name << random << invalid;
+    }
+    QTest::newRow("jpeg signature then random bytes") << file << "sig.jpg"
+                                                      << "\xFF\xD8\xFF" + random << invalid;
+    QTest::newRow("bmp signature then random bytes") << file << "sig.bmp"
+                                                     << "BM" + random << invalid;
+    QTest::newRow("gif screen of 97 x 64 then random bytes")
+        << file << "sig.gif" << QByteArray("GIF89a\x61\0\x40\0\0\0\0", 13) + random << invalid;
+    QTest::newRow("png signature then random bytes")
+        << file << "sig.png" << QByteArray("\x89PNG\r\n\x1A\n", 8) + random << invalid;
+
+    const QByteArray jpeg = pictures::encoded(picture, "jpeg");
+    const qsizetype frame = jpeg.indexOf("\xFF\xC0");
+    QTest::newRow("jpeg of 200 bytes claiming 65500 x 65500")
+        << file << "huge.jpg"
+        << patchedBigEndian(patchedBigEndian(jpeg, frame + 5, 65500), frame + 7, 65500).left(200)
+        << "Picture too large: 65500 x 65500 pixels";
+    const QByteArray bmp = pictures::encoded(picture, "bmp");
+    QTest::newRow("bmp claiming 60000 x 60000")
+        << file << "huge.bmp" << patched<qint32>(patched<qint32>(bmp, 18, 60000), 22, 60000)
+        << "Picture too large: 60000 x 60000 pixels";
+    QTest::newRow("bmp claiming 8000 x 4000 with 4 KB of data")
+        << file << "big.bmp" << patched<qint32>(patched<qint32>(bmp, 18, 8000), 22, 4000).left(4096)
+        << invalid;
+    const QByteArray gif = pictures::encoded(picture, "gif");
+    QTest::newRow("gif with a 65535 x 65535 logical screen")
+        << file << "huge.gif" << patched<quint16>(patched<quint16>(gif, 6, 65535), 8, 65535)
+        << "Picture too large: 65535 x 65535 pixels";
+
+    QTest::newRow("folder") << int(Place::Folder) << "folder.jpg" << QByteArray() << "Path/File access error";
+    QTest::newRow("file without read permission")
+        << int(Place::WithoutReadPermission) << "unreadable.bmp" << bmp << "Path/File access error";
+    QTest::newRow("file in a folder that denies access")
+        << int(Place::InLockedFolder) << "hidden.bmp" << bmp << "Path/File access error";
+}
+
+void BadPicturesTest::badFileIsReportedAndBothPanesKeepTheirPictures() {
+    QFETCH(int, how);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, description);
+    const auto placement = Place(how);
+    const bool needsPermissions =
+        placement == Place::WithoutReadPermission || placement == Place::InLockedFolder;
+    QTemporaryDir folder(QDir(rig_->folder.path()).filePath(QStringLiteral("case-XXXXXX")));
+    const QString path = place(placement, folder.path(), name, bytes);
+    const auto unlock = qScopeGuard([&] {
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile::setPermissions(QFileInfo(path).absolutePath(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    });
+    if (needsPermissions) {
+        const PermissionsEnforced enforced;
+        if (QFile probe(path); probe.open(QIODevice::ReadOnly))
+            QSKIP("file permissions do not bind this process, even without its overriding capabilities");
+    }
+
+    Form1& f = *rig_->form;
+    const qint64 handles[] = {f.Picture1.pictureHandle(), f.Picture4.pictureHandle()};
+    const QImage shown[] = {f.Picture1.image().copy(), f.Picture4.image().copy()};
+    for (const int pane : {1, 2}) {
+        rig_->desktop.messages.clear();
+        rig_->desktop.fileAnswers.push_back(path);
+        const PeakMemoryWatch memory;
+        QElapsedTimer timer;
+        timer.start();
+        {
+            std::optional<PermissionsEnforced> enforced;
+            if (needsPermissions)
+                enforced.emplace();
+            pane == 1 ? f.PushButton3_Click() : f.PushButton4_Click();
+        }
+        QCOMPARE_LT(timer.elapsed(), timeBoundMs);
+        QCOMPARE_LT(memory.growth(), memoryBound);
+        QCOMPARE(rig_->desktop.messageTexts(), QStringList{report(description, pane)});
+        QCOMPARE(rig_->desktop.messages[0].title, QStringLiteral("Application Error"));
+        QCOMPARE(f.Picture1.pictureHandle(), handles[0]);
+        QCOMPARE(f.Picture4.pictureHandle(), handles[1]);
+        QCOMPARE(f.Picture1.image(), shown[0]);
+        QCOMPARE(f.Picture4.image(), shown[1]);
+        QCOMPARE(f.mousePointer(), int(ui::Form::Default));
+    }
+}
+
+void BadPicturesTest::oddlyNamedPicturesOpen_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("format");
+    QTest::newRow("png named .jpg") << "photo.jpg" << QByteArray("png");
+    QTest::newRow("spaces") << "  two  spaces .bmp" << QByteArray("bmp");
+    QTest::newRow("quotes") << "say \"cheese\" it's.gif" << QByteArray("gif");
+    QTest::newRow("non-ASCII letters") << QStringLiteral("Ærøskøbing ñ 写真 Ωμέγα.png") << QByteArray("png");
+    QTest::newRow("leading dash") << "-rf.bmp" << QByteArray("bmp");
+    QTest::newRow("leading double dash") << "--help.png" << QByteArray("png");
+    QTest::newRow("shell characters") << "a;b&c|d$(e)`f`<g>.bmp" << QByteArray("bmp");
+}
+
+void BadPicturesTest::oddlyNamedPicturesOpen() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, format);
+    // 256 colours, so that every format keeps each pixel exactly.
+    const QImage picture = pictures::coordinates(16, 16);
+    const QString path =
+        pictures::write(pictures::encoded(picture, format.constData()), rig_->folder.path(), name);
+    Form1& f = *rig_->form;
+    for (const int pane : {1, 2}) {
+        ui::PictureBox& box = pane == 1 ? f.Picture1 : f.Picture4;
+        const qint64 before = box.pictureHandle();
+        rig_->desktop.messages.clear();
+        rig_->desktop.fileAnswers.push_back(path);
+        pane == 1 ? f.PushButton3_Click() : f.PushButton4_Click();
+        QVERIFY2(rig_->desktop.messages.isEmpty(), qPrintable(rig_->desktop.messageTexts().join('\n')));
+        QVERIFY(box.pictureHandle() != 0 && box.pictureHandle() != before);
+        QCOMPARE(box.image(), picture);
+        QCOMPARE(f.mousePointer(), int(ui::Form::Default));
+    }
+}
+
+QTEST_MAIN(BadPicturesTest)
+#include "bad_pictures_test.moc"

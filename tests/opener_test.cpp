@@ -1,0 +1,187 @@
+#include "support/MainWindowRig.h"
+#include "support/ScriptedChance.h"
+
+#include "app/Main.h"
+#include "ui/QtDesktop.h"
+#include "viewer/Form1.h"
+
+#include <QApplication>
+#include <QDirIterator>
+#include <QtTest>
+
+#include <unistd.h>
+
+// The samples folder and the home page reach the desktop's opener through the real desktop layer, each as
+// one argument that no shell reads. Runs on a real X display: the offscreen platform has no opener. A
+// recording xdg-open stands first on the path, and every variable that could steer the toolkit to another
+// launcher is cleared.
+namespace {
+
+constexpr auto recorder = R"(#!/bin/sh
+# The number of arguments, then each on a line of its own; renamed into place once whole.
+out="$(dirname "$0")/../records/run-$$"
+{ echo "$#"; for a in "$@"; do printf '%s\n' "$a"; done; } > "$out.part"
+mv "$out.part" "$out"
+)";
+
+struct Sandbox {
+    QTemporaryDir base;
+    QDir dir{base.path()};
+
+    Sandbox() {
+        for (const char* name : {"bin", "records", "cwd", "programs", "runtime"})
+            dir.mkpath(QString::fromLatin1(name));
+        const QString opener = dir.filePath(QStringLiteral("bin/xdg-open"));
+        QFile script(opener);
+        if (!script.open(QIODevice::WriteOnly) || script.write(recorder) < 0)
+            qFatal("cannot write %s", qPrintable(opener));
+        script.close();
+        QFile::setPermissions(opener, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(dir.filePath(QStringLiteral("runtime")),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+        qputenv("PATH", QFile::encodeName(dir.filePath(QStringLiteral("bin"))) + ":/usr/bin:/bin");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.filePath(QStringLiteral("runtime"))));
+        for (const char* steering : {"XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION",
+                                     "KDE_FULL_SESSION", "KDE_SESSION_VERSION", "GNOME_DESKTOP_SESSION_ID",
+                                     "BROWSER", "DEFAULT_BROWSER", "SNAP", "FLATPAK_ID"})
+            qunsetenv(steering);
+        // Where a command slipped into a shell would leave its marker.
+        if (chdir(QFile::encodeName(dir.filePath(QStringLiteral("cwd"))).constData()) != 0)
+            qFatal("cannot enter the working folder");
+    }
+};
+
+Sandbox* sandbox = nullptr;
+
+// The real desktop layer, answering its message boxes with the default button instead of showing them.
+class AnsweringDesktop : public ui::QtDesktop {
+public:
+    QStringList shown;
+
+protected:
+    ui::MsgResult showMessage(const QString& text, ui::MsgButtons buttons, ui::MsgIcon,
+                              const QString&) override {
+        shown << text;
+        return buttons == ui::MsgButtons::YesNo ? ui::MsgResult::Yes : ui::MsgResult::Ok;
+    }
+};
+
+// The records the opener finished writing, oldest name first.
+QStringList finishedRuns(const QDir& records) {
+    QStringList names = records.entryList({QStringLiteral("run-*")}, QDir::Files, QDir::Name);
+    names.removeIf([](const QString& name) { return name.endsWith(QLatin1String(".part")); });
+    return names;
+}
+
+// The arguments of each run of the opener, once the expected number of runs has written them.
+QList<QStringList> waitForRuns(int expected) {
+    const QDir records(sandbox->dir.filePath(QStringLiteral("records")));
+    QElapsedTimer timer;
+    timer.start();
+    while (finishedRuns(records).size() < expected && timer.elapsed() < 5000)
+        QTest::qWait(20);
+    // Long enough for a second launcher, had the toolkit tried one, to show up too.
+    QTest::qWait(300);
+    QList<QStringList> runs;
+    for (const QString& name : finishedRuns(records)) {
+        QFile file(records.filePath(name));
+        file.open(QIODevice::ReadOnly);
+        QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+        lines.removeLast();
+        runs << lines;
+        file.remove();
+    }
+    return runs;
+}
+
+QStringList markers() {
+    QStringList found;
+    QDirIterator it(sandbox->base.path(), {QStringLiteral("marker*")}, QDir::AllEntries | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << it.next();
+    return found;
+}
+
+} // namespace
+
+class OpenerTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void samplesFolderReachesTheOpenerAsOneArgument_data();
+    void samplesFolderReachesTheOpenerAsOneArgument();
+    void homePageReachesTheOpenerAsOneArgument();
+};
+
+void OpenerTest::samplesFolderReachesTheOpenerAsOneArgument_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("plain") << "plain";
+    QTest::newRow("spaces") << "two  spaces ";
+    QTest::newRow("quotes") << "say \"cheese\" it's";
+    QTest::newRow("semicolon") << "a; touch marker-semicolon";
+    QTest::newRow("command substitution") << "$(touch marker-dollar)";
+    QTest::newRow("backticks") << "`touch marker-backtick`";
+    QTest::newRow("ampersand and pipe") << "a & touch marker-amp | touch marker-pipe";
+    QTest::newRow("leading dash") << "-rf";
+    QTest::newRow("leading double dash") << "--version";
+    QTest::newRow("URL characters") << "100% #1 ?a=b";
+    QTest::newRow("non-ASCII letters") << QStringLiteral("Ærøskøbing 写真");
+    QTest::newRow("line break") << "two\nlines";
+}
+
+void OpenerTest::samplesFolderReachesTheOpenerAsOneArgument() {
+    QFETCH(QString, folder);
+    const QString program = QDir(sandbox->dir.filePath(QStringLiteral("programs"))).filePath(folder);
+    for (const char* sample : {"Samples/sample1.bmp", "Samples/sample2.bmp"}) {
+        QDir().mkpath(program + QStringLiteral("/Samples"));
+        QVERIFY(QFile::copy(MainWindowRig::buildFile(QString::fromLatin1(sample)),
+                            program + QLatin1Char('/') + QString::fromLatin1(sample)));
+    }
+    AnsweringDesktop desktop;
+    FixedClock clock;
+    ScriptedRandom random;
+    ui::Environment environment{desktop, clock, random, program};
+    Main startUp(environment);
+    Form1 form(environment, startUp);
+    form.load();
+    form.PushButton9_Click();
+    QCOMPARE(desktop.shown.size(), 1);
+    QVERIFY(desktop.shown[0].startsWith(QStringLiteral("Would you like")));
+
+    const QList<QStringList> runs = waitForRuns(1);
+    QCOMPARE(runs.size(), 1);
+    QCOMPARE(runs[0].size(), 2);
+    QCOMPARE(runs[0][0], QStringLiteral("1"));
+    const QString argument = runs[0][1];
+    QVERIFY2(argument.startsWith(QStringLiteral("file:///")), qPrintable(argument));
+    const QUrl url(argument, QUrl::StrictMode);
+    QVERIFY2(url.isValid() && url.isLocalFile(), qPrintable(argument));
+    QCOMPARE(url.toLocalFile(), program + QStringLiteral("/Samples"));
+    QCOMPARE(markers(), QStringList());
+}
+
+void OpenerTest::homePageReachesTheOpenerAsOneArgument() {
+    AnsweringDesktop desktop;
+    FixedClock clock;
+    ScriptedRandom random;
+    random.value = 0.065; // the seventh draw in a hundred
+    ui::Environment environment{desktop, clock, random, sandbox->dir.filePath(QStringLiteral("programs"))};
+    Main startUp(environment);
+    Form1 form(environment, startUp);
+    form.load();
+    QVERIFY(desktop.shown.isEmpty());
+    QCOMPARE(waitForRuns(1),
+             (QList<QStringList>{{QStringLiteral("1"), QStringLiteral("https://kestrelle.example/")}}));
+}
+
+int main(int argc, char** argv) {
+    Sandbox laidOut;
+    sandbox = &laidOut;
+    QApplication app(argc, argv);
+    OpenerTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "opener_test.moc"

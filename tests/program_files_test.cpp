@@ -1,0 +1,232 @@
+#include "support/MainWindowRig.h"
+#include "support/Pictures.h"
+#include "support/ProcessMemory.h"
+
+#include <QElapsedTimer>
+#include <QtEndian>
+#include <QtTest>
+
+// Bad files beside the program: the skin, the hand pointer and the samples. Each is reported at its own
+// step, and start-up or the command carries on with the steps after it.
+class ProgramFilesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void badSkinIsReportedAndStartUpGoesOn_data();
+    void badSkinIsReportedAndStartUpGoesOn();
+    void badPointerIsReportedAndStartUpGoesOn_data();
+    void badPointerIsReportedAndStartUpGoesOn();
+    void badSamplesAreReportedAndTheQuestionStillComes_data();
+    void badSamplesAreReportedAndTheQuestionStillComes();
+};
+
+namespace {
+
+constexpr qint64 timeBoundMs = 2000;
+constexpr qint64 memoryBound = 48 * 1024 * 1024;
+
+// How a file beside the program is laid down: copied from the build, left out, written from bytes, made a
+// folder, or written from bytes and then stretched to a size that a sparse file keeps off the disk.
+enum class Kind { Shipped, Missing, Bytes, Folder, Sparse };
+constexpr qint64 sparseSize = qint64(3) << 30;
+
+QByteArray shipped(const QString& relative) {
+    QFile file(MainWindowRig::buildFile(relative));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("no %s in the build", qPrintable(relative));
+    return file.readAll();
+}
+
+void lay(MainWindowRig& rig, const QString& relative, Kind kind, const QByteArray& bytes) {
+    const QDir dir(rig.folder.path());
+    const QString path = dir.filePath(relative);
+    dir.mkpath(QFileInfo(path).path());
+    switch (kind) {
+    case Kind::Shipped:
+        QFile::copy(MainWindowRig::buildFile(relative), path);
+        break;
+    case Kind::Missing:
+        break;
+    case Kind::Bytes:
+        pictures::write(bytes, QFileInfo(path).path(), QFileInfo(path).fileName());
+        break;
+    case Kind::Folder:
+        dir.mkpath(relative);
+        break;
+    case Kind::Sparse: {
+        QFile file(pictures::write(bytes, QFileInfo(path).path(), QFileInfo(path).fileName()));
+        file.resize(sparseSize);
+        break;
+    }
+    }
+}
+
+// Starts the window over the files laid down, within bounds of time and memory.
+void startWithin(MainWindowRig& rig) {
+    const PeakMemoryWatch memory;
+    QElapsedTimer timer;
+    timer.start();
+    rig.start();
+    QCOMPARE_LT(timer.elapsed(), timeBoundMs);
+    QCOMPARE_LT(memory.growth(), memoryBound);
+}
+
+// What start-up does after its skin and pointer steps.
+void verifyLaterStepsRan(Form1& f) {
+    QCOMPARE(f.caption(), QStringLiteral("Kestrelle"));
+    QCOMPARE(f.scaleMode(), int(ui::Form::Pixels));
+    QVERIFY(f.keyPreview());
+    QVERIFY(f.form2Loaded());
+    QVERIFY(f.form2().keyPreview());
+}
+
+} // namespace
+
+void ProgramFilesTest::badSkinIsReportedAndStartUpGoesOn_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QByteArray>("bytes");
+    const auto bytes = int(Kind::Bytes);
+    const QByteArray rule("QPushButton { color: red; }\n");
+    QTest::newRow("empty") << bytes << QByteArray();
+    QTest::newRow("binary") << bytes << pictures::noise(4096);
+    QTest::newRow("binary after a good rule") << bytes << rule + pictures::noise(4096);
+    QTest::newRow("a picture") << bytes << pictures::encoded(pictures::coordinates(40, 40), "png");
+    QTest::newRow("UTF-16 text") << bytes
+                                 << QByteArray(
+                                        reinterpret_cast<const char*>(QString::fromLatin1(rule).utf16()),
+                                        rule.size() * 2);
+    QTest::newRow("good rules over a megabyte") << bytes << rule.repeated(1024 * 1024 / rule.size() + 1);
+    QTest::newRow("good rule, then 3 GB of nothing") << int(Kind::Sparse) << rule;
+    QTest::newRow("unclosed brace") << bytes << QByteArray("QPushButton { color: red;");
+    QTest::newRow("rule inside a rule") << bytes << QByteArray("QWidget { QPushButton { color: red; } }");
+    QTest::newRow("unterminated comment") << bytes << rule + "/* the end";
+}
+
+void ProgramFilesTest::badSkinIsReportedAndStartUpGoesOn() {
+    QFETCH(int, kind);
+    QFETCH(QByteArray, bytes);
+    MainWindowRig rig({QStringLiteral("HAND-M.CUR")});
+    lay(rig, QStringLiteral("x/o.cjs"), Kind(kind), bytes);
+    startWithin(rig);
+    QCOMPARE(rig.desktop.messageTexts(),
+             QStringList{MainWindowRig::report(QStringLiteral("Invalid skin file"), "Form_Load", 100)});
+    QCOMPARE(rig.desktop.messages[0].title, QStringLiteral("Application Error"));
+    QVERIFY(rig.form->window()->styleSheet().isEmpty());
+    QVERIFY(rig.form->hasMouseIcon());
+    verifyLaterStepsRan(*rig.form);
+}
+
+void ProgramFilesTest::badPointerIsReportedAndStartUpGoesOn_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("description");
+    const auto bytes = int(Kind::Bytes);
+    const QString invalid = QStringLiteral("Invalid picture");
+    const QByteArray hand = shipped(QStringLiteral("HAND-M.CUR"));
+    for (const qsizetype cut :
+         {qsizetype(4), qsizetype(6), qsizetype(22), qsizetype(62), hand.size() / 2, hand.size() - 1})
+        QTest::addRow("cut to %lld of %lld bytes", qint64(cut), qint64(hand.size()))
+            << bytes << hand.left(cut) << invalid;
+    QTest::newRow("empty") << bytes << QByteArray() << invalid;
+    QTest::newRow("random bytes") << bytes << pictures::noise(4096) << invalid;
+    const QImage picture = pictures::coordinates(32, 32);
+    for (const char* format : {"png", "bmp", "jpeg", "gif"})
+        QTest::addRow("%s renamed", format) << bytes << pictures::encoded(picture, format) << invalid;
+    QTest::newRow("cursor, then 3 GB of nothing") << int(Kind::Sparse) << hand << invalid;
+    QTest::newRow("folder") << int(Kind::Folder) << QByteArray() << "File not found";
+}
+
+void ProgramFilesTest::badPointerIsReportedAndStartUpGoesOn() {
+    QFETCH(int, kind);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, description);
+    MainWindowRig rig({QStringLiteral("x/o.cjs")});
+    lay(rig, QStringLiteral("HAND-M.CUR"), Kind(kind), bytes);
+    startWithin(rig);
+    QCOMPARE(rig.desktop.messageTexts(), QStringList{MainWindowRig::report(description, "Form_Load", 104)});
+    QVERIFY(!rig.form->hasMouseIcon());
+    QVERIFY(!rig.form->window()->styleSheet().isEmpty());
+    verifyLaterStepsRan(*rig.form);
+}
+
+void ProgramFilesTest::badSamplesAreReportedAndTheQuestionStillComes_data() {
+    QTest::addColumn<int>("kind1");
+    QTest::addColumn<QByteArray>("bytes1");
+    QTest::addColumn<int>("kind2");
+    QTest::addColumn<QByteArray>("bytes2");
+    QTest::addColumn<QStringList>("reports");
+    const auto ok = int(Kind::Shipped);
+    const auto bytes = int(Kind::Bytes);
+    const QString invalid = QStringLiteral("Invalid picture");
+    const auto at = [](const QString& description, int line) {
+        return MainWindowRig::report(description, "PushButton9_Click", line);
+    };
+    const QByteArray sample = shipped(QStringLiteral("Samples/sample1.bmp"));
+    QByteArray huge = sample;
+    qToLittleEndian<qint32>(60000, huge.data() + 18);
+    qToLittleEndian<qint32>(60000, huge.data() + 22);
+
+    QTest::newRow("first missing") << int(Kind::Missing) << QByteArray() << ok << QByteArray()
+                                   << QStringList{at("File not found", 106)};
+    QTest::newRow("second missing") << ok << QByteArray() << int(Kind::Missing) << QByteArray()
+                                    << QStringList{at("File not found", 112)};
+    QTest::newRow("first cut in half")
+        << bytes << sample.left(sample.size() / 2) << ok << QByteArray() << QStringList{at(invalid, 106)};
+    QTest::newRow("second random bytes")
+        << ok << QByteArray() << bytes << pictures::noise(4096) << QStringList{at(invalid, 112)};
+    QTest::newRow("both empty") << bytes << QByteArray() << bytes << QByteArray()
+                                << QStringList{at(invalid, 106), at(invalid, 112)};
+    QTest::newRow("first a folder") << int(Kind::Folder) << QByteArray() << ok << QByteArray()
+                                    << QStringList{at("Path/File access error", 106)};
+    QTest::newRow("second claims 60000 x 60000")
+        << ok << QByteArray() << bytes << huge
+        << QStringList{at("Picture too large: 60000 x 60000 pixels", 112)};
+    QTest::newRow("first 3 GB") << int(Kind::Sparse) << sample << ok << QByteArray()
+                                << QStringList{at("Out of memory", 106)};
+}
+
+void ProgramFilesTest::badSamplesAreReportedAndTheQuestionStillComes() {
+    QFETCH(int, kind1);
+    QFETCH(QByteArray, bytes1);
+    QFETCH(int, kind2);
+    QFETCH(QByteArray, bytes2);
+    QFETCH(QStringList, reports);
+    MainWindowRig rig;
+    lay(rig, QStringLiteral("Samples/sample1.bmp"), Kind(kind1), bytes1);
+    lay(rig, QStringLiteral("Samples/sample2.bmp"), Kind(kind2), bytes2);
+    rig.start();
+    rig.open(1, pictures::coordinates(300, 200), QStringLiteral("a.png"));
+    rig.open(2, pictures::coordinates(200, 300), QStringLiteral("b.png"));
+    Form1& f = *rig.form;
+    const qint64 before[] = {f.Picture1.pictureHandle(), f.Picture4.pictureHandle()};
+    const QImage shown[] = {f.Picture1.image().copy(), f.Picture4.image().copy()};
+
+    rig.desktop.messageAnswers.assign(reports.size(), ui::MsgResult::Ok);
+    rig.desktop.messageAnswers.push_back(ui::MsgResult::No);
+    const PeakMemoryWatch memory;
+    QElapsedTimer timer;
+    timer.start();
+    f.PushButton9_Click();
+    QCOMPARE_LT(timer.elapsed(), timeBoundMs);
+    QCOMPARE_LT(memory.growth(), memoryBound);
+
+    QStringList texts = rig.desktop.messageTexts();
+    QVERIFY(!texts.isEmpty() && texts.takeLast().startsWith(QStringLiteral("Would you like")));
+    QCOMPARE(texts, reports);
+    QVERIFY(rig.desktop.openedFolders.isEmpty());
+    // A sample that failed leaves its pane as it was; one that loaded replaces the picture.
+    const bool failed[] = {Kind(kind1) != Kind::Shipped, Kind(kind2) != Kind::Shipped};
+    const ui::PictureBox* boxes[] = {&f.Picture1, &f.Picture4};
+    for (int i = 0; i < 2; ++i) {
+        if (failed[i]) {
+            QCOMPARE(boxes[i]->pictureHandle(), before[i]);
+            QCOMPARE(boxes[i]->image(), shown[i]);
+        } else {
+            QVERIFY(boxes[i]->pictureHandle() != before[i]);
+        }
+    }
+    QCOMPARE(f.mousePointer(), int(ui::Form::Default));
+}
+
+QTEST_MAIN(ProgramFilesTest)
+#include "program_files_test.moc"
