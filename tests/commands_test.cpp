@@ -33,7 +33,8 @@ void CommandsTest::openShowsTheDialogWithItsTextsAndFitsThePicture() {
     MainWindowRig rig;
     rig.start();
     rig.open(1, pictures::coordinates(1255, 350));
-    QCOMPARE(rig.desktop.dialogTitles, QStringList{QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files")});
+    QCOMPARE(rig.desktop.dialogTitles,
+             QStringList{QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files")});
     QCOMPARE(rig.desktop.dialogFilters,
              QStringList{QStringLiteral("Image Files (*.jpg;*.jpeg;*.bmp;*.gif)|*.jpg;*.jpeg;*.bmp;*.gif")});
     Form1& f = *rig.form;
@@ -82,7 +83,8 @@ void CommandsTest::damagedFileIsReportedAtLoadAndThePaneKeepsItsPicture() {
     QCOMPARE(rig.desktop.messages.size(), 1);
     QCOMPARE(rig.desktop.messages[0].text,
              QStringLiteral("Invalid picture\r\n") + openLocation1 +
-                 QStringLiteral("at line 112\r\rPlease email screenshot of this message to support@kestrelle.example"));
+                 QStringLiteral(
+                     "at line 112\r\rPlease email screenshot of this message to support@kestrelle.example"));
     QCOMPARE(f.Picture1.pictureHandle(), before);
     // The fit still ran on what the pane holds.
     QCOMPARE(f.HScroll1.value(), 0);
@@ -143,8 +145,9 @@ void CommandsTest::samplesLoadBothThenAskAboutTheFolder() {
     QVERIFY(bothShownWhenAsked);
     QCOMPARE(rig.desktop.messages.size(), 1);
     QCOMPARE(rig.desktop.messages[0].text,
-             QStringLiteral("Would you like this software to open the folder where these sample files are stored (so "
-                            "that you can view them before working with them)?"));
+             QStringLiteral(
+                 "Would you like this software to open the folder where these sample files are stored (so "
+                 "that you can view them before working with them)?"));
     QCOMPARE(rig.desktop.messages[0].buttons, ui::MsgButtons::YesNo);
     QCOMPARE(rig.desktop.messages[0].title, QStringLiteral("Kestrelle"));
     QVERIFY(rig.desktop.openedFolders.isEmpty());
@@ -152,7 +155,8 @@ void CommandsTest::samplesLoadBothThenAskAboutTheFolder() {
 
     rig.desktop.messageAnswers.push_back(ui::MsgResult::Yes);
     f.PushButton9_Click();
-    QCOMPARE(rig.desktop.openedFolders, QStringList{QDir(rig.folder.path()).filePath(QStringLiteral("Samples"))});
+    QCOMPARE(rig.desktop.openedFolders,
+             QStringList{QDir(rig.folder.path()).filePath(QStringLiteral("Samples"))});
 }
 
 void CommandsTest::missingSamplesAreReportedAndTheQuestionStillComes() {
@@ -165,7 +169,8 @@ void CommandsTest::missingSamplesAreReportedAndTheQuestionStillComes() {
     f.PushButton9_Click();
     const QStringList texts = rig.desktop.messageTexts();
     QCOMPARE(texts.size(), 3);
-    QVERIFY(texts[0].startsWith(QStringLiteral("File not found\r\nin Brackwater2021/08/31.Form1.PushButton9_Click at line 106\r")));
+    QVERIFY(texts[0].startsWith(
+        QStringLiteral("File not found\r\nin Brackwater2021/08/31.Form1.PushButton9_Click at line 106\r")));
     QVERIFY(texts[1].contains(QStringLiteral("PushButton9_Click at line 112\r")));
     QVERIFY(texts[2].startsWith(QStringLiteral("Would you like")));
     QCOMPARE(f.Picture1.pictureHandle(), before);
@@ -220,9 +225,10 @@ void CommandsTest::helpShowsTheKeyboardText() {
     rig.form->PushButton2_Click();
     QCOMPARE(rig.desktop.messages.size(), 1);
     QCOMPARE(rig.desktop.messages[0].text,
-             QStringLiteral("Use arrow keys on keyboard to move around picture. Press down arrow to move down, right "
-                            "arrow to move right, up arrow to move up, left arrow to move left.\r\n\rYou may need "
-                            "to click on picture to enable keyboard arrows."));
+             QStringLiteral(
+                 "Use arrow keys on keyboard to move around picture. Press down arrow to move down, right "
+                 "arrow to move right, up arrow to move up, left arrow to move left.\r\n\rYou may need "
+                 "to click on picture to enable keyboard arrows."));
     QCOMPARE(rig.desktop.messages[0].buttons, ui::MsgButtons::OkOnly);
     QCOMPARE(rig.desktop.messages[0].icon, ui::MsgIcon::None);
     QCOMPARE(rig.desktop.messages[0].title, QStringLiteral("Kestrelle"));

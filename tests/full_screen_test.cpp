@@ -36,7 +36,9 @@ struct Standalone {
     }
 };
 
-QRect geometry(const ui::Control& c) { return c.widget()->geometry(); }
+QRect geometry(const ui::Control& c) {
+    return c.widget()->geometry();
+}
 
 } // namespace
 

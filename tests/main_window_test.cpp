@@ -86,7 +86,8 @@ void MainWindowTest::opensCentredAtItsDesignSizeWithTheFocusOnTheHiddenTextBox()
     QVERIFY(qAbs(w->geometry().center().y() - centre.y()) <= 1);
     QTRY_COMPARE(w->focusWidget(), rig.form->Text1.widget());
     QVERIFY(!w->rect().intersects(rig.form->Text1.widget()->geometry()));
-    for (ui::ScrollBar* bar : {&rig.form->HScroll1, &rig.form->VScroll1, &rig.form->HScroll2, &rig.form->VScroll2})
+    for (ui::ScrollBar* bar :
+         {&rig.form->HScroll1, &rig.form->VScroll1, &rig.form->HScroll2, &rig.form->VScroll2})
         QVERIFY(!w->rect().intersects(bar->widget()->geometry()));
     QCOMPARE(rig.form->Label1.caption(), QStringLiteral("Image File #1"));
     QCOMPARE(rig.form->Label2.caption(), QStringLiteral("Image File #2"));
@@ -111,7 +112,8 @@ void MainWindowTest::controlsSitAtTheirDesignPlaces() {
     // Read back in pixels once start-up switched the unit.
     QCOMPARE(f.Picture2.width(), 255.0f);
     QCOMPARE(f.scaleWidth(), 536.0f);
-    QCOMPARE(static_cast<QPushButton*>(f.PushButton9.widget())->text(), QStringLiteral("Load Sample/Example Files"));
+    QCOMPARE(static_cast<QPushButton*>(f.PushButton9.widget())->text(),
+             QStringLiteral("Load Sample/Example Files"));
     QCOMPARE(f.PushButton9.widget()->font().family(), QStringLiteral("Arial"));
     QVERIFY(f.PushButton9.widget()->font().bold());
 }

@@ -128,7 +128,8 @@ void PlatformTest::reportTextHoldsExactlyTheListedCharacters() {
     QCOMPARE(ui::ErrorGuard::reportText(QStringLiteral("Overflow"), where, 104),
              QStringLiteral("Overflow\r\nin Brackwater2021/08/31.Form1.Form_Load at line 104\r\rPlease email "
                             "screenshot of this message to support@kestrelle.example"));
-    QVERIFY(ui::ErrorGuard::reportText(QString(), where, 100).startsWith(QStringLiteral("\r\nin Brackwater")));
+    QVERIFY(
+        ui::ErrorGuard::reportText(QString(), where, 100).startsWith(QStringLiteral("\r\nin Brackwater")));
 }
 
 void PlatformTest::guardReportsEachFailureAndGoesOn() {

@@ -21,14 +21,18 @@ private slots:
 void StartUpTest::titleDropsWordsUntilItFits_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("title");
-    QTest::newRow("no space keeps the whole name") << "Kestrelle" << "Kestrelle";
-    QTest::newRow("one word dropped") << "Kestrelle Picture Viewer" << "Kestrelle Picture";
+    QTest::newRow("no space keeps the whole name") << "Kestrelle"
+                                                   << "Kestrelle";
+    QTest::newRow("one word dropped") << "Kestrelle Picture Viewer"
+                                      << "Kestrelle Picture";
     QTest::newRow("59 characters cut twice to 39")
-        << "Abcdefghi Bcdefghij Cdefghijk Defghijkl Efghijklm Fghijklmn" << "Abcdefghi Bcdefghij Cdefghijk Defghijkl";
+        << "Abcdefghi Bcdefghij Cdefghijk Defghijkl Efghijklm Fghijklmn"
+        << "Abcdefghi Bcdefghij Cdefghijk Defghijkl";
     QTest::newRow("exactly 40 after one cut") << QString(40, 'a') + " tail" << QString(40, 'a');
     QTest::newRow("41 after one cut is cut again")
         << QString(20, 'a') + " " + QString(20, 'b') + " tail" << QString(20, 'a');
-    QTest::newRow("a long word left without a space is cut to 40") << QString(50, 'a') + " b" << QString(40, 'a');
+    QTest::newRow("a long word left without a space is cut to 40")
+        << QString(50, 'a') + " b" << QString(40, 'a');
 }
 
 void StartUpTest::titleDropsWordsUntilItFits() {

@@ -57,4 +57,6 @@ QString Main::titleFor(const QString& productName) {
     return title;
 }
 
-void Main::AppTitleSet() { ui::setApplicationTitle(titleFor(productName())); }
+void Main::AppTitleSet() {
+    ui::setApplicationTitle(titleFor(productName()));
+}

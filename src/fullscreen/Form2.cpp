@@ -8,7 +8,9 @@
 
 namespace {
 
-ui::PictureBox::Design frameDesign() { return {.border = true, .background = Qt::black, .autoSize = false}; }
+ui::PictureBox::Design frameDesign() {
+    return {.border = true, .background = Qt::black, .autoSize = false};
+}
 ui::PictureBox::Design innerDesign() {
     return {.border = false, .background = QPalette().color(QPalette::Base), .autoSize = true};
 }

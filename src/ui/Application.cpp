@@ -7,7 +7,9 @@
 #include <QFileInfo>
 
 // The icon's resources live in the library, which the linker would otherwise leave out.
-static void initResources() { Q_INIT_RESOURCE(kestrelle); }
+static void initResources() {
+    Q_INIT_RESOURCE(kestrelle);
+}
 
 namespace ui {
 
@@ -28,8 +30,12 @@ void useScreenPixels() {
         qputenv("QT_FONT_DPI", QByteArray::number(qRound(96 * factor)));
 }
 
-QString applicationTitle() { return title(); }
-void setApplicationTitle(const QString& text) { title() = text; }
+QString applicationTitle() {
+    return title();
+}
+void setApplicationTitle(const QString& text) {
+    title() = text;
+}
 
 QString programFolder() {
     const QString executable = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
@@ -48,6 +54,8 @@ QIcon applicationIcon() {
     return icon;
 }
 
-void endProgram() { QCoreApplication::exit(0); }
+void endProgram() {
+    QCoreApplication::exit(0);
+}
 
 } // namespace ui

@@ -4,6 +4,8 @@
 
 namespace ui {
 
-void CommonDialog::showOpen() { fileName_ = desktop_.showOpen(title_, filter_); }
+void CommonDialog::showOpen() {
+    fileName_ = desktop_.showOpen(title_, filter_);
+}
 
 } // namespace ui

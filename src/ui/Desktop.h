@@ -26,7 +26,8 @@ public:
     virtual void openFolder(const QString& path) = 0;
 
 protected:
-    virtual MsgResult showMessage(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) = 0;
+    virtual MsgResult showMessage(const QString& text, MsgButtons buttons, MsgIcon icon,
+                                  const QString& title) = 0;
 };
 
 } // namespace ui

@@ -7,11 +7,14 @@
 
 namespace ui {
 
-QString ErrorGuard::supportAddress() { return QStringLiteral("support@kestrelle.example"); }
+QString ErrorGuard::supportAddress() {
+    return QStringLiteral("support@kestrelle.example");
+}
 
 QString ErrorGuard::reportText(const QString& description, const QString& location, int line) {
-    return description + QStringLiteral("\r\n") + location + QStringLiteral("at line ") + QString::number(line) +
-           QStringLiteral("\r\r") + QStringLiteral("Please email screenshot of this message to ") + supportAddress();
+    return description + QStringLiteral("\r\n") + location + QStringLiteral("at line ") +
+           QString::number(line) + QStringLiteral("\r\r") +
+           QStringLiteral("Please email screenshot of this message to ") + supportAddress();
 }
 
 QString ErrorGuard::describe(std::exception_ptr failure) {

@@ -39,25 +39,44 @@ Form::Form(QString name, float clientWidthTwips, float clientHeightTwips, Border
     window_->setObjectName(name);
     window_->setAttribute(Qt::WA_QuitOnClose, false);
     const double tpp = screenTwipsPerPixel(QGuiApplication::primaryScreen());
-    designClientSize_ = QSize(int(std::lround(clientWidthTwips / tpp)), int(std::lround(clientHeightTwips / tpp)));
+    designClientSize_ =
+        QSize(int(std::lround(clientWidthTwips / tpp)), int(std::lround(clientHeightTwips / tpp)));
     window_->resize(designClientSize_);
     window_->setAutoFillBackground(true);
     qApp->installEventFilter(window_.get());
 }
 
-Form::~Form() { qApp->removeEventFilter(window_.get()); }
+Form::~Form() {
+    qApp->removeEventFilter(window_.get());
+}
 
-QWidget* Form::window() const { return window_.get(); }
-QWidget* Form::clientWidget() const { return window_.get(); }
+QWidget* Form::window() const {
+    return window_.get();
+}
+QWidget* Form::clientWidget() const {
+    return window_.get();
+}
 
-double Form::twipsPerPixel() const { return screenTwipsPerPixel(window_->screen()); }
-double Form::unitsPerPixel() const { return scaleMode_ == Pixels ? 1.0 : twipsPerPixel(); }
+double Form::twipsPerPixel() const {
+    return screenTwipsPerPixel(window_->screen());
+}
+double Form::unitsPerPixel() const {
+    return scaleMode_ == Pixels ? 1.0 : twipsPerPixel();
+}
 
-QString Form::caption() const { return window_->windowTitle(); }
-void Form::setCaption(const QString& caption) { window_->setWindowTitle(caption); }
-void Form::setIcon(const QIcon& icon) { window_->setWindowIcon(icon); }
+QString Form::caption() const {
+    return window_->windowTitle();
+}
+void Form::setCaption(const QString& caption) {
+    window_->setWindowTitle(caption);
+}
+void Form::setIcon(const QIcon& icon) {
+    window_->setWindowIcon(icon);
+}
 
-QColor Form::backColor() const { return window_->palette().color(QPalette::Window); }
+QColor Form::backColor() const {
+    return window_->palette().color(QPalette::Window);
+}
 
 void Form::setBackColor(const QColor& color) {
     QPalette palette = window_->palette();
@@ -67,8 +86,8 @@ void Form::setBackColor(const QColor& color) {
 
 void Form::setBackColorOfFramesAndLabels(const QColor& color) {
     for (QWidget* child : window_->findChildren<QWidget*>()) {
-        if (qobject_cast<QLabel*>(child) || qobject_cast<QGroupBox*>(child) || qobject_cast<QCheckBox*>(child) ||
-            qobject_cast<QRadioButton*>(child)) {
+        if (qobject_cast<QLabel*>(child) || qobject_cast<QGroupBox*>(child) ||
+            qobject_cast<QCheckBox*>(child) || qobject_cast<QRadioButton*>(child)) {
             QPalette palette = child->palette();
             palette.setColor(QPalette::Window, color);
             child->setPalette(palette);
@@ -76,13 +95,23 @@ void Form::setBackColorOfFramesAndLabels(const QColor& color) {
     }
 }
 
-void Form::setFont(const QFont& font) { window_->setFont(font); }
-void Form::setStyleSheet(const QString& sheet) { window_->setStyleSheet(sheet); }
+void Form::setFont(const QFont& font) {
+    window_->setFont(font);
+}
+void Form::setStyleSheet(const QString& sheet) {
+    window_->setStyleSheet(sheet);
+}
 
-void Form::setScaleMode(int mode) { scaleMode_ = mode == Pixels ? Pixels : Twips; }
+void Form::setScaleMode(int mode) {
+    scaleMode_ = mode == Pixels ? Pixels : Twips;
+}
 
-float Form::scaleWidth() const { return float(window_->width() * unitsPerPixel()); }
-float Form::scaleHeight() const { return float(window_->height() * unitsPerPixel()); }
+float Form::scaleWidth() const {
+    return float(window_->width() * unitsPerPixel());
+}
+float Form::scaleHeight() const {
+    return float(window_->height() * unitsPerPixel());
+}
 
 Form::WindowState Form::windowState() const {
     const Qt::WindowStates state = window_->windowState();
@@ -95,8 +124,12 @@ Form::WindowState Form::windowState() const {
 
 void Form::setWindowState(WindowState state) {
     switch (state) {
-    case WindowState::Normal: window_->setWindowState(Qt::WindowNoState); break;
-    case WindowState::Minimized: window_->setWindowState(Qt::WindowMinimized); break;
+    case WindowState::Normal:
+        window_->setWindowState(Qt::WindowNoState);
+        break;
+    case WindowState::Minimized:
+        window_->setWindowState(Qt::WindowMinimized);
+        break;
     case WindowState::Maximized:
         // A maximised window without a border covers the whole screen, task bar included.
         window_->setWindowState(border_ == BorderStyle::None ? Qt::WindowFullScreen : Qt::WindowMaximized);
@@ -104,7 +137,9 @@ void Form::setWindowState(WindowState state) {
     }
 }
 
-void Form::setKeyPreview(bool on) { keyPreview_ = on; }
+void Form::setKeyPreview(bool on) {
+    keyPreview_ = on;
+}
 
 void Form::setMousePointer(int pointer) {
     pointer_ = pointer;
@@ -123,7 +158,9 @@ void Form::setMouseIcon(const QCursor& cursor) {
     applyPointer();
 }
 
-Qt::CursorShape Form::shownCursorShape() const { return window_->cursor().shape(); }
+Qt::CursorShape Form::shownCursorShape() const {
+    return window_->cursor().shape();
+}
 
 void Form::applyPointer() {
     QCursor cursor(Qt::ArrowCursor);
@@ -157,8 +194,12 @@ void Form::show() {
     window_->show();
 }
 
-void Form::hide() { window_->hide(); }
-bool Form::isVisible() const { return window_->isVisible(); }
+void Form::hide() {
+    window_->hide();
+}
+bool Form::isVisible() const {
+    return window_->isVisible();
+}
 
 void Form::unload() {
     if (onUnload)
@@ -168,7 +209,9 @@ void Form::unload() {
         onUnloaded();
 }
 
-void Form::setFocusTo(QWidget* widget) { widget->setFocus(Qt::OtherFocusReason); }
+void Form::setFocusTo(QWidget* widget) {
+    widget->setFocus(Qt::OtherFocusReason);
+}
 
 // The window system reports a maximise as a change of state and a change of size, in separate events.
 // Both are merged into one resize event, as the window sees a single change.

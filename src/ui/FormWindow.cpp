@@ -27,7 +27,9 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
-void FormWindow::resizeEvent(QResizeEvent*) { form_.windowResized(); }
+void FormWindow::resizeEvent(QResizeEvent*) {
+    form_.windowResized();
+}
 
 void FormWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange)
@@ -50,6 +52,8 @@ void FormWindow::mouseMoveEvent(QMouseEvent*) {
         runEventHandler("mouse move", form_.onMouseMove);
 }
 
-void FormWindow::keyPressEvent(QKeyEvent* event) { event->ignore(); }
+void FormWindow::keyPressEvent(QKeyEvent* event) {
+    event->ignore();
+}
 
 } // namespace ui

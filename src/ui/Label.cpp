@@ -21,13 +21,18 @@ QLabel* makeLabel(Container& container, const QString& caption) {
 } // namespace
 
 Label::Label(Container& container, QString name, const QString& caption)
-    : Control(container, makeLabel(container, caption), std::move(name)), label_(static_cast<QLabel*>(widget())) {
+    : Control(container, makeLabel(container, caption), std::move(name)),
+      label_(static_cast<QLabel*>(widget())) {
     setBackColor(label_->palette().color(QPalette::Base));
 }
 
-QString Label::caption() const { return label_->text(); }
+QString Label::caption() const {
+    return label_->text();
+}
 
-QColor Label::backColor() const { return label_->palette().color(QPalette::Window); }
+QColor Label::backColor() const {
+    return label_->palette().color(QPalette::Window);
+}
 
 void Label::setBackColor(const QColor& color) {
     QPalette palette = label_->palette();

@@ -110,7 +110,9 @@ void PictureBox::setPicture(const QImage& picture) {
     }
 }
 
-void PictureBox::clearPicture() { surface_->clearPicture(); }
+void PictureBox::clearPicture() {
+    surface_->clearPicture();
+}
 
 qint64 PictureBox::pictureHandle() const {
     return surface_->picture().isNull() ? 0 : surface_->picture().cacheKey();
@@ -124,11 +126,19 @@ QImage PictureBox::image() const {
     return bare;
 }
 
-void PictureBox::cls() { surface_->update(); }
+void PictureBox::cls() {
+    surface_->update();
+}
 
-QColor PictureBox::backColor() const { return surface_->background(); }
-void PictureBox::setBackColor(const QColor& color) { surface_->setBackground(color); }
+QColor PictureBox::backColor() const {
+    return surface_->background();
+}
+void PictureBox::setBackColor(const QColor& color) {
+    surface_->setBackground(color);
+}
 
-QWidget* PictureBox::clientWidget() const { return surface_; }
+QWidget* PictureBox::clientWidget() const {
+    return surface_;
+}
 
 } // namespace ui

@@ -38,8 +38,12 @@ PushButton::PushButton(Container& container, QString name, const QString& captio
     });
 }
 
-QString PushButton::caption() const { return static_cast<QPushButton*>(widget())->text(); }
+QString PushButton::caption() const {
+    return static_cast<QPushButton*>(widget())->text();
+}
 
-void PushButton::click() { static_cast<QPushButton*>(widget())->click(); }
+void PushButton::click() {
+    static_cast<QPushButton*>(widget())->click();
+}
 
 } // namespace ui

@@ -46,7 +46,8 @@ QString QtDesktop::toolkitFilter(const QString& filter) {
     return entries.join(QStringLiteral(";;"));
 }
 
-MsgResult QtDesktop::showMessage(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) {
+MsgResult QtDesktop::showMessage(const QString& text, MsgButtons buttons, MsgIcon icon,
+                                 const QString& title) {
     QMessageBox box(icon == MsgIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title,
                     displayText(text), QMessageBox::NoButton, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
@@ -64,7 +65,8 @@ MsgResult QtDesktop::showMessage(const QString& text, MsgButtons buttons, MsgIco
 }
 
 QString QtDesktop::showOpen(const QString& title, const QString& filter) {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, QString(), toolkitFilter(filter));
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, QString(),
+                                        toolkitFilter(filter));
 }
 
 void QtDesktop::openUrl(const QString& url) {
@@ -72,6 +74,8 @@ void QtDesktop::openUrl(const QString& url) {
         throw Failure(QStringLiteral("File not found"));
 }
 
-void QtDesktop::openFolder(const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+void QtDesktop::openFolder(const QString& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
 
 } // namespace ui

@@ -19,7 +19,8 @@ public:
     static QString displayText(const QString& text);
 
 protected:
-    MsgResult showMessage(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) override;
+    MsgResult showMessage(const QString& text, MsgButtons buttons, MsgIcon icon,
+                          const QString& title) override;
 };
 
 } // namespace ui

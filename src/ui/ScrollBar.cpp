@@ -72,7 +72,11 @@ void ScrollBar::setValue(int value) {
     changeTo(int16_t(value));
 }
 
-void ScrollBar::setSmallChange(int16_t step) { bar_->setSingleStep(step); }
-void ScrollBar::setLargeChange(int16_t step) { bar_->setPageStep(step); }
+void ScrollBar::setSmallChange(int16_t step) {
+    bar_->setSingleStep(step);
+}
+void ScrollBar::setLargeChange(int16_t step) {
+    bar_->setPageStep(step);
+}
 
 } // namespace ui

@@ -11,6 +11,8 @@ void StdRandom::seed(double seed) {
     engine_.seed(bits);
 }
 
-double StdRandom::next() { return std::uniform_real_distribution<double>(0.0, 1.0)(engine_); }
+double StdRandom::next() {
+    return std::uniform_real_distribution<double>(0.0, 1.0)(engine_);
+}
 
 } // namespace ui

@@ -19,6 +19,8 @@ QLineEdit* makeEdit(Container& container, const QString& text) {
 TextBox::TextBox(Container& container, QString name, const QString& text)
     : Control(container, makeEdit(container, text), std::move(name)) {}
 
-QString TextBox::text() const { return static_cast<QLineEdit*>(widget())->text(); }
+QString TextBox::text() const {
+    return static_cast<QLineEdit*>(widget())->text();
+}
 
 } // namespace ui

@@ -16,7 +16,9 @@ namespace {
 
 const QString location = QStringLiteral("in Brackwater2021/08/31.Form1.");
 
-ui::PictureBox::Design frameDesign() { return {.border = true, .background = Qt::white, .autoSize = false}; }
+ui::PictureBox::Design frameDesign() {
+    return {.border = true, .background = Qt::white, .autoSize = false};
+}
 ui::PictureBox::Design innerDesign() {
     return {.border = false, .background = QPalette().color(QPalette::Base), .autoSize = true};
 }
@@ -49,8 +51,8 @@ Form1::Form1(ui::Environment& environment, StartUpModule& startUp)
       Picture3(*this, QStringLiteral("Picture3"), frameDesign()),
       Picture4(Picture3, QStringLiteral("Picture4"), innerDesign()),
       Label2(*this, QStringLiteral("Label2"), QStringLiteral("Image File #2")),
-      PushButton2(*this, QStringLiteral("PushButton2"), QStringLiteral("Help")), CommonDialog1(environment.desktop),
-      env_(environment), startUp_(startUp) {
+      PushButton2(*this, QStringLiteral("PushButton2"), QStringLiteral("Help")),
+      CommonDialog1(environment.desktop), env_(environment), startUp_(startUp) {
     setBackColor(Qt::white);
     setFont(designFont(9));
 
@@ -86,9 +88,10 @@ Form1::Form1(ui::Environment& environment, StartUpModule& startUp)
     }
 
     // The tab sequence of the design; the text box comes first, so it holds the focus when the window opens.
-    QWidget* order[] = {Text1.widget(),       PushButton3.widget(), PushButton4.widget(), PushButton7.widget(),
-                        PushButton6.widget(), PushButton9.widget(), PushButton1.widget(), Picture2.widget(),
-                        Picture1.widget(),    Picture3.widget(),    Picture4.widget(),    PushButton2.widget()};
+    QWidget* order[] = {Text1.widget(),       PushButton3.widget(), PushButton4.widget(),
+                        PushButton7.widget(), PushButton6.widget(), PushButton9.widget(),
+                        PushButton1.widget(), Picture2.widget(),    Picture1.widget(),
+                        Picture3.widget(),    Picture4.widget(),    PushButton2.widget()};
     for (size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
     setFocusTo(Text1.widget());
@@ -128,7 +131,9 @@ void Form1::Form_Load() {
     guard.step(134, [&] { form2().setKeyPreview(true); });
 }
 
-void Form1::Form_Unload() { ui::endProgram(); }
+void Form1::Form_Unload() {
+    ui::endProgram();
+}
 
 void Form1::Form_Resize() {
     if (windowState() == WindowState::Maximized)
@@ -161,7 +166,8 @@ void Form1::PushButton1_Click() {
         return;
     }
     guard.step(110, [&] {
-        env_.desktop.msgBox(QStringLiteral("Please load images first."), ui::MsgButtons::OkOnly, ui::MsgIcon::None);
+        env_.desktop.msgBox(QStringLiteral("Please load images first."), ui::MsgButtons::OkOnly,
+                            ui::MsgIcon::None);
     });
 }
 
@@ -169,24 +175,38 @@ void Form1::PushButton2_Click() {
     ui::ErrorGuard guard(env_.desktop, location + QStringLiteral("PushButton2_Click "));
     guard.step(100, [&] {
         env_.desktop.msgBox(
-            QStringLiteral("Use arrow keys on keyboard to move around picture. Press down arrow to move down, right "
-                           "arrow to move right, up arrow to move up, left arrow to move left.") +
-                QStringLiteral("\r\n\r") + QStringLiteral("You may need to click on picture to enable keyboard arrows."),
+            QStringLiteral(
+                "Use arrow keys on keyboard to move around picture. Press down arrow to move down, right "
+                "arrow to move right, up arrow to move up, left arrow to move left.") +
+                QStringLiteral("\r\n\r") +
+                QStringLiteral("You may need to click on picture to enable keyboard arrows."),
             ui::MsgButtons::OkOnly, ui::MsgIcon::None);
     });
 }
 
-void Form1::PushButton3_Click() { openInto(pane1, location + QStringLiteral("PushButton3_Click ")); }
-void Form1::PushButton4_Click() { openInto(pane2, location + QStringLiteral("PushButton4_Click ")); }
-void Form1::PushButton7_Click() { clear(Picture1, location + QStringLiteral("PushButton7_Click ")); }
-void Form1::PushButton6_Click() { clear(Picture4, location + QStringLiteral("PushButton6_Click ")); }
+void Form1::PushButton3_Click() {
+    openInto(pane1, location + QStringLiteral("PushButton3_Click "));
+}
+void Form1::PushButton4_Click() {
+    openInto(pane2, location + QStringLiteral("PushButton4_Click "));
+}
+void Form1::PushButton7_Click() {
+    clear(Picture1, location + QStringLiteral("PushButton7_Click "));
+}
+void Form1::PushButton6_Click() {
+    clear(Picture4, location + QStringLiteral("PushButton6_Click "));
+}
 
 void Form1::openInto(ImagePane& pane, const QString& where) {
     ui::ErrorGuard guard(env_.desktop, where);
     guard.step(100, [&] { CommonDialog1.setFileName(QString()); });
-    guard.step(102, [&] { CommonDialog1.setDialogTitle(QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files")); });
+    guard.step(102, [&] {
+        CommonDialog1.setDialogTitle(
+            QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files"));
+    });
     guard.step(104, [&] {
-        CommonDialog1.setFilter(QStringLiteral("Image Files (*.jpg;*.jpeg;*.bmp;*.gif)|*.jpg;*.jpeg;*.bmp;*.gif"));
+        CommonDialog1.setFilter(
+            QStringLiteral("Image Files (*.jpg;*.jpeg;*.bmp;*.gif)|*.jpg;*.jpeg;*.bmp;*.gif"));
     });
     guard.step(106, [&] { CommonDialog1.showOpen(); });
     bool cancelled = false;
@@ -224,14 +244,17 @@ void Form1::PushButton9_Click() {
     guard.step(114, [&] { PaneFit(pane2); });
     bool declined = false;
     guard.step(118, [&] {
-        declined = env_.desktop.msgBox(QStringLiteral("Would you like this software to open the folder where these "
-                                                      "sample files are stored (so that you can view them before "
-                                                      "working with them)?"),
-                                       ui::MsgButtons::YesNo, ui::MsgIcon::None) != ui::MsgResult::Yes;
+        declined =
+            env_.desktop.msgBox(QStringLiteral("Would you like this software to open the folder where these "
+                                               "sample files are stored (so that you can view them before "
+                                               "working with them)?"),
+                                ui::MsgButtons::YesNo, ui::MsgIcon::None) != ui::MsgResult::Yes;
     });
     if (declined)
         return;
-    guard.step(120, [&] { env_.desktop.openFolder(ui::besideProgram(env_.programFolder, QStringLiteral("Samples"))); });
+    guard.step(120, [&] {
+        env_.desktop.openFolder(ui::besideProgram(env_.programFolder, QStringLiteral("Samples")));
+    });
 }
 
 Form2& Form1::form2() {

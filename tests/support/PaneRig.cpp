@@ -3,8 +3,12 @@
 #include "support/Pictures.h"
 
 namespace {
-ui::PictureBox::Design frame() { return {.border = true, .background = Qt::white, .autoSize = false}; }
-ui::PictureBox::Design inner() { return {.border = false, .background = Qt::white, .autoSize = true}; }
+ui::PictureBox::Design frame() {
+    return {.border = true, .background = Qt::white, .autoSize = false};
+}
+ui::PictureBox::Design inner() {
+    return {.border = false, .background = Qt::white, .autoSize = true};
+}
 } // namespace
 
 PaneRig::PaneRig(int frameWidth, int frameHeight)

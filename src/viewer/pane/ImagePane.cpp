@@ -44,6 +44,7 @@ void PaneFit(ImagePane& pane) {
     const bool across = fitAxis(pane.Inner.width(), pane.Frame.width(), pane.HBar, pane.HScrollUnit);
     const bool down = fitAxis(pane.Inner.height(), pane.Frame.height(), pane.VBar, pane.VScrollUnit);
     if (!across || !down)
-        throw ui::Failure(QStringLiteral("Picture too large to pan: it passes its frame by more than %1 pixels")
-                              .arg(qint64(largestExcess)));
+        throw ui::Failure(
+            QStringLiteral("Picture too large to pan: it passes its frame by more than %1 pixels")
+                .arg(qint64(largestExcess)));
 }

@@ -47,10 +47,24 @@ PaneHandlers::PaneHandlers(ImagePane& pane1, ImagePane& pane2) : pane1_(pane1), 
     pane2_.Inner.onKeyDown = [this](int16_t& code, int shift) { Picture4_KeyDown(code, shift); };
 }
 
-void PaneHandlers::HScroll1_Change() { PaneScrollChange(pane1_, Axis::Horizontal); }
-void PaneHandlers::HScroll2_Change() { PaneScrollChange(pane2_, Axis::Horizontal); }
-void PaneHandlers::VScroll1_Change() { PaneScrollChange(pane1_, Axis::Vertical); }
-void PaneHandlers::VScroll2_Change() { PaneScrollChange(pane2_, Axis::Vertical); }
-void PaneHandlers::Picture1_KeyDown(int16_t& KeyCode, int Shift) { PaneArrowKey(pane1_, KeyCode, Shift); }
-void PaneHandlers::Picture4_KeyDown(int16_t& KeyCode, int Shift) { PaneArrowKey(pane2_, KeyCode, Shift); }
-void PaneHandlers::Form_KeyDown(int16_t& KeyCode, int Shift) { PaneArrowKey(pane1_, KeyCode, Shift); }
+void PaneHandlers::HScroll1_Change() {
+    PaneScrollChange(pane1_, Axis::Horizontal);
+}
+void PaneHandlers::HScroll2_Change() {
+    PaneScrollChange(pane2_, Axis::Horizontal);
+}
+void PaneHandlers::VScroll1_Change() {
+    PaneScrollChange(pane1_, Axis::Vertical);
+}
+void PaneHandlers::VScroll2_Change() {
+    PaneScrollChange(pane2_, Axis::Vertical);
+}
+void PaneHandlers::Picture1_KeyDown(int16_t& KeyCode, int Shift) {
+    PaneArrowKey(pane1_, KeyCode, Shift);
+}
+void PaneHandlers::Picture4_KeyDown(int16_t& KeyCode, int Shift) {
+    PaneArrowKey(pane2_, KeyCode, Shift);
+}
+void PaneHandlers::Form_KeyDown(int16_t& KeyCode, int Shift) {
+    PaneArrowKey(pane1_, KeyCode, Shift);
+}
