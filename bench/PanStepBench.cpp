@@ -1,9 +1,9 @@
 // One arrow key in the full-screen window, held against copying one screenful of pixels.
 #include "BenchPictures.h"
 #include "BenchWindow.h"
-#include "PaintMeter.h"
 #include "Stopwatch.h"
 #include "Summary.h"
+#include "support/PaintCounter.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -30,7 +30,7 @@ void panStep(benchmark::State& state) {
         BenchWindow::paintPending(full.window());
     }
     QWidget* target = full.window()->focusWidget() ? full.window()->focusWidget() : full.window();
-    PaintMeter meter({full.Picture1.widget(), full.Picture4.widget()});
+    PaintCounter meter({full.Picture1.widget(), full.Picture4.widget()});
     const qint64 frameArea = qint64(full.Picture2.widget()->width()) * full.Picture2.widget()->height();
 
     const size_t screenBytes = size_t(screen.width()) * size_t(screen.height()) * 4;

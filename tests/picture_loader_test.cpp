@@ -1,4 +1,5 @@
 #include "support/GifEncoder.h"
+#include "support/Pictures.h"
 #include "ui/Failure.h"
 #include "ui/PictureLoader.h"
 
@@ -34,15 +35,7 @@ QImage shading() {
     return image;
 }
 
-QByteArray encoded(const QImage& image, const char* format) {
-    if (qstrcmp(format, "gif") == 0)
-        return test::encodeGif(image);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format, 95);
-    return bytes;
-}
+using pictures::encoded;
 
 template <typename T> QByteArray patched(QByteArray bytes, qsizetype at, T value) {
     qToLittleEndian(value, bytes.data() + at);
