@@ -8,8 +8,8 @@ QString BenchDesktop::showOpen(const QString&, const QString&) {
     return answer;
 }
 
-ui::MsgResult BenchDesktop::showMessage(const QString& text, ui::MsgButtons buttons, ui::MsgIcon,
-                                        const QString&) {
+desktop::MsgResult BenchDesktop::showMessage(const QString& text, desktop::MsgButtons buttons,
+                                             desktop::MsgIcon, const QString&) {
     messages << text;
-    return buttons == ui::MsgButtons::YesNo ? ui::MsgResult::No : ui::MsgResult::Ok;
+    return buttons == desktop::MsgButtons::YesNo ? desktop::MsgResult::No : desktop::MsgResult::Ok;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Desktop.h"
+#include "desktop/Desktop.h"
 
 #include <QStringList>
 
@@ -8,7 +8,7 @@
 
 // A desktop for unattended runs: the file dialog answers from a queue and a message box is only noted,
 // so that a benchmark can stop on it instead of waiting for a click.
-class BenchDesktop : public ui::Desktop {
+class BenchDesktop : public desktop::Desktop {
 public:
     std::deque<QString> fileAnswers;
     QStringList messages;
@@ -18,6 +18,6 @@ public:
     void openFolder(const QString&) override {}
 
 protected:
-    ui::MsgResult showMessage(const QString& text, ui::MsgButtons buttons, ui::MsgIcon icon,
-                              const QString& title) override;
+    desktop::MsgResult showMessage(const QString& text, desktop::MsgButtons buttons, desktop::MsgIcon icon,
+                                   const QString& title) override;
 };

@@ -1,6 +1,6 @@
 #include "BenchWindow.h"
 
-#include "ui/PictureLoader.h"
+#include "picture/PictureLoader.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -18,7 +18,7 @@ BenchWindow::BenchWindow() {
 
 void BenchWindow::place(int pane, const QString& path) {
     ImagePane& target = pane == 1 ? form.pane1 : form.pane2;
-    target.Inner.setPicture(ui::PictureLoader::load(path));
+    target.Inner.setPicture(picture::PictureLoader::load(path));
     PaneFit(target);
 }
 

@@ -3,9 +3,9 @@
 #include "BenchDesktop.h"
 
 #include "app/Main.h"
-#include "ui/Environment.h"
-#include "ui/StdRandom.h"
-#include "ui/SystemClock.h"
+#include "desktop/Environment.h"
+#include "desktop/StdRandom.h"
+#include "desktop/SystemClock.h"
 #include "viewer/Form1.h"
 
 #include <QTemporaryDir>
@@ -19,9 +19,9 @@ public:
 
     QTemporaryDir folder;
     BenchDesktop desktop;
-    ui::SystemClock clock;
-    ui::StdRandom random;
-    ui::Environment environment{desktop, clock, random, folder.path()};
+    desktop::SystemClock clock;
+    desktop::StdRandom random;
+    desktop::Environment environment{desktop, clock, random, folder.path()};
     Main startUp{environment};
     Form1 form{environment, startUp};
 

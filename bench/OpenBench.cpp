@@ -4,7 +4,7 @@
 #include "Stopwatch.h"
 #include "Summary.h"
 
-#include "ui/PictureLoader.h"
+#include "picture/PictureLoader.h"
 
 #include <QWidget>
 
@@ -73,7 +73,7 @@ void openPicture(benchmark::State& state, OpenCase c) {
     BenchWindow window;
     Form1& form = window.form;
     auto open = [&] {
-        form.Picture1.setPicture(ui::PictureLoader::load(path));
+        form.Picture1.setPicture(picture::PictureLoader::load(path));
         PaneFit(form.pane1);
         form.Picture2.widget()->repaint();
     };

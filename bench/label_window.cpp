@@ -1,6 +1,6 @@
 // The smallest Qt Widgets program that shows something: one label. Its first frame is the yardstick for
 // the viewer's start-up.
-#include "ui/FirstFrameProbe.h"
+#include "app/FirstFrameProbe.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -8,7 +8,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QLabel label(QStringLiteral("Kestrelle"));
-    ui::FirstFrameProbe::watchIfAsked(&label);
+    FirstFrameProbe::watchIfAsked(&label);
     label.show();
     return app.exec();
 }

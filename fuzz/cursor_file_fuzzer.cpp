@@ -1,7 +1,7 @@
 // Any bytes as a cursor file: a malformed one must fail with a Failure, never crash or read out of bounds.
 #include "QuietOffscreen.h"
-#include "ui/CursorFile.h"
-#include "ui/Failure.h"
+#include "desktop/Failure.h"
+#include "picture/CursorFile.h"
 
 #include <QGuiApplication>
 
@@ -17,8 +17,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The fuzzer's own buffer, not a copy with room to spare: a read past its end is caught at once.
     try {
-        ui::CursorFile::parse(QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size)));
-    } catch (const ui::Failure&) {
+        picture::CursorFile::parse(
+            QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size)));
+    } catch (const desktop::Failure&) {
     } catch (const std::bad_alloc&) {
     }
     return 0;

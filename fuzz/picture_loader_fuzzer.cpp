@@ -1,8 +1,8 @@
 // Any bytes as a picture file, through the whole load: the damage checks, the size limits and the decoders.
 // Whatever the bytes, the load gives a picture or fails with a Failure.
 #include "QuietOffscreen.h"
-#include "ui/Failure.h"
-#include "ui/PictureLoader.h"
+#include "desktop/Failure.h"
+#include "picture/PictureLoader.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         qFatal("cannot write %s", qPrintable(file.fileName()));
     file.close();
     try {
-        ui::PictureLoader::load(file.fileName());
-    } catch (const ui::Failure&) {
+        picture::PictureLoader::load(file.fileName());
+    } catch (const desktop::Failure&) {
     } catch (const std::bad_alloc&) {
     }
     return 0;

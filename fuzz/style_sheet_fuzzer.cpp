@@ -1,10 +1,10 @@
 // Any bytes as a skin file: the checker decides, loading fails cleanly, and whatever it accepts the toolkit
 // can take as a window's style sheet.
 #include "QuietOffscreen.h"
-#include "ui/Failure.h"
+#include "desktop/Failure.h"
 #include "ui/Form.h"
-#include "ui/SkinFramework.h"
-#include "ui/StyleSheetCheck.h"
+#include "ui/skin/SkinFramework.h"
+#include "ui/skin/StyleSheetCheck.h"
 
 #include <QApplication>
 #include <QFile>
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ui::SkinFramework skin;
     try {
         skin.loadSkin(file.fileName(), QString());
-    } catch (const ui::Failure&) {
+    } catch (const desktop::Failure&) {
         return 0;
     } catch (const std::bad_alloc&) {
         return 0;

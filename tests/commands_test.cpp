@@ -1,7 +1,7 @@
 #include "support/MainWindowRig.h"
 #include "support/Pictures.h"
 
-#include "ui/Failure.h"
+#include "desktop/Failure.h"
 
 #include <QtTest>
 
@@ -126,8 +126,8 @@ void CommandsTest::clearEmptiesOnlyThePictureAndFullScreenThenAsks() {
     QVERIFY(rig.desktop.messages.isEmpty());
     f.PushButton1_Click();
     QCOMPARE(rig.desktop.messageTexts(), QStringList{QStringLiteral("Please load images first.")});
-    QCOMPARE(rig.desktop.messages[0].buttons, ui::MsgButtons::OkOnly);
-    QCOMPARE(rig.desktop.messages[0].icon, ui::MsgIcon::None);
+    QCOMPARE(rig.desktop.messages[0].buttons, desktop::MsgButtons::OkOnly);
+    QCOMPARE(rig.desktop.messages[0].icon, desktop::MsgIcon::None);
     QVERIFY(f.isVisible());
     QVERIFY(!f.form2().isVisible());
 }
@@ -140,7 +140,7 @@ void CommandsTest::samplesLoadBothThenAskAboutTheFolder() {
     rig.desktop.whileMessageShown = [&](const FakeDesktop::Message&) {
         bothShownWhenAsked = f.Picture1.pictureHandle() != 0 && f.Picture4.pictureHandle() != 0;
     };
-    rig.desktop.messageAnswers.push_back(ui::MsgResult::No);
+    rig.desktop.messageAnswers.push_back(desktop::MsgResult::No);
     f.PushButton9_Click();
     QVERIFY(bothShownWhenAsked);
     QCOMPARE(rig.desktop.messages.size(), 1);
@@ -148,12 +148,12 @@ void CommandsTest::samplesLoadBothThenAskAboutTheFolder() {
              QStringLiteral(
                  "Would you like this software to open the folder where these sample files are stored (so "
                  "that you can view them before working with them)?"));
-    QCOMPARE(rig.desktop.messages[0].buttons, ui::MsgButtons::YesNo);
+    QCOMPARE(rig.desktop.messages[0].buttons, desktop::MsgButtons::YesNo);
     QCOMPARE(rig.desktop.messages[0].title, QStringLiteral("Kestrelle"));
     QVERIFY(rig.desktop.openedFolders.isEmpty());
     QVERIFY(f.pane1.HScrollUnit != 0 && f.pane2.VScrollUnit != 0);
 
-    rig.desktop.messageAnswers.push_back(ui::MsgResult::Yes);
+    rig.desktop.messageAnswers.push_back(desktop::MsgResult::Yes);
     f.PushButton9_Click();
     QCOMPARE(rig.desktop.openedFolders,
              QStringList{QDir(rig.folder.path()).filePath(QStringLiteral("Samples"))});
@@ -165,7 +165,7 @@ void CommandsTest::missingSamplesAreReportedAndTheQuestionStillComes() {
     rig.open(1, pictures::coordinates(300, 300));
     Form1& f = *rig.form;
     const qint64 before = f.Picture1.pictureHandle();
-    rig.desktop.messageAnswers = {ui::MsgResult::Ok, ui::MsgResult::Ok, ui::MsgResult::No};
+    rig.desktop.messageAnswers = {desktop::MsgResult::Ok, desktop::MsgResult::Ok, desktop::MsgResult::No};
     f.PushButton9_Click();
     const QStringList texts = rig.desktop.messageTexts();
     QCOMPARE(texts.size(), 3);
@@ -183,7 +183,7 @@ void CommandsTest::failingQuestionGoesOnToOpenTheFolder() {
     rig.desktop.whileMessageShown = [&](const FakeDesktop::Message&) {
         if (!asked) {
             asked = true;
-            throw ui::Failure(QStringLiteral("Out of memory"));
+            throw desktop::Failure(QStringLiteral("Out of memory"));
         }
     };
     rig.form->PushButton9_Click();
@@ -206,7 +206,7 @@ void CommandsTest::sampleFailuresAreReportedAtTheirOwnStepsInOrder() {
     rig.open(2, pictures::coordinates(300, 300));
     Form1& f = *rig.form;
     const qint64 before = f.Picture4.pictureHandle();
-    rig.desktop.messageAnswers = {ui::MsgResult::Ok, ui::MsgResult::Ok, ui::MsgResult::No};
+    rig.desktop.messageAnswers = {desktop::MsgResult::Ok, desktop::MsgResult::Ok, desktop::MsgResult::No};
     f.PushButton9_Click();
     const QStringList texts = rig.desktop.messageTexts();
     QCOMPARE(texts.size(), 3);
@@ -229,8 +229,8 @@ void CommandsTest::helpShowsTheKeyboardText() {
                  "Use arrow keys on keyboard to move around picture. Press down arrow to move down, right "
                  "arrow to move right, up arrow to move up, left arrow to move left.\r\n\rYou may need "
                  "to click on picture to enable keyboard arrows."));
-    QCOMPARE(rig.desktop.messages[0].buttons, ui::MsgButtons::OkOnly);
-    QCOMPARE(rig.desktop.messages[0].icon, ui::MsgIcon::None);
+    QCOMPARE(rig.desktop.messages[0].buttons, desktop::MsgButtons::OkOnly);
+    QCOMPARE(rig.desktop.messages[0].icon, desktop::MsgIcon::None);
     QCOMPARE(rig.desktop.messages[0].title, QStringLiteral("Kestrelle"));
 }
 

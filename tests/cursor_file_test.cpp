@@ -1,5 +1,5 @@
-#include "ui/CursorFile.h"
-#include "ui/Failure.h"
+#include "desktop/Failure.h"
+#include "picture/CursorFile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -132,14 +132,14 @@ QImage redSquare() {
 QString failureOf(const std::function<void()>& action) {
     try {
         action();
-    } catch (const ui::Failure& failure) {
+    } catch (const desktop::Failure& failure) {
         return failure.description();
     }
     return {};
 }
 
 QString parseFailure(const QByteArray& data) {
-    return failureOf([&data] { ui::CursorFile::parse(data); });
+    return failureOf([&data] { picture::CursorFile::parse(data); });
 }
 
 void setU32(QByteArray& data, qsizetype at, quint32 value) {
@@ -170,8 +170,8 @@ private slots:
         QFETCH(int, bitCount);
         Dib dib = paletted(bitCount);
         dib.masked = [](int x, int y) { return x == 12 && y == 0; };
-        const ui::PointerImage pointer =
-            ui::CursorFile::parse(cursorFile({{13, 7, QPoint(4, 5), dib.bytes()}}));
+        const picture::PointerImage pointer =
+            picture::CursorFile::parse(cursorFile({{13, 7, QPoint(4, 5), dib.bytes()}}));
         QCOMPARE(pointer.image.size(), QSize(13, 7));
         QCOMPARE(pointer.hotSpot, QPoint(4, 5));
         for (int y = 0; y < 7; ++y) {
@@ -198,7 +198,7 @@ private slots:
                       {},
                       [&](int x, int y) { return colour(x, y) & 0xffffffu; },
                       [](int x, int y) { return x == y; }};
-        const QImage image = ui::CursorFile::parse(cursorFile({{13, 7, QPoint(), dib.bytes()}})).image;
+        const QImage image = picture::CursorFile::parse(cursorFile({{13, 7, QPoint(), dib.bytes()}})).image;
         QCOMPARE(image.size(), QSize(13, 7));
         for (int y = 0; y < 7; ++y) {
             for (int x = 0; x < 13; ++x)
@@ -213,7 +213,7 @@ private slots:
                       {},
                       [](int x, int y) { return quint32(x * 60) << 24 | quint32(y * 50); },
                       [](int, int) { return true; }};
-        const QImage image = ui::CursorFile::parse(cursorFile({{4, 4, QPoint(), dib.bytes()}})).image;
+        const QImage image = picture::CursorFile::parse(cursorFile({{4, 4, QPoint(), dib.bytes()}})).image;
         for (int y = 0; y < 4; ++y) {
             for (int x = 0; x < 4; ++x)
                 QCOMPARE(image.pixel(x, y), qRgba(0, 0, y * 50, x * 60));
@@ -226,8 +226,8 @@ private slots:
             for (int x = 0; x < 16; ++x)
                 picture.setPixel(x, y, qRgba(x * 15, y * 20, 90, x < 8 ? 255 : 0));
         }
-        const ui::PointerImage pointer =
-            ui::CursorFile::parse(cursorFile({{16, 12, QPoint(7, 11), pngBytes(picture)}}));
+        const picture::PointerImage pointer =
+            picture::CursorFile::parse(cursorFile({{16, 12, QPoint(7, 11), pngBytes(picture)}}));
         QCOMPARE(pointer.hotSpot, QPoint(7, 11));
         QCOMPARE(pointer.image.convertToFormat(QImage::Format_ARGB32), picture);
     }
@@ -237,9 +237,9 @@ private slots:
             const int shown = side == 0 ? 256 : side;
             return Entry{side, side, hotSpot, Dib{shown, shown, 24, {}, [](int, int) { return 0u; }}.bytes()};
         };
-        const ui::PointerImage pointer =
-            ui::CursorFile::parse(cursorFile({entry(0, QPoint(1, 1)), entry(16, QPoint(2, 2)),
-                                              entry(30, QPoint(3, 4)), entry(48, QPoint(5, 5))}));
+        const picture::PointerImage pointer =
+            picture::CursorFile::parse(cursorFile({entry(0, QPoint(1, 1)), entry(16, QPoint(2, 2)),
+                                                   entry(30, QPoint(3, 4)), entry(48, QPoint(5, 5))}));
         QCOMPARE(pointer.image.size(), QSize(30, 30));
         QCOMPARE(pointer.hotSpot, QPoint(3, 4));
     }
@@ -328,10 +328,10 @@ private slots:
             for (quint32 hits = 1 + next(4); hits > 0; --hits)
                 data[next(quint32(data.size()))] = char(next(256));
             try {
-                const ui::PointerImage pointer = ui::CursorFile::parse(data);
+                const picture::PointerImage pointer = picture::CursorFile::parse(data);
                 QVERIFY(pointer.image.width() <= 256 && pointer.image.height() <= 256);
                 QVERIFY(pointer.image.rect().contains(pointer.hotSpot));
-            } catch (const ui::Failure& failure) {
+            } catch (const desktop::Failure& failure) {
                 QCOMPARE(failure.description(), invalidPicture);
             }
         }
@@ -339,21 +339,21 @@ private slots:
 
     void loadRefusesMissingAndOversizedFiles() {
         QTemporaryDir dir;
-        QCOMPARE(failureOf([&] { ui::CursorFile::load(dir.filePath("none.cur")); }),
+        QCOMPARE(failureOf([&] { picture::CursorFile::load(dir.filePath("none.cur")); }),
                  QStringLiteral("File not found"));
         QFile big(dir.filePath("big.cur"));
         QVERIFY(big.open(QIODevice::WriteOnly));
         big.write(validFile());
         big.write(QByteArray(8 * 1024 * 1024, '\0'));
         big.close();
-        QCOMPARE(failureOf([&] { ui::CursorFile::load(big.fileName()); }), invalidPicture);
+        QCOMPARE(failureOf([&] { picture::CursorFile::load(big.fileName()); }), invalidPicture);
     }
 
     void shippedHandPointsWithItsFingertip() {
         const QString path = qEnvironmentVariable("KESTRELLE_BUILD_DIR") + "/HAND-M.CUR";
         QFile file(path);
         QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path));
-        const ui::PointerImage hand = ui::CursorFile::parse(file.readAll());
+        const picture::PointerImage hand = picture::CursorFile::parse(file.readAll());
         QCOMPARE(hand.image.size(), QSize(32, 32));
         QCOMPARE(qAlpha(hand.image.pixel(0, 31)), 0);
         QCOMPARE(qAlpha(hand.image.pixel(hand.hotSpot)), 255);
@@ -370,7 +370,7 @@ private slots:
         QCOMPARE(hand.hotSpot.y(), topRow);
         QVERIFY(hasWhite);
 
-        const QCursor cursor = ui::CursorFile::load(path);
+        const QCursor cursor = picture::CursorFile::load(path);
         QCOMPARE(cursor.hotSpot(), hand.hotSpot);
         QCOMPARE(cursor.pixmap().size(), QSize(32, 32));
     }

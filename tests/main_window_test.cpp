@@ -1,7 +1,7 @@
 #include "support/MainWindowRig.h"
 #include "support/Pictures.h"
 
-#include "ui/Application.h"
+#include "desktop/Application.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -30,7 +30,7 @@ void MainWindowTest::startsUndressedWithoutSkinOrPointer() {
     rig.start();
     Form1& f = *rig.form;
     QCOMPARE(f.caption(), QStringLiteral("Kestrelle"));
-    QCOMPARE(ui::applicationTitle(), QStringLiteral("Kestrelle"));
+    QCOMPARE(desktop::applicationTitle(), QStringLiteral("Kestrelle"));
     QCOMPARE(f.backColor(), QColor(Qt::white));
     QCOMPARE(f.Label1.backColor(), QColor(Qt::white));
     QCOMPARE(f.Label2.backColor(), QColor(Qt::white));

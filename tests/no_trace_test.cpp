@@ -3,8 +3,8 @@
 #include "support/ScriptedChance.h"
 
 #include "app/Main.h"
-#include "ui/QtDesktop.h"
-#include "ui/SystemClock.h"
+#include "desktop/QtDesktop.h"
+#include "desktop/SystemClock.h"
 #include "viewer/Form1.h"
 
 #include <QApplication>
@@ -143,10 +143,10 @@ private slots:
 };
 
 void NoTraceTest::startUpCommandsAndFullScreenRun() {
-    ui::QtDesktop desktop;
-    ui::SystemClock clock;
+    desktop::QtDesktop desktop;
+    desktop::SystemClock clock;
     ScriptedRandom random;
-    ui::Environment environment{desktop, clock, random, sandbox->program};
+    desktop::Environment environment{desktop, clock, random, sandbox->program};
     Main startUp(environment);
     ModalAnswers answers;
     const QDir pictures(sandbox->pictures);

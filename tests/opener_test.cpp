@@ -2,7 +2,7 @@
 #include "support/ScriptedChance.h"
 
 #include "app/Main.h"
-#include "ui/QtDesktop.h"
+#include "desktop/QtDesktop.h"
 #include "viewer/Form1.h"
 
 #include <QApplication>
@@ -55,15 +55,15 @@ struct Sandbox {
 Sandbox* sandbox = nullptr;
 
 // The real desktop layer, answering its message boxes with the default button instead of showing them.
-class AnsweringDesktop : public ui::QtDesktop {
+class AnsweringDesktop : public desktop::QtDesktop {
 public:
     QStringList shown;
 
 protected:
-    ui::MsgResult showMessage(const QString& text, ui::MsgButtons buttons, ui::MsgIcon,
-                              const QString&) override {
+    desktop::MsgResult showMessage(const QString& text, desktop::MsgButtons buttons, desktop::MsgIcon,
+                                   const QString&) override {
         shown << text;
-        return buttons == ui::MsgButtons::YesNo ? ui::MsgResult::Yes : ui::MsgResult::Ok;
+        return buttons == desktop::MsgButtons::YesNo ? desktop::MsgResult::Yes : desktop::MsgResult::Ok;
     }
 };
 
@@ -142,7 +142,7 @@ void OpenerTest::samplesFolderReachesTheOpenerAsOneArgument() {
     AnsweringDesktop desktop;
     FixedClock clock;
     ScriptedRandom random;
-    ui::Environment environment{desktop, clock, random, program};
+    desktop::Environment environment{desktop, clock, random, program};
     Main startUp(environment);
     Form1 form(environment, startUp);
     form.load();
@@ -167,7 +167,8 @@ void OpenerTest::homePageReachesTheOpenerAsOneArgument() {
     FixedClock clock;
     ScriptedRandom random;
     random.value = 0.065; // the seventh draw in a hundred
-    ui::Environment environment{desktop, clock, random, sandbox->dir.filePath(QStringLiteral("programs"))};
+    desktop::Environment environment{desktop, clock, random,
+                                     sandbox->dir.filePath(QStringLiteral("programs"))};
     Main startUp(environment);
     Form1 form(environment, startUp);
     form.load();

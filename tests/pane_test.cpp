@@ -1,6 +1,6 @@
 #include "support/PaneRig.h"
 
-#include "ui/Failure.h"
+#include "desktop/Failure.h"
 #include "ui/KeyCodes.h"
 
 #include <QtTest>
@@ -153,7 +153,7 @@ void PaneTest::pictureBeyondTheBarsRangeIsRefusedClearly() {
     try {
         PaneFit(rig.pane1);
         QFAIL("a picture the bars cannot span was fitted");
-    } catch (const ui::Failure& failure) {
+    } catch (const desktop::Failure& failure) {
         QVERIFY(failure.description().startsWith(QStringLiteral("Picture too large to pan")));
     }
     QCOMPARE(rig.pane1.HScrollUnit, 0);

@@ -1,7 +1,7 @@
+#include "desktop/Failure.h"
+#include "picture/PictureLoader.h"
 #include "support/GifEncoder.h"
 #include "support/Pictures.h"
-#include "ui/Failure.h"
-#include "ui/PictureLoader.h"
 
 #include <QBuffer>
 #include <QDataStream>
@@ -13,7 +13,7 @@
 #include <QTest>
 #include <QtEndian>
 
-using ui::PictureLoader;
+using picture::PictureLoader;
 
 namespace {
 
@@ -146,7 +146,7 @@ QString PictureLoaderTest::write(const QString& name, const QByteArray& bytes) {
 QString PictureLoaderTest::failureOf(const QString& path) {
     try {
         PictureLoader::load(path);
-    } catch (const ui::Failure& failure) {
+    } catch (const desktop::Failure& failure) {
         return failure.description();
     }
     return {};

@@ -1,13 +1,14 @@
 #include "support/FakeDesktop.h"
 
-#include "ui/Application.h"
+#include "app/FirstFrameProbe.h"
+#include "desktop/Application.h"
+#include "desktop/Failure.h"
+#include "desktop/QtDesktop.h"
+#include "ui/Appearance.h"
 #include "ui/ErrorGuard.h"
-#include "ui/Failure.h"
-#include "ui/FirstFrameProbe.h"
 #include "ui/Form.h"
 #include "ui/Int16.h"
 #include "ui/PictureBox.h"
-#include "ui/QtDesktop.h"
 #include "ui/ScrollBar.h"
 
 #include <QScrollBar>
@@ -44,7 +45,7 @@ void PlatformTest::int16RoundsHalfToEvenAndOverflows() {
         try {
             ui::toInt16(bad);
             QFAIL(qPrintable(QStringLiteral("%1 was converted").arg(bad)));
-        } catch (const ui::Failure& failure) {
+        } catch (const desktop::Failure& failure) {
             QCOMPARE(failure.description(), QStringLiteral("Overflow"));
         }
     }
@@ -79,7 +80,7 @@ void PlatformTest::scrollBarRefusesValuesOutsideItsRange() {
         try {
             bar.setValue(bad);
             QFAIL("an out-of-range value was taken");
-        } catch (const ui::Failure& failure) {
+        } catch (const desktop::Failure& failure) {
             QCOMPARE(failure.description(), QStringLiteral("Invalid property value"));
         }
     }
@@ -136,7 +137,7 @@ void PlatformTest::guardReportsEachFailureAndGoesOn() {
     FakeDesktop desktop;
     ui::ErrorGuard guard(desktop, QStringLiteral("in Brackwater2021/08/31.Form1.PushButton3_Click "));
     QList<int> ran;
-    QVERIFY(!guard.step(100, [&] { throw ui::Failure(QStringLiteral("File not found")); }));
+    QVERIFY(!guard.step(100, [&] { throw desktop::Failure(QStringLiteral("File not found")); }));
     QVERIFY(guard.step(102, [&] { ran << 102; }));
     QVERIFY(!guard.step(104, [&] { throw std::bad_alloc(); }));
     guard.step(106, [&] { ran << 106; });
@@ -148,8 +149,8 @@ void PlatformTest::guardReportsEachFailureAndGoesOn() {
     QVERIFY(desktop.messages[1].text.contains(QStringLiteral("at line 104\r\r")));
     for (const auto& m : desktop.messages) {
         QCOMPARE(m.title, QStringLiteral("Application Error"));
-        QCOMPARE(m.buttons, ui::MsgButtons::OkOnly);
-        QCOMPARE(m.icon, ui::MsgIcon::Exclamation);
+        QCOMPARE(m.buttons, desktop::MsgButtons::OkOnly);
+        QCOMPARE(m.icon, desktop::MsgIcon::Exclamation);
     }
 }
 
@@ -174,11 +175,11 @@ void PlatformTest::failureInAnEventHandlerLeavesTheProgramRunning() {
     int calls = 0;
     box.onKeyDown = [&](int16_t&, int) {
         ++calls;
-        throw ui::Failure(QStringLiteral("Overflow"));
+        throw desktop::Failure(QStringLiteral("Overflow"));
     };
     bar.onChange = [&] {
         ++calls;
-        throw ui::Failure(QStringLiteral("Overflow"));
+        throw desktop::Failure(QStringLiteral("Overflow"));
     };
     QTest::ignoreMessage(QtWarningMsg, "Kestrelle: Overflow in key down");
     QTest::keyClick(box.widget(), Qt::Key_Down);
@@ -186,15 +187,15 @@ void PlatformTest::failureInAnEventHandlerLeavesTheProgramRunning() {
     static_cast<QScrollBar*>(bar.widget())->setValue(3);
     QCOMPARE(calls, 2);
     // Called from code, the same failure reaches the caller, whose guard reports it.
-    QVERIFY_THROWS_EXCEPTION(ui::Failure, bar.setValue(4));
+    QVERIFY_THROWS_EXCEPTION(desktop::Failure, bar.setValue(4));
 }
 
 void PlatformTest::displayTextBreaksAtCrLfAndLoneCr() {
-    QCOMPARE(ui::QtDesktop::displayText(QStringLiteral("a\r\nb\r\rc")), QStringLiteral("a\nb\n\nc"));
+    QCOMPARE(desktop::QtDesktop::displayText(QStringLiteral("a\r\nb\r\rc")), QStringLiteral("a\nb\n\nc"));
 }
 
 void PlatformTest::dialogFilterBecomesTheToolkitsForm() {
-    QCOMPARE(ui::QtDesktop::toolkitFilter(
+    QCOMPARE(desktop::QtDesktop::toolkitFilter(
                  QStringLiteral("Image Files (*.jpg;*.jpeg;*.bmp;*.gif)|*.jpg;*.jpeg;*.bmp;*.gif")),
              QStringLiteral("Image Files (*.jpg *.JPG *.jpeg *.JPEG *.bmp *.BMP *.gif *.GIF)"));
 }
@@ -215,12 +216,12 @@ void PlatformTest::applicationIconDrawsEachSizeFromItsOwnFile() {
 
 void PlatformTest::firstFrameProbeEndsTheLoopOnlyWhenAsked() {
     QWidget unwatched;
-    ui::FirstFrameProbe::watchIfAsked(&unwatched);
-    QVERIFY(unwatched.findChildren<ui::FirstFrameProbe*>().isEmpty());
+    FirstFrameProbe::watchIfAsked(&unwatched);
+    QVERIFY(unwatched.findChildren<FirstFrameProbe*>().isEmpty());
 
     qputenv("KESTRELLE_EXIT_AFTER_FIRST_FRAME", "1");
     QWidget watched;
-    ui::FirstFrameProbe::watchIfAsked(&watched);
+    FirstFrameProbe::watchIfAsked(&watched);
     qunsetenv("KESTRELLE_EXIT_AFTER_FIRST_FRAME");
     watched.resize(100, 100);
     watched.show();

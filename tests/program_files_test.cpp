@@ -201,8 +201,8 @@ void ProgramFilesTest::badSamplesAreReportedAndTheQuestionStillComes() {
     const qint64 before[] = {f.Picture1.pictureHandle(), f.Picture4.pictureHandle()};
     const QImage shown[] = {f.Picture1.image().copy(), f.Picture4.image().copy()};
 
-    rig.desktop.messageAnswers.assign(reports.size(), ui::MsgResult::Ok);
-    rig.desktop.messageAnswers.push_back(ui::MsgResult::No);
+    rig.desktop.messageAnswers.assign(reports.size(), desktop::MsgResult::Ok);
+    rig.desktop.messageAnswers.push_back(desktop::MsgResult::No);
     const PeakMemoryWatch memory;
     QElapsedTimer timer;
     timer.start();

@@ -1,7 +1,8 @@
 #include "support/MainWindowRig.h"
 #include "support/Pictures.h"
 
-#include "ui/Application.h"
+#include "desktop/Application.h"
+#include "ui/Appearance.h"
 
 #include <QApplication>
 #include <QtTest>

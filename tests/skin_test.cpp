@@ -1,7 +1,7 @@
-#include "ui/Failure.h"
+#include "desktop/Failure.h"
 #include "ui/Form.h"
-#include "ui/SkinFramework.h"
-#include "ui/StyleSheetCheck.h"
+#include "ui/skin/SkinFramework.h"
+#include "ui/skin/StyleSheetCheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,7 +20,7 @@ QString shippedSkinPath() {
 QString failureOf(const std::function<void()>& action) {
     try {
         action();
-    } catch (const ui::Failure& failure) {
+    } catch (const desktop::Failure& failure) {
         return failure.description();
     }
     return {};

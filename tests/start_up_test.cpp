@@ -2,7 +2,7 @@
 #include "support/ScriptedChance.h"
 
 #include "app/Main.h"
-#include "ui/Environment.h"
+#include "desktop/Environment.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -45,7 +45,7 @@ void StartUpTest::homePageOpensForExactlyOneDrawInAHundred() {
     FakeDesktop desktop;
     FixedClock clock;
     ScriptedRandom random;
-    ui::Environment environment{desktop, clock, random, QString()};
+    desktop::Environment environment{desktop, clock, random, QString()};
     Main module(environment);
     int opened = 0;
     for (int i = 0; i < 100; ++i) {
@@ -66,7 +66,7 @@ void StartUpTest::fileExistsNeverFails() {
     FakeDesktop desktop;
     FixedClock clock;
     ScriptedRandom random;
-    ui::Environment environment{desktop, clock, random, QString()};
+    desktop::Environment environment{desktop, clock, random, QString()};
     Main module(environment);
     QTemporaryDir dir;
     QVERIFY(module.FileExists(dir.path()));

@@ -1,13 +1,13 @@
 #include "app/Main.h"
 
-#include "ui/Application.h"
-#include "ui/Clock.h"
-#include "ui/Desktop.h"
-#include "ui/Environment.h"
-#include "ui/Files.h"
+#include "desktop/Application.h"
+#include "desktop/Clock.h"
+#include "desktop/Desktop.h"
+#include "desktop/Environment.h"
+#include "desktop/Files.h"
+#include "desktop/Random.h"
 #include "ui/Form.h"
-#include "ui/Random.h"
-#include "ui/SkinFramework.h"
+#include "ui/skin/SkinFramework.h"
 
 #include <QApplication>
 #include <QPalette>
@@ -15,8 +15,8 @@
 #include <cmath>
 
 void Main::SkinApply(ui::Form& form, ui::SkinFramework& skin) {
-    const QString path = ui::besideProgram(env_.programFolder, QStringLiteral("x/o.cjs"));
-    if (ui::ordinaryFileName(path).isEmpty())
+    const QString path = desktop::besideProgram(env_.programFolder, QStringLiteral("x/o.cjs"));
+    if (desktop::ordinaryFileName(path).isEmpty())
         return;
     const QColor buttonFace = QApplication::palette().color(QPalette::Button);
     form.setBackColor(buttonFace);
@@ -30,7 +30,7 @@ void Main::SkinApply(ui::Form& form, ui::SkinFramework& skin) {
 
 bool Main::FileExists(const QString& path) {
     try {
-        ui::fileDateTime(path);
+        desktop::fileDateTime(path);
         return true;
     } catch (...) {
         return false;
@@ -58,5 +58,5 @@ QString Main::titleFor(const QString& productName) {
 }
 
 void Main::AppTitleSet() {
-    ui::setApplicationTitle(titleFor(productName()));
+    desktop::setApplicationTitle(titleFor(productName()));
 }

@@ -2,14 +2,14 @@
 
 #include "viewer/StartUpModule.h"
 
-namespace ui {
+namespace desktop {
 struct Environment;
 }
 
 // The start-up procedures: the skin, the file test, the occasional home-page visit and the title.
 class Main : public StartUpModule {
 public:
-    explicit Main(ui::Environment& environment) : env_(environment) {}
+    explicit Main(desktop::Environment& environment) : env_(environment) {}
 
     void SkinApply(ui::Form& form, ui::SkinFramework& skin) override;
     bool FileExists(const QString& path) override;
@@ -24,5 +24,5 @@ public:
     static QString homePage() { return QStringLiteral("https://kestrelle.example/"); }
 
 private:
-    ui::Environment& env_;
+    desktop::Environment& env_;
 };

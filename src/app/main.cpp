@@ -1,10 +1,11 @@
 #include "app/Main.h"
-#include "ui/Application.h"
-#include "ui/Environment.h"
-#include "ui/FirstFrameProbe.h"
-#include "ui/QtDesktop.h"
-#include "ui/StdRandom.h"
-#include "ui/SystemClock.h"
+#include "app/FirstFrameProbe.h"
+#include "desktop/Application.h"
+#include "desktop/Environment.h"
+#include "desktop/QtDesktop.h"
+#include "desktop/StdRandom.h"
+#include "desktop/SystemClock.h"
+#include "ui/Appearance.h"
 #include "viewer/Form1.h"
 
 #include <QApplication>
@@ -12,14 +13,14 @@
 int main(int argc, char** argv) {
     ui::useScreenPixels();
     QApplication app(argc, argv);
-    ui::QtDesktop desktop;
-    ui::SystemClock clock;
-    ui::StdRandom random;
-    ui::Environment environment{desktop, clock, random, ui::programFolder()};
+    desktop::QtDesktop desktop;
+    desktop::SystemClock clock;
+    desktop::StdRandom random;
+    desktop::Environment environment{desktop, clock, random, desktop::programFolder()};
     Main startUp(environment);
     Form1 form(environment, startUp);
     form.load();
-    ui::FirstFrameProbe::watchIfAsked(form.window());
+    FirstFrameProbe::watchIfAsked(form.window());
     form.show();
     return app.exec();
 }

@@ -1,6 +1,7 @@
 #include "fullscreen/Form2.h"
 
-#include "ui/Application.h"
+#include "desktop/Application.h"
+#include "ui/Appearance.h"
 #include "ui/ErrorGuard.h"
 #include "ui/KeyCodes.h"
 
@@ -17,7 +18,7 @@ ui::PictureBox::Design innerDesign() {
 
 } // namespace
 
-Form2::Form2(ui::Desktop& desktop, std::function<void()> bringBackMainWindow)
+Form2::Form2(desktop::Desktop& desktop, std::function<void()> bringBackMainWindow)
     : ui::Form(QStringLiteral("Form2"), 6870, 5010, BorderStyle::None),
       Label1(*this, QStringLiteral("Label1"), QStringLiteral("ESC To Exit")),
       Picture2(*this, QStringLiteral("Picture2"), frameDesign()),

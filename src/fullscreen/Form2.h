@@ -1,15 +1,15 @@
 #pragma once
 
+#include "pane/ImagePane.h"
+#include "pane/PaneHandlers.h"
 #include "ui/Form.h"
 #include "ui/Label.h"
 #include "ui/PictureBox.h"
 #include "ui/ScrollBar.h"
-#include "viewer/pane/ImagePane.h"
-#include "viewer/pane/PaneHandlers.h"
 
 #include <functional>
 
-namespace ui {
+namespace desktop {
 class Desktop;
 }
 
@@ -18,7 +18,7 @@ class Desktop;
 class Form2 : public ui::Form {
 public:
     // bringBackMainWindow restores and shows the main window when the user leaves full screen.
-    Form2(ui::Desktop& desktop, std::function<void()> bringBackMainWindow);
+    Form2(desktop::Desktop& desktop, std::function<void()> bringBackMainWindow);
 
     ui::Label Label1;
     ui::PictureBox Picture2;
@@ -41,6 +41,6 @@ public:
 private:
     void leaveFullScreen();
 
-    ui::Desktop& desktop_;
+    desktop::Desktop& desktop_;
     std::function<void()> bringBackMainWindow_;
 };

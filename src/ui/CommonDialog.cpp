@@ -1,6 +1,6 @@
 #include "ui/CommonDialog.h"
 
-#include "ui/Desktop.h"
+#include "desktop/Desktop.h"
 
 namespace ui {
 

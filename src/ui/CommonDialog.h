@@ -2,14 +2,16 @@
 
 #include <QString>
 
-namespace ui {
-
+namespace desktop {
 class Desktop;
+}
+
+namespace ui {
 
 // The file-open dialog component: the commands set its file name, title and filter, then show it.
 class CommonDialog {
 public:
-    explicit CommonDialog(Desktop& desktop) : desktop_(desktop) {}
+    explicit CommonDialog(desktop::Desktop& desktop) : desktop_(desktop) {}
 
     QString fileName() const { return fileName_; }
     void setFileName(const QString& name) { fileName_ = name; }
@@ -22,7 +24,7 @@ public:
     void showOpen();
 
 private:
-    Desktop& desktop_;
+    desktop::Desktop& desktop_;
     QString fileName_;
     QString title_;
     QString filter_;

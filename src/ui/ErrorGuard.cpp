@@ -1,7 +1,7 @@
 #include "ui/ErrorGuard.h"
 
-#include "ui/Desktop.h"
-#include "ui/Failure.h"
+#include "desktop/Desktop.h"
+#include "desktop/Failure.h"
 
 #include <new>
 
@@ -20,7 +20,7 @@ QString ErrorGuard::reportText(const QString& description, const QString& locati
 QString ErrorGuard::describe(std::exception_ptr failure) {
     try {
         std::rethrow_exception(failure);
-    } catch (const Failure& f) {
+    } catch (const desktop::Failure& f) {
         return f.description();
     } catch (const std::bad_alloc&) {
         return QStringLiteral("Out of memory");
@@ -32,8 +32,8 @@ QString ErrorGuard::describe(std::exception_ptr failure) {
 }
 
 void ErrorGuard::report(const QString& description, int line) {
-    desktop_.msgBox(reportText(description, location_, line), MsgButtons::OkOnly, MsgIcon::Exclamation,
-                    QStringLiteral("Application Error"));
+    desktop_.msgBox(reportText(description, location_, line), desktop::MsgButtons::OkOnly,
+                    desktop::MsgIcon::Exclamation, QStringLiteral("Application Error"));
 }
 
 } // namespace ui

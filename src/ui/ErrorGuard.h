@@ -5,16 +5,19 @@
 #include <exception>
 #include <utility>
 
-namespace ui {
-
+namespace desktop {
 class Desktop;
+}
+
+namespace ui {
 
 // The error report of a guarded procedure. Each numbered step runs through step(); a failure in the step,
 // or in anything it calls, shows one "Application Error" box naming the failure, the procedure and the
 // step's number, and the procedure goes on with its next step.
 class ErrorGuard {
 public:
-    ErrorGuard(Desktop& desktop, QString location) : desktop_(desktop), location_(std::move(location)) {}
+    ErrorGuard(desktop::Desktop& desktop, QString location)
+        : desktop_(desktop), location_(std::move(location)) {}
 
     // Returns true when the step ran to its end, false when it failed and was reported.
     template <typename Step> bool step(int line, Step&& body) {
@@ -35,7 +38,7 @@ private:
     static QString describe(std::exception_ptr failure);
     void report(const QString& description, int line);
 
-    Desktop& desktop_;
+    desktop::Desktop& desktop_;
     QString location_;
 };
 

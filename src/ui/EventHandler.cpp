@@ -1,6 +1,6 @@
 #include "ui/EventHandler.h"
 
-#include "ui/Failure.h"
+#include "desktop/Failure.h"
 
 #include <QDebug>
 
@@ -10,7 +10,7 @@ void reportUnguardedFailure(const char* event, std::exception_ptr failure) {
     QString description = QStringLiteral("Unexpected error");
     try {
         std::rethrow_exception(failure);
-    } catch (const Failure& f) {
+    } catch (const desktop::Failure& f) {
         description = f.description();
     } catch (const std::exception& e) {
         description = QString::fromUtf8(e.what());

@@ -1,9 +1,9 @@
 #include "ui/ScrollBar.h"
 
+#include "desktop/Failure.h"
 #include "ui/CachedScrollBar.h"
 #include "ui/Container.h"
 #include "ui/EventHandler.h"
-#include "ui/Failure.h"
 
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -68,7 +68,7 @@ void ScrollBar::setMax(int16_t max) {
 
 void ScrollBar::setValue(int value) {
     if (value < min_ || value > std::max(min_, max_))
-        throw Failure(QStringLiteral("Invalid property value"));
+        throw desktop::Failure(QStringLiteral("Invalid property value"));
     changeTo(int16_t(value));
 }
 

@@ -1,12 +1,13 @@
 #include "viewer/Form1.h"
 
-#include "ui/Application.h"
-#include "ui/BackgroundLoads.h"
-#include "ui/CursorFile.h"
-#include "ui/Desktop.h"
+#include "desktop/Application.h"
+#include "desktop/Desktop.h"
+#include "desktop/Files.h"
+#include "picture/BackgroundLoads.h"
+#include "picture/CursorFile.h"
+#include "picture/PictureLoader.h"
+#include "ui/Appearance.h"
 #include "ui/ErrorGuard.h"
-#include "ui/Files.h"
-#include "ui/PictureLoader.h"
 #include "viewer/StartUpModule.h"
 
 #include <QTimer>
@@ -32,7 +33,7 @@ QFont designFont(double points) {
 
 } // namespace
 
-Form1::Form1(ui::Environment& environment, StartUpModule& startUp)
+Form1::Form1(desktop::Environment& environment, StartUpModule& startUp)
     : ui::Form(QStringLiteral("Form1"), 8040, 7185, BorderStyle::FixedSingle),
       Text1(*this, QStringLiteral("Text1"), QStringLiteral("Text1")),
       PushButton3(*this, QStringLiteral("PushButton3"), QStringLiteral("Open File 1")),
@@ -114,12 +115,12 @@ Form1::~Form1() = default;
 
 void Form1::Form_Load() {
     ui::ErrorGuard guard(env_.desktop, location + QStringLiteral("Form_Load "));
-    const QString handPath = ui::besideProgram(env_.programFolder, QStringLiteral("HAND-M.CUR"));
+    const QString handPath = desktop::besideProgram(env_.programFolder, QStringLiteral("HAND-M.CUR"));
     guard.step(100, [&] { startUp_.SkinApply(*this, SkinFramework1); });
     bool noHand = false;
     guard.step(102, [&] { noHand = !startUp_.FileExists(handPath); });
     if (!noHand)
-        guard.step(104, [&] { setMouseIcon(ui::CursorFile::load(handPath)); });
+        guard.step(104, [&] { setMouseIcon(picture::CursorFile::load(handPath)); });
     guard.step(106, [&] { startUp_.HomePageVisit(); });
     guard.step(108, [&] { setCaption(QStringLiteral("Kestrelle")); });
     guard.step(108, [&] { setIcon(ui::applicationIcon()); });
@@ -132,7 +133,7 @@ void Form1::Form_Load() {
 }
 
 void Form1::Form_Unload() {
-    ui::endProgram();
+    desktop::endProgram();
 }
 
 void Form1::Form_Resize() {
@@ -166,8 +167,8 @@ void Form1::PushButton1_Click() {
         return;
     }
     guard.step(110, [&] {
-        env_.desktop.msgBox(QStringLiteral("Please load images first."), ui::MsgButtons::OkOnly,
-                            ui::MsgIcon::None);
+        env_.desktop.msgBox(QStringLiteral("Please load images first."), desktop::MsgButtons::OkOnly,
+                            desktop::MsgIcon::None);
     });
 }
 
@@ -180,7 +181,7 @@ void Form1::PushButton2_Click() {
                 "arrow to move right, up arrow to move up, left arrow to move left.") +
                 QStringLiteral("\r\n\r") +
                 QStringLiteral("You may need to click on picture to enable keyboard arrows."),
-            ui::MsgButtons::OkOnly, ui::MsgIcon::None);
+            desktop::MsgButtons::OkOnly, desktop::MsgIcon::None);
     });
 }
 
@@ -214,7 +215,7 @@ void Form1::openInto(ImagePane& pane, const QString& where) {
     if (cancelled)
         return;
     guard.step(110, [&] { setMousePointer(Hourglass); });
-    guard.step(112, [&] { pane.Inner.setPicture(ui::PictureLoader::load(CommonDialog1.fileName())); });
+    guard.step(112, [&] { pane.Inner.setPicture(picture::PictureLoader::load(CommonDialog1.fileName())); });
     guard.step(114, [&] { PaneFit(pane); });
     guard.step(116, [&] { setMousePointer(Default); });
 }
@@ -231,29 +232,29 @@ void Form1::PushButton9_Click() {
     const QString second = QStringLiteral("Samples/sample2.bmp");
     // Both samples decode at once, on threads of their own; each is waited for at the step that shows it,
     // so a failure is still reported there.
-    ui::BackgroundLoads loads;
+    picture::BackgroundLoads loads;
     QString path;
     guard.step(104, [&] {
-        path = ui::besideProgram(env_.programFolder, first);
-        loads.start({path, ui::besideProgram(env_.programFolder, second)});
+        path = desktop::besideProgram(env_.programFolder, first);
+        loads.start({path, desktop::besideProgram(env_.programFolder, second)});
     });
     guard.step(106, [&] { Picture1.setPicture(loads.take(path)); });
     guard.step(108, [&] { PaneFit(pane1); });
-    guard.step(110, [&] { path = ui::besideProgram(env_.programFolder, second); });
+    guard.step(110, [&] { path = desktop::besideProgram(env_.programFolder, second); });
     guard.step(112, [&] { Picture4.setPicture(loads.take(path)); });
     guard.step(114, [&] { PaneFit(pane2); });
     bool declined = false;
     guard.step(118, [&] {
-        declined =
-            env_.desktop.msgBox(QStringLiteral("Would you like this software to open the folder where these "
-                                               "sample files are stored (so that you can view them before "
-                                               "working with them)?"),
-                                ui::MsgButtons::YesNo, ui::MsgIcon::None) != ui::MsgResult::Yes;
+        declined = env_.desktop.msgBox(
+                       QStringLiteral("Would you like this software to open the folder where these "
+                                      "sample files are stored (so that you can view them before "
+                                      "working with them)?"),
+                       desktop::MsgButtons::YesNo, desktop::MsgIcon::None) != desktop::MsgResult::Yes;
     });
     if (declined)
         return;
     guard.step(120, [&] {
-        env_.desktop.openFolder(ui::besideProgram(env_.programFolder, QStringLiteral("Samples")));
+        env_.desktop.openFolder(desktop::besideProgram(env_.programFolder, QStringLiteral("Samples")));
     });
 }
 

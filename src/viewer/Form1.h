@@ -1,17 +1,17 @@
 #pragma once
 
+#include "desktop/Environment.h"
 #include "fullscreen/Form2.h"
+#include "pane/ImagePane.h"
+#include "pane/PaneHandlers.h"
 #include "ui/CommonDialog.h"
-#include "ui/Environment.h"
 #include "ui/Form.h"
 #include "ui/Label.h"
 #include "ui/PictureBox.h"
 #include "ui/PushButton.h"
 #include "ui/ScrollBar.h"
-#include "ui/SkinFramework.h"
 #include "ui/TextBox.h"
-#include "viewer/pane/ImagePane.h"
-#include "viewer/pane/PaneHandlers.h"
+#include "ui/skin/SkinFramework.h"
 
 #include <memory>
 
@@ -21,7 +21,7 @@ class StartUpModule;
 // The scroll bars and the text box that takes the focus lie below the client area, out of sight.
 class Form1 : public ui::Form {
 public:
-    Form1(ui::Environment& environment, StartUpModule& startUp);
+    Form1(desktop::Environment& environment, StartUpModule& startUp);
     ~Form1() override;
 
     ui::TextBox Text1;
@@ -72,7 +72,7 @@ private:
     void clear(ui::PictureBox& inner, const QString& location);
     void releaseForm2();
 
-    ui::Environment& env_;
+    desktop::Environment& env_;
     StartUpModule& startUp_;
     std::unique_ptr<Form2> form2_;
     std::unique_ptr<Form2> unloadedForm2_;

@@ -10,17 +10,17 @@ QString FakeDesktop::showOpen(const QString& title, const QString& filter) {
     return answer;
 }
 
-ui::MsgResult FakeDesktop::showMessage(const QString& text, ui::MsgButtons buttons, ui::MsgIcon icon,
-                                       const QString& title) {
+desktop::MsgResult FakeDesktop::showMessage(const QString& text, desktop::MsgButtons buttons,
+                                            desktop::MsgIcon icon, const QString& title) {
     messages << Message{text, buttons, icon, title};
     if (whileMessageShown)
         whileMessageShown(messages.back());
     if (!messageAnswers.empty()) {
-        const ui::MsgResult answer = messageAnswers.front();
+        const desktop::MsgResult answer = messageAnswers.front();
         messageAnswers.pop_front();
         return answer;
     }
-    return buttons == ui::MsgButtons::YesNo ? ui::MsgResult::Yes : ui::MsgResult::Ok;
+    return buttons == desktop::MsgButtons::YesNo ? desktop::MsgResult::Yes : desktop::MsgResult::Ok;
 }
 
 QStringList FakeDesktop::messageTexts() const {

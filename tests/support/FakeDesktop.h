@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Desktop.h"
+#include "desktop/Desktop.h"
 
 #include <QList>
 #include <QString>
@@ -10,12 +10,12 @@
 
 // A scripted desktop: records every message box, dialog and opener call, and answers from queues.
 // No test ever opens a real modal window or starts a process.
-class FakeDesktop : public ui::Desktop {
+class FakeDesktop : public desktop::Desktop {
 public:
     struct Message {
         QString text;
-        ui::MsgButtons buttons;
-        ui::MsgIcon icon;
+        desktop::MsgButtons buttons;
+        desktop::MsgIcon icon;
         QString title;
     };
 
@@ -27,7 +27,7 @@ public:
 
     // Answers for the file-open dialog (an empty text cancels) and the message boxes; Ok/Yes when empty.
     std::deque<QString> fileAnswers;
-    std::deque<ui::MsgResult> messageAnswers;
+    std::deque<desktop::MsgResult> messageAnswers;
     // Runs inside each message box, as the user would act while it is open.
     std::function<void(const Message&)> whileMessageShown;
 
@@ -38,6 +38,6 @@ public:
     QStringList messageTexts() const;
 
 protected:
-    ui::MsgResult showMessage(const QString& text, ui::MsgButtons buttons, ui::MsgIcon icon,
-                              const QString& title) override;
+    desktop::MsgResult showMessage(const QString& text, desktop::MsgButtons buttons, desktop::MsgIcon icon,
+                                   const QString& title) override;
 };

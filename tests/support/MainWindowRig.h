@@ -4,7 +4,7 @@
 #include "support/ScriptedChance.h"
 
 #include "app/Main.h"
-#include "ui/Environment.h"
+#include "desktop/Environment.h"
 #include "viewer/Form1.h"
 
 #include <QTemporaryDir>
@@ -21,7 +21,7 @@ public:
     FakeDesktop desktop;
     FixedClock clock;
     ScriptedRandom random;
-    ui::Environment environment{desktop, clock, random, folder.path()};
+    desktop::Environment environment{desktop, clock, random, folder.path()};
     Main startUp{environment};
     std::unique_ptr<Form1> form;
 

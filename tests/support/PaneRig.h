@@ -1,10 +1,10 @@
 #pragma once
 
+#include "pane/ImagePane.h"
+#include "pane/PaneHandlers.h"
 #include "ui/Form.h"
 #include "ui/PictureBox.h"
 #include "ui/ScrollBar.h"
-#include "viewer/pane/ImagePane.h"
-#include "viewer/pane/PaneHandlers.h"
 
 // Two linked panes on a bare window in pixels, with frames of a chosen outer size.
 class PaneRig {
