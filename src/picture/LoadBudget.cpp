@@ -1,0 +1,116 @@
+#include "picture/LoadBudget.h"
+
+#include "ui/Failure.h"
+#include "ui/PhysicalMemory.h"
+
+#include <algorithm>
+
+namespace picture {
+
+namespace {
+
+constexpr qint64 megabyte = 1024 * 1024;
+constexpr qint64 bytesPerPixel = 4; // every picture ends up as 32-bit RGB
+
+[[noreturn]] void outOfMemory() {
+    throw ui::Failure(QStringLiteral("Out of memory"));
+}
+
+} // namespace
+
+LoadBudget::Claim::Claim(Claim&& other) noexcept : budget_(other.budget_), bytes_(other.bytes_) {
+    other.bytes_ = 0;
+}
+
+LoadBudget::Claim::~Claim() {
+    budget_->giveBack(*this);
+}
+
+void LoadBudget::Claim::grow(qint64 bytes) {
+    budget_->take(*this, bytes);
+}
+
+QImage LoadBudget::Claim::rgb32(int width, int height) {
+    grow(qint64(width) * height * bytesPerPixel);
+    QImage image(width, height, QImage::Format_RGB32);
+    if (image.isNull())
+        outOfMemory();
+    return image;
+}
+
+LoadBudget& LoadBudget::shared() {
+    // A quarter of the machine leaves room for the pictures on show and everything else. The floor still
+    // opens ordinary photos on a small machine; the ceiling keeps one picture's byte count within an int.
+    static LoadBudget budget(std::clamp(ui::physicalMemory() / 4 / megabyte, qint64(256), qint64(2047)) *
+                             megabyte);
+    return budget;
+}
+
+LoadBudget::Claim LoadBudget::claim(qint64 bytes) {
+    Claim claim(*this);
+    claim.grow(bytes);
+    return claim;
+}
+
+void LoadBudget::refuseIfTooLarge(QSize size, qint64 otherBytes) const {
+    if (qint64(size.width()) * size.height() > (total_ - otherBytes) / bytesPerPixel)
+        throw ui::Failure(
+            QStringLiteral("Picture too large: %1 x %2 pixels").arg(size.width()).arg(size.height()));
+}
+
+qint64 LoadBudget::peak() const {
+    const std::lock_guard lock(mutex_);
+    return peak_;
+}
+
+qint64 LoadBudget::held() const {
+    const std::lock_guard lock(mutex_);
+    return held_;
+}
+
+void LoadBudget::take(Claim& claim, qint64 bytes) {
+    if (bytes <= 0)
+        return;
+    std::unique_lock lock(mutex_);
+    if (bytes > total_ - claim.bytes_)
+        outOfMemory();
+    const bool holder = claim.bytes_ > 0;
+    if (held_ + bytes > total_) {
+        // Waiting makes sense only while some other load that holds memory is still running: it will end
+        // and give its bytes back. Loads that all wait for each other would wait for ever.
+        waitingHolders_ += holder;
+        released_.notify_all();
+        const bool fits = [&] {
+            for (;;) {
+                if (held_ + bytes <= total_)
+                    return true;
+                if (holders_ - waitingHolders_ == 0)
+                    return false;
+                released_.wait(lock);
+            }
+        }();
+        waitingHolders_ -= holder;
+        if (!fits) {
+            released_.notify_all();
+            outOfMemory();
+        }
+    }
+    holders_ += !holder;
+    claim.bytes_ += bytes;
+    held_ += bytes;
+    peak_ = std::max(peak_, held_);
+}
+
+void LoadBudget::giveBack(Claim& claim) {
+    if (claim.bytes_ == 0)
+        return;
+    {
+        const std::lock_guard lock(mutex_);
+        held_ -= claim.bytes_;
+        --holders_;
+        claim.bytes_ = 0;
+    }
+    released_.notify_all();
+}
+
+} // namespace picture

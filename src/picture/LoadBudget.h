@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QtGlobal>
+
+#include <condition_variable>
+#include <mutex>
+
+namespace picture {
+
+// The memory that picture loads may take at once, shared by every load in the process: the file bytes a
+// load holds, its intermediate buffers and the final pixels. A decoder claims before it allocates:
+//
+//     LoadBudget::Claim claim = budget.claim(fileBytes);   // waits while other loads hold the rest
+//     claim.budget().refuseIfTooLarge(QSize(width, height)); // from the header, before any pixel
+//     QImage image = claim.rgb32(width, height);        // the final pixels, claimed and allocated
+//     claim.grow(intermediateBytes);                    // any further buffer the size of the picture
+//
+// Buffers of a few rows are not counted: the largest width bounds them.
+// A claim gives its bytes back when it goes; the pixels it allocated then belong to whoever keeps the
+// picture. Claims that can never fit fail with "Picture too large: W x H pixels" (refuseIfTooLarge) or
+// "Out of memory" (claim, grow); claims that fit only once other loads end wait for them, and fail with
+// "Out of memory" when every load holding memory is itself waiting.
+class LoadBudget {
+public:
+    class Claim {
+    public:
+        Claim(Claim&& other) noexcept;
+        Claim& operator=(Claim&&) = delete;
+        ~Claim();
+
+        // Adds bytes to this claim.
+        void grow(qint64 bytes);
+        // Claims a Format_RGB32 picture's pixels and allocates them, uninitialised.
+        QImage rgb32(int width, int height);
+        qint64 bytes() const { return bytes_; }
+        const LoadBudget& budget() const { return *budget_; }
+
+    private:
+        friend class LoadBudget;
+        explicit Claim(LoadBudget& budget) : budget_(&budget) {}
+
+        LoadBudget* budget_;
+        qint64 bytes_ = 0;
+    };
+
+    explicit LoadBudget(qint64 total) : total_(total) {}
+    LoadBudget(const LoadBudget&) = delete;
+    LoadBudget& operator=(const LoadBudget&) = delete;
+
+    // The process's budget, sized to the machine's memory.
+    static LoadBudget& shared();
+
+    Claim claim(qint64 bytes = 0);
+    // Refuses a picture whose pixels, with otherBytes beside them, exceed the whole budget.
+    void refuseIfTooLarge(QSize size, qint64 otherBytes = 0) const;
+
+    qint64 total() const { return total_; }
+    // The most bytes held at once since the budget was made.
+    qint64 peak() const;
+    qint64 held() const;
+
+private:
+    void take(Claim& claim, qint64 bytes);
+    void giveBack(Claim& claim);
+
+    const qint64 total_;
+    mutable std::mutex mutex_;
+    std::condition_variable released_;
+    qint64 held_ = 0;
+    qint64 peak_ = 0;
+    int holders_ = 0;        // claims holding any bytes
+    int waitingHolders_ = 0; // of those, the ones waiting for more
+};
+
+} // namespace picture
