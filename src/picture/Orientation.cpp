@@ -1,0 +1,7 @@
+#include "picture/Orientation.h"
+
+namespace picture {
+
+void Orientation::apply(DecodedPicture&) {}
+
+} // namespace picture
