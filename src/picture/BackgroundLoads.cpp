@@ -7,7 +7,8 @@ namespace picture {
 void BackgroundLoads::start(const QStringList& paths) {
     for (const QString& path : paths)
         if (!loads_.contains(path))
-            loads_.emplace(path, std::async(std::launch::async, &PictureLoader::load, path));
+            loads_.emplace(path,
+                           std::async(std::launch::async, [path] { return PictureLoader::load(path); }));
 }
 
 QImage BackgroundLoads::take(const QString& path) {

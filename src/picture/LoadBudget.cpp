@@ -1,7 +1,7 @@
 #include "picture/LoadBudget.h"
 
-#include "ui/Failure.h"
-#include "ui/PhysicalMemory.h"
+#include "desktop/Failure.h"
+#include "desktop/PhysicalMemory.h"
 
 #include <algorithm>
 
@@ -13,7 +13,7 @@ constexpr qint64 megabyte = 1024 * 1024;
 constexpr qint64 bytesPerPixel = 4; // every picture ends up as 32-bit RGB
 
 [[noreturn]] void outOfMemory() {
-    throw ui::Failure(QStringLiteral("Out of memory"));
+    throw desktop::Failure(QStringLiteral("Out of memory"));
 }
 
 } // namespace
@@ -41,7 +41,7 @@ QImage LoadBudget::Claim::rgb32(int width, int height) {
 LoadBudget& LoadBudget::shared() {
     // A quarter of the machine leaves room for the pictures on show and everything else. The floor still
     // opens ordinary photos on a small machine; the ceiling keeps one picture's byte count within an int.
-    static LoadBudget budget(std::clamp(ui::physicalMemory() / 4 / megabyte, qint64(256), qint64(2047)) *
+    static LoadBudget budget(std::clamp(desktop::physicalMemory() / 4 / megabyte, qint64(256), qint64(2047)) *
                              megabyte);
     return budget;
 }
@@ -54,7 +54,7 @@ LoadBudget::Claim LoadBudget::claim(qint64 bytes) {
 
 void LoadBudget::refuseIfTooLarge(QSize size, qint64 otherBytes) const {
     if (qint64(size.width()) * size.height() > (total_ - otherBytes) / bytesPerPixel)
-        throw ui::Failure(
+        throw desktop::Failure(
             QStringLiteral("Picture too large: %1 x %2 pixels").arg(size.width()).arg(size.height()));
 }
 

@@ -1,21 +1,21 @@
 #include "picture/PictureIntegrity.h"
 
 #include "picture/formats/BmpStructure.h"
-#include "picture/formats/GifStructure.h"
-#include "picture/formats/JpegStructure.h"
-#include "picture/formats/PngStructure.h"
+#include "picture/formats/NetpbmStructure.h"
+#include "picture/formats/XbmStructure.h"
+#include "picture/formats/XpmStructure.h"
 
 namespace picture {
 
 PictureIntegrity PictureIntegrity::inspect(QByteArrayView bytes, const QByteArray& format) {
-    if (format == "jpeg")
-        return JpegStructure::inspect(bytes);
     if (format == "bmp")
         return BmpStructure::inspect(bytes);
-    if (format == "gif")
-        return GifStructure::inspect(bytes);
-    if (format == "png")
-        return PngStructure::inspect(bytes);
+    if (format == "pbm" || format == "pgm" || format == "ppm")
+        return NetpbmStructure::inspect(bytes);
+    if (format == "xbm")
+        return XbmStructure::inspect(bytes);
+    if (format == "xpm")
+        return XpmStructure::inspect(bytes);
     // Other formats are left to the toolkit's reader, which does report their errors.
     return whole({});
 }

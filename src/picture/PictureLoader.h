@@ -1,18 +1,22 @@
 #pragma once
 
+#include "picture/LoadBudget.h"
+
 #include <QImage>
 #include <QString>
 
 namespace picture {
 
-// Loads picture files by path: JPEG, BMP, GIF and every other format the installed toolkit reads, judged
-// by content rather than by extension. The result is 32-bit RGB, the format that paints fastest.
+// Loads picture files by path: JPEG, PNG, GIF, BMP and every other format the installed toolkit reads,
+// judged by content rather than by extension. The result is 32-bit RGB, the format that paints fastest.
 // Failures carry short descriptions: "File not found", "Invalid picture", "Out of memory", ...
 class PictureLoader {
 public:
+    // Within the process's shared memory budget.
     static QImage load(const QString& path);
+    static QImage load(const QString& path, LoadBudget& budget);
 
-    // The most bytes one decoded picture may take, sized to the machine's memory.
+    // The most bytes the loads running at one time may take together, sized to the machine's memory.
     static qint64 memoryLimit();
 };
 

@@ -1,0 +1,144 @@
+#include "picture/GifDecoder.h"
+
+#include "desktop/Failure.h"
+
+#include <QRgb>
+
+#include <memory>
+#include <vector>
+
+#include <gif_lib.h>
+
+namespace picture {
+
+namespace {
+
+constexpr QRgb white = 0xFFFFFFFF;
+constexpr QRgb black = 0xFF000000;
+constexpr int noTransparency = -1;
+
+struct Closer {
+    void operator()(GifFileType* gif) const { DGifCloseFile(gif, nullptr); }
+};
+using Gif = std::unique_ptr<GifFileType, Closer>;
+
+[[noreturn]] void invalid() {
+    throw desktop::Failure(QStringLiteral("Invalid picture"));
+}
+
+void check(int result) {
+    if (result == GIF_ERROR)
+        invalid();
+}
+
+int readData(GifFileType* gif, GifByteType* data, int length) {
+    return int(static_cast<QIODevice*>(gif->UserData)->read(reinterpret_cast<char*>(data), length));
+}
+
+// The transparent index of a graphic control extension, which applies to the image after it.
+int transparentIndex(GifFileType* gif, int code, GifByteType* block) {
+    int transparent = noTransparency;
+    if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4 && (block[1] & 0x01))
+        transparent = block[4];
+    while (block)
+        check(DGifGetExtensionNext(gif, &block));
+    return transparent;
+}
+
+void skipImageData(GifFileType* gif) {
+    int codeSize = 0;
+    GifByteType* block = nullptr;
+    check(DGifGetCode(gif, &codeSize, &block));
+    while (block)
+        check(DGifGetCodeNext(gif, &block));
+}
+
+// Rows in the order an interlaced frame stores them: every eighth from 0, every eighth from 4, every
+// fourth from 2, every second from 1.
+std::vector<int> storedRowOrder(int height, bool interlaced) {
+    std::vector<int> order;
+    order.reserve(size_t(height));
+    if (!interlaced) {
+        for (int y = 0; y < height; ++y)
+            order.push_back(y);
+        return order;
+    }
+    for (const auto& [start, step] : {std::pair{0, 8}, std::pair{4, 8}, std::pair{2, 4}, std::pair{1, 2}})
+        for (int y = start; y < height; y += step)
+            order.push_back(y);
+    return order;
+}
+
+void drawFrame(GifFileType* gif, int transparent, QImage& image) {
+    const GifImageDesc& frame = gif->Image;
+    const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
+    if (!map || frame.Width <= 0 || frame.Height <= 0)
+        invalid();
+    // Indexes past the table show black, as the table's unused end would.
+    QRgb colours[256];
+    for (int i = 0; i < 256; ++i) {
+        const GifColorType* c = i < map->ColorCount ? &map->Colors[i] : nullptr;
+        colours[i] = i == transparent ? white : c ? qRgb(c->Red, c->Green, c->Blue) : black;
+    }
+    std::vector<GifPixelType> row(size_t(frame.Width));
+    for (const int y : storedRowOrder(frame.Height, frame.Interlace)) {
+        check(DGifGetLine(gif, row.data(), frame.Width));
+        const int top = frame.Top + y;
+        if (top >= image.height())
+            continue;
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(top));
+        for (int x = 0, left = frame.Left; x < frame.Width && left < image.width(); ++x, ++left)
+            out[left] = colours[row[size_t(x)]];
+    }
+}
+
+} // namespace
+
+DecodedPicture GifDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
+    int error = 0;
+    const Gif gif(DGifOpen(&file, readData, &error));
+    if (!gif)
+        invalid();
+    const QSize screen(gif->SWidth, gif->SHeight);
+    if (!screen.isEmpty())
+        claim.budget().refuseIfTooLarge(screen, claim.bytes());
+
+    DecodedPicture decoded;
+    int transparent = noTransparency;
+    for (;;) {
+        GifRecordType record = UNDEFINED_RECORD_TYPE;
+        check(DGifGetRecordType(gif.get(), &record));
+        if (record == TERMINATE_RECORD_TYPE)
+            break;
+        if (record == EXTENSION_RECORD_TYPE) {
+            int code = 0;
+            GifByteType* block = nullptr;
+            check(DGifGetExtension(gif.get(), &code, &block));
+            const int index = transparentIndex(gif.get(), code, block);
+            if (code == GRAPHICS_EXT_FUNC_CODE)
+                transparent = index;
+        } else if (record == IMAGE_DESC_RECORD_TYPE) {
+            check(DGifGetImageDesc(gif.get()));
+            if (!decoded.image.isNull()) {
+                skipImageData(gif.get());
+                continue;
+            }
+            const GifImageDesc& frame = gif->Image;
+            const QSize size(screen.width() ? screen.width() : frame.Left + frame.Width,
+                             screen.height() ? screen.height() : frame.Top + frame.Height);
+            if (size.isEmpty())
+                invalid();
+            claim.budget().refuseIfTooLarge(size, claim.bytes());
+            decoded.image = claim.rgb32(size.width(), size.height());
+            decoded.image.fill(white);
+            drawFrame(gif.get(), transparent, decoded.image);
+        } else {
+            invalid();
+        }
+    }
+    if (decoded.image.isNull())
+        invalid();
+    return decoded;
+}
+
+} // namespace picture

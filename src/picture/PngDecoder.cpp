@@ -1,0 +1,155 @@
+#include "picture/PngDecoder.h"
+
+#include "desktop/Failure.h"
+#include "picture/ExifOrientation.h"
+
+#include <csetjmp>
+#include <limits>
+#include <memory>
+
+#include <png.h>
+
+namespace picture {
+
+namespace {
+
+constexpr png_uint_32 noLimit = std::numeric_limits<png_int_32>::max();
+
+struct Session {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    std::jmp_buf jump{};
+    QIODevice* file = nullptr;
+
+    ~Session() { png_destroy_read_struct(&png, &info, nullptr); }
+};
+
+Session& session(png_structp png) {
+    return *static_cast<Session*>(png_get_error_ptr(png));
+}
+
+[[noreturn]] void stop(png_structp png, png_const_charp) {
+    std::longjmp(session(png).jump, 1);
+}
+
+void readData(png_structp png, png_bytep data, size_t length) {
+    QIODevice& file = *static_cast<QIODevice*>(png_get_io_ptr(png));
+    if (file.read(reinterpret_cast<char*>(data), qint64(length)) != qint64(length))
+        png_error(png, "file ends early");
+}
+
+// Each guarded step holds nothing that needs destroying, so libpng's errors can jump out of it.
+bool readInfo(Session& s) {
+    if (setjmp(s.jump))
+        return false;
+    png_set_read_fn(s.png, s.file, readData);
+    png_set_benign_errors(s.png, 0);
+    png_set_crc_action(s.png, PNG_CRC_ERROR_QUIT, PNG_CRC_ERROR_QUIT);
+    // The check that names profiles known to be slightly wrong only warns about their meaning.
+    png_set_option(s.png, PNG_SKIP_sRGB_CHECK_PROFILE, PNG_OPTION_ON);
+    png_set_user_limits(s.png, noLimit, noLimit);
+    png_read_info(s.png, s.info);
+    return true;
+}
+
+// Every source layout becomes blue, green, red and alpha (or 255) bytes: RGB32 in memory.
+bool setUpTransforms(Session& s, int* passes, bool* alpha) {
+    if (setjmp(s.jump))
+        return false;
+    png_set_expand(s.png);
+    png_set_scale_16(s.png);
+    png_set_gray_to_rgb(s.png);
+    png_set_bgr(s.png);
+    *passes = png_set_interlace_handling(s.png);
+    *alpha = (png_get_color_type(s.png, s.info) & PNG_COLOR_MASK_ALPHA) ||
+             png_get_valid(s.png, s.info, PNG_INFO_tRNS);
+    if (!*alpha)
+        png_set_filler(s.png, 0xFF, PNG_FILLER_AFTER);
+    png_read_update_info(s.png, s.info);
+    return true;
+}
+
+// An interlaced file fills each row over several passes; each pass writes only its own pixels.
+bool readRows(Session& s, int passes, uchar* bits, qsizetype stride, int height) {
+    if (setjmp(s.jump))
+        return false;
+    for (int pass = 0; pass < passes; ++pass)
+        for (int y = 0; y < height; ++y)
+            png_read_row(s.png, bits + y * stride, nullptr);
+    png_read_end(s.png, nullptr);
+    return true;
+}
+
+[[noreturn]] void invalid() {
+    throw desktop::Failure(QStringLiteral("Invalid picture"));
+}
+
+void describeColour(const Session& s, DecodedPicture& decoded) {
+    png_charp name = nullptr;
+    int compression = 0;
+    png_bytep profile = nullptr;
+    png_uint_32 length = 0;
+    if (png_get_iCCP(s.png, s.info, &name, &compression, &profile, &length))
+        decoded.colour.iccProfile = QByteArray(reinterpret_cast<const char*>(profile), qsizetype(length));
+    double gamma = 0;
+    if (png_get_gAMA(s.png, s.info, &gamma))
+        decoded.colour.fileGamma = gamma;
+    Chromaticities c{};
+    if (png_get_cHRM(s.png, s.info, &c.whiteX, &c.whiteY, &c.redX, &c.redY, &c.greenX, &c.greenY, &c.blueX,
+                     &c.blueY))
+        decoded.colour.chromaticities = c;
+    int intent = 0;
+    decoded.colour.srgb = png_get_sRGB(s.png, s.info, &intent);
+    png_bytep exif = nullptr;
+    png_uint_32 exifLength = 0;
+    if (png_get_eXIf_1(s.png, s.info, &exifLength, &exif))
+        decoded.orientation = ExifOrientation::read(QByteArrayView(exif, qsizetype(exifLength)));
+}
+
+// Over white: what a transparent pixel shows is the file's rule, not the colour stored under it.
+void flattenOverWhite(QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        uchar* pixel = image.scanLine(y);
+        for (int x = 0; x < image.width(); ++x, pixel += 4) {
+            const int alpha = pixel[3];
+            for (int c = 0; c < 3; ++c)
+                pixel[c] = uchar((pixel[c] * alpha + 255 * (255 - alpha) + 127) / 255);
+            pixel[3] = 0xFF;
+        }
+    }
+}
+
+} // namespace
+
+DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
+    const auto s = std::make_unique<Session>();
+    s->file = &file;
+    s->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, s.get(), stop, stop);
+    if (s->png)
+        s->info = png_create_info_struct(s->png);
+    if (!s->info)
+        throw desktop::Failure(QStringLiteral("Out of memory"));
+    const bool infoRead = readInfo(*s);
+    // A size the header declared is judged even when the file breaks off after it.
+    const QSize size(int(png_get_image_width(s->png, s->info)), int(png_get_image_height(s->png, s->info)));
+    if (!size.isEmpty())
+        claim.budget().refuseIfTooLarge(size, claim.bytes());
+    if (!infoRead)
+        invalid();
+
+    DecodedPicture decoded;
+    describeColour(*s, decoded);
+    int passes = 1;
+    bool alpha = false;
+    if (!setUpTransforms(*s, &passes, &alpha) ||
+        png_get_rowbytes(s->png, s->info) != size_t(size.width()) * 4)
+        invalid();
+    decoded.image = claim.rgb32(size.width(), size.height());
+    if (!readRows(*s, passes, decoded.image.bits(), decoded.image.bytesPerLine(), size.height()))
+        invalid();
+    if (alpha)
+        flattenOverWhite(decoded.image);
+    return decoded;
+}
+
+} // namespace picture

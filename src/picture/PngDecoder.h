@@ -1,0 +1,18 @@
+#pragma once
+
+#include "picture/DecodedPicture.h"
+#include "picture/LoadBudget.h"
+
+#include <QIODevice>
+
+namespace picture {
+
+// Decodes a PNG with libpng, read from the file in pieces, row by row straight into the final pixels:
+// 16-bit samples are scaled to 8 on the way, transparency is laid over white. Every error libpng finds,
+// warnings, bad checksums and data ending early or running on included, refuses the file.
+class PngDecoder {
+public:
+    static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim);
+};
+
+} // namespace picture

@@ -1,0 +1,112 @@
+#include "picture/ToolkitDecoder.h"
+
+#include "desktop/Failure.h"
+#include "picture/PictureIntegrity.h"
+#include "picture/formats/Bmp24Decoder.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QPainter>
+
+#include <mutex>
+
+namespace picture {
+
+namespace {
+
+constexpr qint64 megabyte = 1024 * 1024;
+
+[[noreturn]] void fail(const char* description) {
+    throw desktop::Failure(QString::fromLatin1(description));
+}
+
+// The most bytes per pixel the toolkit's reader may take before the picture becomes 32-bit RGB: one for
+// bitmaps (a bit, rounded up), 16-bit grey or 64-bit colour where samples may be wider than a byte.
+qint64 readerBytesPerPixel(const QByteArray& format) {
+    if (format == "pbm" || format == "xbm")
+        return 1;
+    if (format == "pgm")
+        return 2;
+    return 8;
+}
+
+// Without a limit of its own the toolkit refuses anything over 128 MB decoded, a mere 33 megapixels.
+void applyAllocationLimit(const LoadBudget& budget) {
+    static std::once_flag applied;
+    std::call_once(applied, [&] { QImageReader::setAllocationLimit(int(budget.total() / megabyte)); });
+}
+
+// Read rather than mapped: a file cut short by another program while mapped would bring the program
+// down instead of failing the load.
+QByteArray contents(QIODevice& file, LoadBudget::Claim& claim) {
+    const qint64 size = file.size();
+    claim.grow(size);
+    QByteArray bytes = file.readAll();
+    if (bytes.size() != size)
+        fail("Path/File access error");
+    return bytes;
+}
+
+// Transparent parts are laid over white, in place; otherwise they would show whatever colour the file
+// keeps under them.
+void flattenToRgb32(QImage& image) {
+    if (image.hasAlphaChannel()) {
+        image.convertTo(QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&image);
+        painter.setCompositionMode(QPainter::CompositionMode_DestinationOver);
+        painter.fillRect(image.rect(), Qt::white);
+        painter.end();
+        image.reinterpretAsFormat(QImage::Format_RGB32);
+    } else if (image.format() != QImage::Format_RGB32) {
+        image.convertTo(QImage::Format_RGB32);
+    }
+    if (image.isNull())
+        fail("Out of memory");
+}
+
+} // namespace
+
+DecodedPicture ToolkitDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
+    const LoadBudget& budget = claim.budget();
+    applyAllocationLimit(budget);
+    const QByteArray bytes = contents(file, claim);
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+
+    QImageReader reader(&buffer);
+    // Pixels as stored, at their natural size, so the decoded size can be held against the header.
+    reader.setAutoTransform(false);
+    const QByteArray format = reader.format();
+    if (format.isEmpty())
+        fail("Invalid picture");
+
+    const PictureIntegrity integrity = PictureIntegrity::inspect(bytes, format);
+    QSize declared = integrity.declaredSize();
+    if (declared.isEmpty() && integrity.isWhole())
+        declared = reader.size();
+    if (!declared.isEmpty())
+        budget.refuseIfTooLarge(declared, claim.bytes());
+    if (!integrity.isWhole())
+        fail("Invalid picture");
+
+    // The final pixels, then what the reader needs beside them when it cannot write those directly.
+    const qint64 pixels = qint64(declared.width()) * declared.height();
+    claim.grow(pixels * 4);
+    DecodedPicture decoded;
+    if (format == "bmp") {
+        if (std::optional<QImage> image = Bmp24Decoder::decode(bytes)) {
+            if (image->isNull())
+                fail("Out of memory");
+            decoded.image = *std::move(image);
+            return decoded;
+        }
+    }
+    claim.grow(pixels * readerBytesPerPixel(format));
+    if (!reader.read(&decoded.image) || (!declared.isEmpty() && decoded.image.size() != declared))
+        fail("Invalid picture");
+    flattenToRgb32(decoded.image);
+    return decoded;
+}
+
+} // namespace picture
