@@ -3,6 +3,7 @@
 #include "desktop/Failure.h"
 
 #include <QRgb>
+#include <QtEndian>
 
 #include <memory>
 #include <vector>
@@ -95,13 +96,19 @@ void drawFrame(GifFileType* gif, int transparent, QImage& image) {
 } // namespace
 
 DecodedPicture GifDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
+    // The logical screen's size is judged before giflib reads on, even when the file breaks off after it.
+    const QByteArray head = file.peek(10);
+    if (head.size() == 10) {
+        const QSize screen(qFromLittleEndian<quint16>(head.constData() + 6),
+                           qFromLittleEndian<quint16>(head.constData() + 8));
+        if (!screen.isEmpty())
+            claim.budget().refuseIfTooLarge(screen, claim.bytes());
+    }
     int error = 0;
     const Gif gif(DGifOpen(&file, readData, &error));
     if (!gif)
         invalid();
     const QSize screen(gif->SWidth, gif->SHeight);
-    if (!screen.isEmpty())
-        claim.budget().refuseIfTooLarge(screen, claim.bytes());
 
     DecodedPicture decoded;
     int transparent = noTransparency;

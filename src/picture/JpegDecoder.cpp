@@ -166,6 +166,18 @@ qint64 coefficientBytes(const jpeg_decompress_struct& info) {
     return bytes;
 }
 
+// A sequential Huffman-coded file spends at least two bits on every block: its DC difference and the end
+// of its AC coefficients. A file too short for that breaks off early, which is found here rather than
+// after the pixels have been allocated.
+bool tooShortForItsBlocks(const jpeg_decompress_struct& info, qint64 fileSize) {
+    if (info.progressive_mode || info.arith_code)
+        return false;
+    qint64 blocks = 0;
+    for (int c = 0; c < info.num_components; ++c)
+        blocks += qint64(info.comp_info[c].width_in_blocks) * info.comp_info[c].height_in_blocks;
+    return fileSize < blocks / 4;
+}
+
 int orientation(const jpeg_decompress_struct& info) {
     for (jpeg_saved_marker_ptr marker = info.marker_list; marker; marker = marker->next) {
         const QByteArrayView data(marker->data, marker->data_length);
@@ -199,6 +211,8 @@ DecodedPicture JpegDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     const QSize size(int(s->info.image_width), int(s->info.image_height));
     const qint64 coefficients = coefficientBytes(s->info);
     claim.budget().refuseIfTooLarge(size, claim.bytes() + coefficients);
+    if (tooShortForItsBlocks(s->info, file.size()))
+        throw ui::Failure(QStringLiteral("Invalid picture"));
 
     // The saved markers go with the first pass, so they are read before it.
     DecodedPicture decoded;

@@ -77,7 +77,8 @@ DecodedPicture ToolkitDecoder::decode(QIODevice& file, LoadBudget::Claim& claim)
     QImageReader reader(&buffer);
     // Pixels as stored, at their natural size, so the decoded size can be held against the header.
     reader.setAutoTransform(false);
-    const QByteArray format = reader.format();
+    // An X bitmap cut short is not recognised by the toolkit, but is known by its opening definition.
+    const QByteArray format = bytes.startsWith("#define") ? QByteArray("xbm") : reader.format();
     if (format.isEmpty())
         fail("Invalid picture");
 

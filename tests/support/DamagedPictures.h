@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+
+// Files whose outline is sound but whose compressed data is not: every marker, chunk and block is where
+// it should be, and a reader that checks only those takes them for whole.
+namespace damaged {
+
+// A JPEG with count bytes inverted in the middle of its scan.
+QByteArray jpegWithFlippedScanBytes(const QByteArray& jpeg, int count);
+// A JPEG whose scan has its middle third zeroed.
+QByteArray jpegWithZeroedScanThird(const QByteArray& jpeg);
+// A JPEG cut halfway through its scan, with its end marker put back.
+QByteArray jpegCutWithEndMarker(const QByteArray& jpeg);
+// A JPEG whose frame claims width x height, cut right after its first scan header.
+QByteArray jpegClaiming(const QByteArray& jpeg, int width, int height);
+// A GIF from the test encoder whose LZW data stops after a third, its blocks closed and the trailer
+// present.
+QByteArray gifWithShortLzw(const QImage& picture);
+// A plain (ASCII) PGM of the picture's red channel or PPM of its colour.
+QByteArray plainNetpbm(const QImage& picture, bool colour);
+// An X bitmap of the picture: a pixel is set where its red is below 128.
+QByteArray xbm(const QImage& picture);
+
+} // namespace damaged
