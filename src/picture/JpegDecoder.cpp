@@ -199,7 +199,6 @@ void undoInversion(QImage& image) {
 } // namespace
 
 DecodedPicture JpegDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
-    claim.grow(sizeof(Session));
     const auto s = std::make_unique<Session>();
     prepare(*s, file);
     if (!readHeader(*s)) {
@@ -226,9 +225,8 @@ DecodedPicture JpegDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     decoded.orientation = orientation(s->info);
     decoded.cmyk = s->info.jpeg_color_space == JCS_CMYK || s->info.jpeg_color_space == JCS_YCCK;
     s->info.out_color_space = decoded.cmyk ? JCS_CMYK : JCS_EXT_BGRA;
-    claim.grow(coefficients);
     s->info.mem->max_memory_to_use = long(coefficients) + workingMemory;
-    decoded.image = claim.rgb32(size.width(), size.height());
+    decoded.image = claim.rgb32(size.width(), size.height(), coefficients);
     if (!start(*s) || !readRows(*s, decoded.image.bits(), decoded.image.bytesPerLine()))
         fail(*s);
     if (decoded.cmyk && s->info.saw_Adobe_marker)

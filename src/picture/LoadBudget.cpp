@@ -30,8 +30,8 @@ void LoadBudget::Claim::grow(qint64 bytes) {
     budget_->take(*this, bytes);
 }
 
-QImage LoadBudget::Claim::rgb32(int width, int height) {
-    grow(qint64(width) * height * bytesPerPixel);
+QImage LoadBudget::Claim::rgb32(int width, int height, qint64 alongside) {
+    grow(qint64(width) * height * bytesPerPixel + alongside);
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull())
         outOfMemory();

@@ -10,18 +10,19 @@
 namespace picture {
 
 // The memory that picture loads may take at once, shared by every load in the process: the file bytes a
-// load holds, its intermediate buffers and the final pixels. A decoder claims before it allocates:
+// load holds, its intermediate buffers and the final pixels. A decoder gets a claim from the loader and
+// claims through it before it allocates, from the header, before any pixel is decoded:
 //
-//     LoadBudget::Claim claim = budget.claim(fileBytes);   // waits while other loads hold the rest
-//     claim.budget().refuseIfTooLarge(QSize(width, height)); // from the header, before any pixel
-//     QImage image = claim.rgb32(width, height);        // the final pixels, claimed and allocated
-//     claim.grow(intermediateBytes);                    // any further buffer the size of the picture
+//     claim.budget().refuseIfTooLarge(QSize(width, height), claim.bytes());
+//     QImage image = claim.rgb32(width, height, intermediateBytes); // claimed in one step, then allocated
 //
-// Buffers of a few rows are not counted: the largest width bounds them.
-// A claim gives its bytes back when it goes; the pixels it allocated then belong to whoever keeps the
-// picture. Claims that can never fit fail with "Picture too large: W x H pixels" (refuseIfTooLarge) or
-// "Out of memory" (claim, grow); claims that fit only once other loads end wait for them, and fail with
-// "Out of memory" when every load holding memory is itself waiting.
+// Buffers of a few rows are not counted: the largest width bounds them. A claim gives its bytes back
+// when it goes; the pixels it allocated then belong to whoever keeps the picture.
+//
+// Pictures that could never fit fail with "Picture too large: W x H pixels" (refuseIfTooLarge), claims
+// past the whole budget with "Out of memory". A claim that fits only once other loads end waits for
+// them. A load that already holds bytes and waits for more can meet another in the same position; one
+// of them then fails with "Out of memory". So a decoder claims what it needs in as few steps as it can.
 class LoadBudget {
 public:
     class Claim {
@@ -32,8 +33,9 @@ public:
 
         // Adds bytes to this claim.
         void grow(qint64 bytes);
-        // Claims a Format_RGB32 picture's pixels and allocates them, uninitialised.
-        QImage rgb32(int width, int height);
+        // Claims a Format_RGB32 picture's pixels, with alongside bytes more in the same step, and
+        // allocates the pixels, uninitialised.
+        QImage rgb32(int width, int height, qint64 alongside = 0);
         qint64 bytes() const { return bytes_; }
         const LoadBudget& budget() const { return *budget_; }
 

@@ -1,0 +1,126 @@
+#include "support/Pictures.h"
+
+#include "picture/LoadBudget.h"
+#include "ui/Failure.h"
+#include "ui/PictureLoader.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <future>
+#include <latch>
+#include <thread>
+
+using picture::LoadBudget;
+
+// The memory budget that picture loads share: what it lets through, what it refuses, and that loads
+// running together stay within it.
+class LoadBudgetTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void claimsAddUpAndGoBack();
+    void refusesWhatCanNeverFit();
+    void loadsTakeTurnsWithinTheBudget();
+    void loadsWaitingForEachOtherGiveWay();
+    void picturesLoadingTogetherShareTheBudget();
+};
+
+namespace {
+
+QString failureOf(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const ui::Failure& failure) {
+        return failure.description();
+    }
+    return {};
+}
+
+} // namespace
+
+void LoadBudgetTest::claimsAddUpAndGoBack() {
+    LoadBudget budget(1000);
+    {
+        LoadBudget::Claim first = budget.claim(300);
+        LoadBudget::Claim second = budget.claim();
+        second.grow(200);
+        const QImage pixels = second.rgb32(10, 10);
+        QCOMPARE(pixels.format(), QImage::Format_RGB32);
+        QCOMPARE(second.bytes(), 600);
+        QCOMPARE(budget.held(), 900);
+    }
+    QCOMPARE(budget.held(), 0);
+    QCOMPARE(budget.peak(), 900);
+}
+
+void LoadBudgetTest::refusesWhatCanNeverFit() {
+    LoadBudget budget(4000);
+    QCOMPARE(failureOf([&] { budget.refuseIfTooLarge(QSize(40, 25)); }), QString());
+    QCOMPARE(failureOf([&] { budget.refuseIfTooLarge(QSize(40, 25), 1); }),
+             "Picture too large: 40 x 25 pixels");
+    QCOMPARE(failureOf([&] { budget.refuseIfTooLarge(QSize(65535, 65535)); }),
+             "Picture too large: 65535 x 65535 pixels");
+    LoadBudget::Claim claim = budget.claim(3000);
+    QCOMPARE(failureOf([&] { claim.grow(1001); }), "Out of memory");
+    QCOMPARE(failureOf([&] { budget.claim(4001); }), "Out of memory");
+    QCOMPARE(budget.held(), 3000);
+}
+
+void LoadBudgetTest::loadsTakeTurnsWithinTheBudget() {
+    // Each claim fits alone but no two together: every one waits its turn and none is refused.
+    LoadBudget budget(100);
+    std::vector<std::future<void>> loads;
+    for (int i = 0; i < 4; ++i)
+        loads.push_back(std::async(std::launch::async, [&] {
+            for (int round = 0; round < 50; ++round) {
+                const LoadBudget::Claim claim = budget.claim(60);
+            }
+        }));
+    for (std::future<void>& load : loads)
+        QCOMPARE(failureOf([&] { load.get(); }), QString());
+    QCOMPARE(budget.peak(), 60);
+    QCOMPARE(budget.held(), 0);
+}
+
+void LoadBudgetTest::loadsWaitingForEachOtherGiveWay() {
+    // Two loads each hold part and need more than the other leaves: one is refused, the other goes on.
+    LoadBudget budget(100);
+    std::latch bothHold(2);
+    const auto load = [&](qint64 first, qint64 more) {
+        return std::async(std::launch::async, [&budget, &bothHold, first, more] {
+            LoadBudget::Claim claim = budget.claim(first);
+            bothHold.arrive_and_wait();
+            return failureOf([&] { claim.grow(more); });
+        });
+    };
+    std::future<QString> a = load(50, 40);
+    std::future<QString> b = load(40, 50);
+    QStringList outcomes{a.get(), b.get()};
+    outcomes.sort();
+    QCOMPARE(outcomes, QStringList({QString(), QStringLiteral("Out of memory")}));
+    QCOMPARE(budget.held(), 0);
+}
+
+void LoadBudgetTest::picturesLoadingTogetherShareTheBudget() {
+    // Room for one picture's pixels at a time: the loads take turns, and both pictures arrive whole.
+    QTemporaryDir dir;
+    const QImage picture = pictures::coordinates(600, 500);
+    const qint64 pixelBytes = picture.sizeInBytes();
+    LoadBudget budget(pixelBytes * 3 / 2);
+    std::vector<std::future<QImage>> loads;
+    for (const char* name : {"a.png", "b.png", "c.gif", "d.jpg"}) {
+        const QString path =
+            pictures::write(pictures::encoded(picture, QByteArray(name).sliced(2).constData()), dir.path(),
+                            QString::fromLatin1(name));
+        loads.push_back(std::async(std::launch::async,
+                                   [&budget, path] { return ui::PictureLoader::load(path, budget); }));
+    }
+    for (std::future<QImage>& load : loads)
+        QCOMPARE(load.get().size(), picture.size());
+    QCOMPARE_LE(budget.peak(), budget.total());
+    QCOMPARE_GE(budget.peak(), pixelBytes);
+}
+
+QTEST_MAIN(LoadBudgetTest)
+#include "load_budget_test.moc"
