@@ -1,3 +1,5 @@
+#include "support/DamagedPictures.h"
+#include "support/JpegWriter.h"
 #include "support/MainWindowRig.h"
 #include "support/Permissions.h"
 #include "support/Pictures.h"
@@ -130,6 +132,36 @@ void BadPicturesTest::badFileIsReportedAndBothPanesKeepTheirPictures_data() {
     QTest::newRow("gif with a 65535 x 65535 logical screen")
         << file << "huge.gif" << patched<quint16>(patched<quint16>(gif, 6, 65535), 8, 65535)
         << "Picture too large: 65535 x 65535 pixels";
+
+    // Damage inside the compressed data, where the outline of the file is sound.
+    const QByteArray photo = pictures::encoded(pictures::coordinates(240, 160), "jpeg");
+    QTest::newRow("jpeg with 24 scan bytes flipped")
+        << file << "flipped.jpg" << damaged::jpegWithFlippedScanBytes(photo, 24) << invalid;
+    QTest::newRow("jpeg with a third of its scan zeroed")
+        << file << "zeroed.jpg" << damaged::jpegWithZeroedScanThird(photo) << invalid;
+    QTest::newRow("jpeg cut halfway with its end marker")
+        << file << "cut.jpg" << damaged::jpegCutWithEndMarker(photo) << invalid;
+    QTest::newRow("jpeg of a few hundred bytes claiming 23000 x 23000")
+        << file << "claims.jpg" << damaged::jpegClaiming(photo, 23000, 23000) << invalid;
+    test::JpegShape scans;
+    scans.progressiveRefinementBits = 2;
+    QTest::newRow("progressive jpeg of 192 scans")
+        << file << "scans.jpg" << test::writeJpeg(pictures::coordinates(400, 300), scans) << invalid;
+    QTest::newRow("gif whose LZW data stops at a third")
+        << file << "short.gif" << damaged::gifWithShortLzw(pictures::coordinates(64, 48)) << invalid;
+    const QByteArray pgm = damaged::plainNetpbm(pictures::coordinates(30, 20), false);
+    QTest::newRow("plain pgm missing its last value")
+        << file << "short.pgm" << pgm.left(pgm.lastIndexOf(' ') + 1) << invalid;
+    const QByteArray bitmap = damaged::xbm(pictures::coordinates(64, 48));
+    QTest::newRow("xbm cut at half") << file << "half.xbm" << bitmap.left(bitmap.size() / 2) << invalid;
+    QTest::newRow("xbm of 90 bytes claiming 20000 x 20000")
+        << file << "claims.xbm"
+        << QByteArray(
+               "#define b_width 20000\n#define b_height 20000\nstatic char b_bits[] = {\n0x00, 0x01 };\n")
+        << invalid;
+    QTest::newRow("ppm header over the limit")
+        << file << "huge.ppm" << QByteArray("P6\n60000 60000\n255\n") + random
+        << "Picture too large: 60000 x 60000 pixels";
 
     QTest::newRow("folder") << int(Place::Folder) << "folder.jpg" << QByteArray() << "Path/File access error";
     QTest::newRow("file without read permission")
