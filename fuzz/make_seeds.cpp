@@ -1,7 +1,8 @@
-// Writes the seed corpora of the fuzz targets: small pictures in every shape the loader meets, cursor files
-// of every bit depth the reader takes, and style sheets. Usage: make_seeds <folder>
+// Writes the seed corpora of the fuzz targets: small pictures in every shape the loader and each decoder
+// meet, cursor files of every bit depth the reader takes, and style sheets. Usage: make_seeds <folder>
 #include "CursorWriter.h"
 #include "support/GifEncoder.h"
+#include "support/JpegWriter.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -70,9 +71,31 @@ QByteArray runLengthBmp() {
     return bmp + runs;
 }
 
+// Each decoder's own fuzz target starts from the seeds of its format.
+QString decoderCorpus(const char* name) {
+    const QByteArray suffix = QByteArray(name).sliced(QByteArray(name).lastIndexOf('.') + 1);
+    if (suffix == "jpg")
+        return QStringLiteral("jpeg_decoder");
+    if (suffix == "png")
+        return QStringLiteral("png_decoder");
+    if (suffix == "gif")
+        return QStringLiteral("gif_decoder");
+    if (suffix == "ppm" || suffix == "pgm" || suffix == "xbm" || suffix == "xpm")
+        return QStringLiteral("text_picture");
+    return QStringLiteral("other");
+}
+
 bool writePictures() {
     const QImage image = pattern(24, 16);
     const QImage opaque = image.convertToFormat(QImage::Format_RGB32);
+    test::JpegShape progressiveGrey;
+    progressiveGrey.progressiveRefinementBits = 1;
+    test::JpegShape cmyk;
+    cmyk.cmyk = true;
+    test::JpegShape described;
+    described.exif = test::exifOrientation(6, true);
+    described.iccProfile = QByteArray(300, 'p');
+    const QByteArray plainGrey("P2\n3 2\n255\n0 128 255\n1 2 3\n");
     struct Seed {
         const char* name;
         QByteArray bytes;
@@ -94,10 +117,16 @@ bool writePictures() {
         {"a.ppm", encoded(opaque, "ppm")},
         {"a.xpm", encoded(opaque.convertToFormat(QImage::Format_Indexed8), "xpm")},
         {"a.xbm", encoded(opaque.convertToFormat(QImage::Format_Mono), "xbm")},
+        {"scans.jpg", test::writeJpeg(opaque, progressiveGrey)},
+        {"cmyk.jpg", test::writeJpeg(image, cmyk)},
+        {"exif.jpg", test::writeJpeg(opaque, described)},
+        {"rgb16.png", encoded(opaque.convertToFormat(QImage::Format_RGBX64), "png")},
+        {"plain.pgm", plainGrey},
     };
     for (const Seed& seed : seeds) {
         if (seed.bytes.isEmpty() ||
-            !put(QStringLiteral("picture_loader"), QString::fromLatin1(seed.name), seed.bytes))
+            !put(QStringLiteral("picture_loader"), QString::fromLatin1(seed.name), seed.bytes) ||
+            !put(decoderCorpus(seed.name), QString::fromLatin1(seed.name), seed.bytes))
             return false;
         if (!put(QStringLiteral("picture_loader"), QStringLiteral("cut-") + seed.name,
                  seed.bytes.left(seed.bytes.size() / 2)))

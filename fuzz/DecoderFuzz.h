@@ -1,0 +1,27 @@
+#pragma once
+
+#include "picture/LoadBudget.h"
+#include "desktop/Failure.h"
+
+#include <QBuffer>
+
+#include <cstddef>
+#include <cstdint>
+#include <new>
+
+// Any bytes through one decoder, from memory, within a budget of 256 MB: the decoder gives a picture of
+// the size it claimed for, or fails with a Failure.
+template <typename Decoder> void fuzzDecoder(const uint8_t* data, size_t size) {
+    static picture::LoadBudget budget(256 * 1024 * 1024);
+    QBuffer file;
+    file.setData(reinterpret_cast<const char*>(data), qsizetype(size));
+    file.open(QIODevice::ReadOnly);
+    try {
+        picture::LoadBudget::Claim claim = budget.claim();
+        const picture::DecodedPicture decoded = Decoder::decode(file, claim);
+        if (decoded.image.format() != QImage::Format_RGB32 || decoded.image.sizeInBytes() > claim.bytes())
+            __builtin_trap();
+    } catch (const desktop::Failure&) {
+    } catch (const std::bad_alloc&) {
+    }
+}
