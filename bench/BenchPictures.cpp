@@ -6,11 +6,14 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include <png.h>
 #include <turbojpeg.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -108,5 +111,54 @@ QString BenchPictures::bmp(QSize size) {
         const QByteArray bytes = bmp24(photo(size, 0));
         write(path, bytes.constData(), bytes.size());
     }
+    return path;
+}
+
+QString BenchPictures::plainBmp(QSize size) {
+    const QString path = named(QStringLiteral("plain"), size, QStringLiteral("bmp"));
+    if (QFile::exists(path))
+        return path;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw std::runtime_error("cannot write " + path.toStdString());
+    const qint64 stride = (qint64(size.width()) * 3 + 3) / 4 * 4;
+    QDataStream out(&file);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("BM", 2);
+    out << quint32(54 + stride * size.height()) << quint32(0) << quint32(54);
+    out << quint32(40) << qint32(size.width()) << qint32(size.height()) << quint16(1) << quint16(24)
+        << quint32(0) << quint32(stride * size.height()) << qint32(2835) << qint32(2835) << quint32(0)
+        << quint32(0);
+    QByteArray row(stride, '\0');
+    for (int y = 0; y < size.height(); ++y) {
+        row.fill(char(y % 251), 3 * size.width());
+        if (out.writeRawData(row.constData(), int(stride)) != stride)
+            throw std::runtime_error("cannot write " + path.toStdString());
+    }
+    return path;
+}
+
+QString BenchPictures::grey16Png(QSize size, int variant) {
+    const QString path = named(QStringLiteral("grey16-%1").arg(variant), size, QStringLiteral("png"));
+    if (QFile::exists(path))
+        return path;
+    const std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(QFile::encodeName(path).constData(), "wb"),
+                                                     std::fclose);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (!file || !png || !info || setjmp(png_jmpbuf(png)))
+        throw std::runtime_error("cannot write " + path.toStdString());
+    png_init_io(png, file.get());
+    png_set_compression_level(png, 9);
+    png_set_IHDR(png, info, png_uint_32(size.width()), png_uint_32(size.height()), 16, PNG_COLOR_TYPE_GRAY,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<png_byte> row(size_t(size.width()) * 2);
+    for (int y = 0; y < size.height(); ++y) {
+        std::fill(row.begin(), row.end(), png_byte(0x40 + 0x20 * variant + (y / 4096) * 8));
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
     return path;
 }

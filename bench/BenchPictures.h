@@ -12,6 +12,10 @@ public:
     static QString jpeg(QSize size, int variant = 0);
     // An uncompressed 24-bit BMP.
     static QString bmp(QSize size);
+    // A 24-bit BMP of plain rows, written as it is made, however large.
+    static QString plainBmp(QSize size);
+    // A 16-bit grey PNG of a few shades, compressed as far as zlib goes: a small file of many pixels.
+    static QString grey16Png(QSize size, int variant = 0);
     // Where the pictures live; children of the benchmark read them there too.
     static QString folder();
 };

@@ -43,6 +43,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc == 4 && qstrcmp(argv[1], peakMemoryOption) == 0)
         return peakMemoryChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    if (argc >= 4 && qstrcmp(argv[1], loadPeakOption) == 0) {
+        QStringList paths;
+        for (int i = 3; i < argc; ++i)
+            paths << QString::fromLocal8Bit(argv[i]);
+        return loadPeakChild(qstrcmp(argv[2], "together") == 0, paths);
+    }
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

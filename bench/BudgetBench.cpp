@@ -1,0 +1,95 @@
+#include "BenchPictures.h"
+#include "BenchWindow.h"
+#include "ChildProcess.h"
+#include "PeakMemory.h"
+#include "ProcessMemory.h"
+#include "Summary.h"
+
+#include "picture/BackgroundLoads.h"
+#include "picture/PictureLoader.h"
+
+#include <QCoreApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <sstream>
+
+int loadPeakChild(bool together, const QStringList& paths) {
+    BenchWindow window;
+    const int64_t before = processMemory::resident();
+    std::vector<QImage> loaded;
+    if (together) {
+        picture::BackgroundLoads loads;
+        loads.start(paths);
+        for (const QString& path : paths)
+            loaded.push_back(loads.take(path));
+    } else {
+        window.desktop.fileAnswers.assign(paths.begin(), paths.end());
+        window.form.PushButton3_Click();
+        if (paths.size() > 1)
+            window.form.PushButton4_Click();
+        if (!window.desktop.messages.isEmpty()) {
+            std::printf("refused %s\n", qPrintable(window.desktop.messages.first().section('\r', 0, 0)));
+            return 1;
+        }
+    }
+    std::printf("peak-resident %lld before %lld\n", static_cast<long long>(processMemory::peakResident()),
+                static_cast<long long>(before));
+    return 0;
+}
+
+namespace {
+
+constexpr double megabyte = 1e6;
+constexpr int side = 23160; // the largest square whose pixels fit a budget of 2047 MB
+
+// Loads run in a child; what the peak rose by above the resident size before the loads is held against
+// the pixels of the pictures loaded: whatever else a load needs at once must stay within the budget.
+void loadPeak(benchmark::State& state, const char* figure, bool together, const QStringList& paths) {
+    const double pixelBytes = double(paths.size()) * side * side * 4;
+    double added = 0;
+    for (auto _ : state) {
+        std::vector<std::string> arguments{QCoreApplication::applicationFilePath().toStdString(),
+                                           loadPeakOption, together ? "together" : "in-turn"};
+        for (const QString& path : paths)
+            arguments.push_back(path.toStdString());
+        const auto printed = runChild(arguments, {}, std::chrono::minutes(5));
+        std::istringstream words(printed.value_or(std::string()));
+        std::string key;
+        std::string beforeKey;
+        long long peak = 0;
+        long long before = 0;
+        if (!(words >> key >> peak >> beforeKey >> before) || key != "peak-resident") {
+            state.SkipWithError(("the load failed: " + printed.value_or(std::string())).c_str());
+            return;
+        }
+        added = std::max(added, double(peak - before));
+    }
+    const double budget = double(picture::PictureLoader::memoryLimit());
+    state.counters["added_MB"] = added / megabyte;
+    state.counters["budget_MB"] = budget / megabyte;
+    Summary::add({figure, "pixels of the pictures loaded", added / megabyte, pixelBytes / megabyte, "MB",
+                  "<= pixels + 64 MB", added <= pixelBytes + 64 * megabyte});
+}
+
+void budgetBmp(benchmark::State& state) {
+    loadPeak(state, "load peak, 24-bit BMP 23160 x 23160 (1.6 GB)", false,
+             {BenchPictures::plainBmp({side, side})});
+}
+
+void budgetGreyPng(benchmark::State& state) {
+    loadPeak(state, "load peak, 16-bit grey PNG 23160 x 23160", false,
+             {BenchPictures::grey16Png({side, side})});
+}
+
+void budgetTwoPngsTogether(benchmark::State& state) {
+    loadPeak(state, "load peak, two such PNGs at once", true,
+             {BenchPictures::grey16Png({side, side}, 0), BenchPictures::grey16Png({side, side}, 1)});
+}
+
+} // namespace
+
+BENCHMARK(budgetBmp)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(budgetGreyPng)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(budgetTwoPngsTogether)->Iterations(1)->Unit(benchmark::kMillisecond);
