@@ -1,7 +1,7 @@
 #pragma once
 
-#include "picture/LoadBudget.h"
 #include "desktop/Failure.h"
+#include "picture/LoadBudget.h"
 
 #include <QBuffer>
 

@@ -1,8 +1,8 @@
 #include "support/Pictures.h"
 
+#include "desktop/Failure.h"
 #include "picture/LoadBudget.h"
-#include "ui/Failure.h"
-#include "ui/PictureLoader.h"
+#include "picture/PictureLoader.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,7 +31,7 @@ namespace {
 QString failureOf(const std::function<void()>& work) {
     try {
         work();
-    } catch (const ui::Failure& failure) {
+    } catch (const desktop::Failure& failure) {
         return failure.description();
     }
     return {};
@@ -114,7 +114,7 @@ void LoadBudgetTest::picturesLoadingTogetherShareTheBudget() {
             pictures::write(pictures::encoded(picture, QByteArray(name).sliced(2).constData()), dir.path(),
                             QString::fromLatin1(name));
         loads.push_back(std::async(std::launch::async,
-                                   [&budget, path] { return ui::PictureLoader::load(path, budget); }));
+                                   [&budget, path] { return picture::PictureLoader::load(path, budget); }));
     }
     for (std::future<QImage>& load : loads)
         QCOMPARE(load.get().size(), picture.size());

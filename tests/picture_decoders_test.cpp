@@ -3,9 +3,9 @@
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
 
+#include "desktop/Failure.h"
 #include "picture/JpegDecoder.h"
 #include "picture/LoadBudget.h"
-#include "desktop/Failure.h"
 #include "picture/PictureLoader.h"
 
 #include <QBuffer>
@@ -328,8 +328,10 @@ void PictureDecodersTest::opensWholeTextFormatsExactly() {
         for (int x = 0; x < pattern.width(); ++x)
             pattern.setPixel(x, y, (x * y) % 3 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
     LoadBudget budget(64 * megabyte);
-    QCOMPARE(picture::PictureLoader::load(write("w.pgm", damaged::plainNetpbm(pattern, false)), budget), pattern);
-    QCOMPARE(picture::PictureLoader::load(write("w.ppm", damaged::plainNetpbm(pattern, true)), budget), pattern);
+    QCOMPARE(picture::PictureLoader::load(write("w.pgm", damaged::plainNetpbm(pattern, false)), budget),
+             pattern);
+    QCOMPARE(picture::PictureLoader::load(write("w.ppm", damaged::plainNetpbm(pattern, true)), budget),
+             pattern);
     QCOMPARE(picture::PictureLoader::load(write("w.xbm", damaged::xbm(pattern)), budget), pattern);
 }
 

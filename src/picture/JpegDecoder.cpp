@@ -211,7 +211,7 @@ DecodedPicture JpegDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     const qint64 coefficients = coefficientBytes(s->info);
     claim.budget().refuseIfTooLarge(size, claim.bytes() + coefficients);
     if (tooShortForItsBlocks(s->info, file.size()))
-        throw ui::Failure(QStringLiteral("Invalid picture"));
+        throw desktop::Failure(QStringLiteral("Invalid picture"));
 
     // The saved markers go with the first pass, so they are read before it.
     DecodedPicture decoded;
