@@ -1,6 +1,7 @@
 #pragma once
 
 #include "desktop/Failure.h"
+#include "picture/DecodedPicture.h"
 #include "picture/LoadBudget.h"
 
 #include <QBuffer>

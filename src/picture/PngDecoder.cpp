@@ -132,8 +132,11 @@ DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     const bool infoRead = readInfo(*s);
     // A size the header declared is judged even when the file breaks off after it.
     const QSize size(int(png_get_image_width(s->png, s->info)), int(png_get_image_height(s->png, s->info)));
+    // A PNG may be millions of pixels wide; libpng then keeps rows as long as a picture: the row as
+    // stored, the one before it for the filters, and the row it transforms.
+    const qint64 rowBuffers = 2 * qint64(png_get_rowbytes(s->png, s->info)) + qint64(size.width()) * 8;
     if (!size.isEmpty())
-        claim.budget().refuseIfTooLarge(size, claim.bytes());
+        claim.budget().refuseIfTooLarge(size, claim.bytes() + rowBuffers);
     if (!infoRead)
         invalid();
 
@@ -144,7 +147,7 @@ DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     if (!setUpTransforms(*s, &passes, &alpha) ||
         png_get_rowbytes(s->png, s->info) != size_t(size.width()) * 4)
         invalid();
-    decoded.image = claim.rgb32(size.width(), size.height());
+    decoded.image = claim.rgb32(size.width(), size.height(), rowBuffers);
     if (!readRows(*s, passes, decoded.image.bits(), decoded.image.bytesPerLine(), size.height()))
         invalid();
     if (alpha)
