@@ -1,0 +1,84 @@
+#include "picture/formats/BmpDecoder.h"
+
+#include "desktop/Failure.h"
+#include "picture/PictureLoader.h"
+#include "picture/formats/BmpHeader.h"
+#include "picture/formats/BmpRowConverter.h"
+#include "picture/formats/BmpRunLength.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+namespace picture {
+
+namespace {
+
+constexpr qint64 blockBytes = 4 * 1024 * 1024;
+
+[[noreturn]] void fail(const QString& description) {
+    throw desktop::Failure(description);
+}
+
+QImage allocate(const BmpHeader& header) {
+    if (qint64(header.width) * header.height > PictureLoader::memoryLimit() / 4)
+        fail(QStringLiteral("Picture too large: %1 x %2 pixels").arg(header.width).arg(header.height));
+    QImage image(header.width, header.height, QImage::Format_RGB32);
+    if (image.isNull())
+        fail(QStringLiteral("Out of memory"));
+    return image;
+}
+
+void readRows(QIODevice& file, const BmpHeader& header, QImage& image) {
+    const qint64 stride = header.stride();
+    if (header.pixelOffset + stride * header.height > file.size() || !file.seek(header.pixelOffset))
+        fail(QStringLiteral("Invalid picture"));
+    const BmpRowConverter converter(header);
+    const qint64 rowsPerBlock = std::clamp<qint64>(blockBytes / stride, 1, header.height);
+    std::vector<char> block;
+    try {
+        block.resize(size_t(rowsPerBlock * stride));
+    } catch (const std::bad_alloc&) {
+        fail(QStringLiteral("Out of memory"));
+    }
+    for (qint64 first = 0; first < header.height; first += rowsPerBlock) {
+        const qint64 rows = std::min(rowsPerBlock, header.height - first);
+        if (file.read(block.data(), rows * stride) != rows * stride)
+            fail(QStringLiteral("Invalid picture"));
+        for (qint64 row = 0; row < rows; ++row) {
+            const qint64 stored = first + row;
+            const int y = int(header.topDown ? stored : header.height - 1 - stored);
+            converter.convert(reinterpret_cast<const uchar*>(block.data()) + row * stride,
+                              reinterpret_cast<QRgb*>(image.scanLine(y)));
+        }
+    }
+}
+
+QByteArray readProfile(QIODevice& file, const BmpHeader& header) {
+    if (header.profileSize == 0)
+        return {};
+    QByteArray profile;
+    if (file.seek(header.profileOffset))
+        profile = file.read(header.profileSize);
+    if (profile.size() != header.profileSize)
+        fail(QStringLiteral("Invalid picture"));
+    return profile;
+}
+
+} // namespace
+
+DecodedPicture BmpDecoder::decode(QIODevice& file) {
+    const BmpHeader header = BmpHeader::read(file, file.size());
+    DecodedPicture decoded;
+    decoded.image = allocate(header);
+    if (header.coding == BmpHeader::Coding::rows) {
+        readRows(file, header, decoded.image);
+    } else {
+        decoded.image.fill(Qt::white);
+        BmpRunLength::decode(file, header, decoded.image);
+    }
+    decoded.colour.iccProfile = readProfile(file, header);
+    return decoded;
+}
+
+} // namespace picture
