@@ -1,6 +1,6 @@
+#include "desktop/Failure.h"
 #include "picture/formats/BmpDecoder.h"
 #include "support/BmpFile.h"
-#include "ui/Failure.h"
 
 #include <QBuffer>
 #include <QTest>
@@ -22,7 +22,7 @@ DecodedPicture decode(const QByteArray& bytes) {
 QString failureOf(const QByteArray& bytes) {
     try {
         decode(bytes);
-    } catch (const ui::Failure& failure) {
+    } catch (const desktop::Failure& failure) {
         return failure.description();
     }
     return QStringLiteral("decoded");
