@@ -2,10 +2,13 @@
 
 #include "desktop/Failure.h"
 #include "desktop/PhysicalMemory.h"
+#include "picture/ColourStage.h"
+#include "picture/Orientation.h"
 #include "picture/PictureIntegrity.h"
-#include "picture/formats/Bmp24Decoder.h"
+#include "picture/formats/BmpDecoder.h"
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -32,19 +35,22 @@ void applyAllocationLimit() {
                    [] { QImageReader::setAllocationLimit(int(PictureLoader::memoryLimit() / megabyte)); });
 }
 
-// The whole file, read once, then both checked and decoded from memory. Read rather than mapped: a file
-// cut short by another program while mapped would bring the program down instead of failing the load.
-QByteArray contents(const QString& path) {
+void open(const QString& path, QFile& file) {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists())
         fail("File not found");
     // Only regular files: a device or pipe could feed bytes without end.
-    QFile file(path);
+    file.setFileName(path);
     if (!info.isFile() || !file.open(QIODevice::ReadOnly))
         fail("Path/File access error");
-    const qint64 size = file.size();
-    if (size == 0)
+    if (file.size() == 0)
         fail("Invalid picture");
+}
+
+// The whole file, read once, then both checked and decoded from memory. Read rather than mapped: a file
+// cut short by another program while mapped would bring the program down instead of failing the load.
+QByteArray contents(QFile& file) {
+    const qint64 size = file.size();
     if (size > PictureLoader::memoryLimit())
         fail("Out of memory");
     QByteArray bytes = file.readAll();
@@ -77,11 +83,44 @@ void flattenToRgb32(QImage& image) {
         fail("Out of memory");
 }
 
+// EXIF's orientation numbers for the toolkit's transformations.
+int exifOrientation(QImageIOHandler::Transformations transformation) {
+    switch (transformation) {
+    case QImageIOHandler::TransformationMirror:
+        return 2;
+    case QImageIOHandler::TransformationRotate180:
+        return 3;
+    case QImageIOHandler::TransformationFlip:
+        return 4;
+    case QImageIOHandler::TransformationFlipAndRotate90:
+        return 5;
+    case QImageIOHandler::TransformationRotate90:
+        return 6;
+    case QImageIOHandler::TransformationMirrorAndRotate90:
+        return 7;
+    case QImageIOHandler::TransformationRotate270:
+        return 8;
+    default:
+        return 1;
+    }
+}
+
+QImage onScreen(DecodedPicture decoded) {
+    ColourStage::toScreen(decoded);
+    Orientation::apply(decoded);
+    return std::move(decoded.image);
+}
+
 } // namespace
 
 QImage PictureLoader::load(const QString& path) {
     applyAllocationLimit();
-    const QByteArray bytes = contents(path);
+    QFile file;
+    open(path, file);
+    // BMP rows are read from the file as they are decoded, never held whole.
+    if (file.peek(2) == "BM")
+        return onScreen(BmpDecoder::decode(file));
+    const QByteArray bytes = contents(file);
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -102,18 +141,13 @@ QImage PictureLoader::load(const QString& path) {
     if (!integrity.isWhole())
         fail("Invalid picture");
 
-    if (format == "bmp") {
-        if (std::optional<QImage> image = Bmp24Decoder::decode(bytes)) {
-            if (image->isNull())
-                fail("Out of memory");
-            return *std::move(image);
-        }
-    }
-    QImage image;
-    if (!reader.read(&image) || (!declared.isEmpty() && image.size() != declared))
+    DecodedPicture decoded;
+    if (!reader.read(&decoded.image) || (!declared.isEmpty() && decoded.image.size() != declared))
         fail("Invalid picture");
-    flattenToRgb32(image);
-    return image;
+    decoded.colour.iccProfile = decoded.image.colorSpace().iccProfile();
+    decoded.orientation = exifOrientation(reader.transformation());
+    flattenToRgb32(decoded.image);
+    return onScreen(std::move(decoded));
 }
 
 qint64 PictureLoader::memoryLimit() {
