@@ -79,8 +79,31 @@ ColourProfile::Space ColourProfile::space() const {
     }
 }
 
+bool ColourProfile::isRgbMatrixShaper() const {
+    // A profile with lookup tables is converted by them, whatever curves and matrix it also carries.
+    return space() == Space::rgb && cmsIsMatrixShaper(handle_.get()) &&
+           !cmsIsTag(handle_.get(), cmsSigAToB0Tag) && !cmsIsTag(handle_.get(), cmsSigBToA0Tag);
+}
+
+ColourProfile ColourProfile::withLinearCurves() const {
+    cmsUInt32Number size = 0;
+    if (!handle_ || !cmsSaveProfileToMem(handle_.get(), nullptr, &size))
+        return {};
+    QByteArray bytes(size, '\0');
+    if (!cmsSaveProfileToMem(handle_.get(), bytes.data(), &size))
+        return {};
+    ColourProfile twin = fromIcc(bytes);
+    cmsToneCurve* line = cmsBuildGamma(nullptr, 1.0);
+    bool written = !twin.isNull() && line;
+    for (cmsTagSignature tag : {cmsSigRedTRCTag, cmsSigGreenTRCTag, cmsSigBlueTRCTag})
+        written = written && cmsWriteTag(twin.handle(), tag, line);
+    if (line)
+        cmsFreeToneCurve(line);
+    return written ? twin : ColourProfile();
+}
+
 bool ColourProfile::isSrgb() const {
-    if (space() != Space::rgb || !cmsIsMatrixShaper(handle_.get()))
+    if (!isRgbMatrixShaper())
         return false;
     void* reference = srgb().handle();
     for (cmsTagSignature tag : {cmsSigRedColorantTag, cmsSigGreenColorantTag, cmsSigBlueColorantTag})

@@ -29,6 +29,10 @@ public:
     // Whether converting from this profile to sRGB would change no pixel: the same primaries and white and
     // the same curve, as many embedded profiles of cameras and editors are.
     bool isSrgb() const;
+    // An RGB profile made of three curves and a matrix, with no tables.
+    bool isRgbMatrixShaper() const;
+    // The same profile with straight lines for curves: the linear light of its primaries.
+    ColourProfile withLinearCurves() const;
 
 private:
     explicit ColourProfile(void* handle);

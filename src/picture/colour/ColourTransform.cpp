@@ -41,8 +41,8 @@ std::shared_ptr<const ColourTransform> ColourTransform::create(const ColourProfi
                                               rgb32, INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
     if (!handle)
         return nullptr;
-    return std::shared_ptr<const ColourTransform>(
-        new ColourTransform(handle, source.space() == ColourProfile::Space::cmyk));
+    return std::shared_ptr<const ColourTransform>(new ColourTransform(
+        handle, source.space() == ColourProfile::Space::cmyk, MatrixShaperTables::create(source, target)));
 }
 
 ColourTransform::~ColourTransform() {
@@ -70,6 +70,11 @@ void ColourTransform::apply(QImage& image) const {
 }
 
 void ColourTransform::applyToRows(uchar* rows, int width, int count, qsizetype stride) const {
+    if (tables_) {
+        for (int y = 0; y < count; ++y)
+            tables_->apply(reinterpret_cast<QRgb*>(rows + y * stride), width);
+        return;
+    }
     cmsDoTransformLineStride(handle_, rows, rows, cmsUInt32Number(width), cmsUInt32Number(count),
                              cmsUInt32Number(stride), cmsUInt32Number(stride), 0, 0);
     if (!fromCmyk_)

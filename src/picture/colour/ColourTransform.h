@@ -1,6 +1,7 @@
 #pragma once
 
 #include "picture/colour/ColourProfile.h"
+#include "picture/colour/MatrixShaperTables.h"
 
 #include <QImage>
 
@@ -25,11 +26,13 @@ public:
     void apply(QImage& image) const;
 
 private:
-    ColourTransform(void* handle, bool fromCmyk) : handle_(handle), fromCmyk_(fromCmyk) {}
+    ColourTransform(void* handle, bool fromCmyk, std::unique_ptr<const MatrixShaperTables> tables)
+        : handle_(handle), fromCmyk_(fromCmyk), tables_(std::move(tables)) {}
     void applyToRows(uchar* rows, int width, int count, qsizetype stride) const;
 
     void* handle_;
     bool fromCmyk_;
+    std::unique_ptr<const MatrixShaperTables> tables_; // when both profiles allow the fast way
 };
 
 } // namespace picture
