@@ -53,6 +53,7 @@ private slots:
     void refusals_data();
     void refusals();
     void embeddedProfile();
+    void calibratedRgb();
 };
 
 void BmpDecoderTest::palettes_data() {
@@ -300,6 +301,44 @@ void BmpDecoderTest::embeddedProfile() {
     QByteArray cut = file.bytes();
     cut.chop(5);
     QCOMPARE(failureOf(cut), QStringLiteral("Invalid picture"));
+}
+
+void BmpDecoderTest::calibratedRgb() {
+    // Adobe RGB's primaries as XYZ at their share of a D65 white (Y 0.2974, 0.6273, 0.0753), gamma 2.2.
+    struct Primary {
+        double x, y, luminance;
+    };
+    const Primary primaries[] = {{0.64, 0.33, 0.2974}, {0.21, 0.71, 0.6273}, {0.15, 0.06, 0.0753}};
+    QByteArray fields;
+    for (const Primary& p : primaries)
+        for (double value : {p.x / p.y * p.luminance, p.luminance, (1 - p.x - p.y) / p.y * p.luminance}) {
+            const quint32 fixed = quint32(value * (1 << 30));
+            fields.append(reinterpret_cast<const char*>(&fixed), 4);
+        }
+    const quint32 gamma = quint32(2.2 * 65536);
+    for (int channel = 0; channel < 3; ++channel)
+        fields.append(reinterpret_cast<const char*>(&gamma), 4);
+    const BmpFile file{
+        .infoSize = 108, .width = 1, .height = 1, .bitCount = 24, .pixels = QByteArray(4, '\0')};
+    QByteArray bytes = file.bytes();
+    bytes.replace(14 + 60, fields.size(), fields); // the colour space type at 14 + 56 is 0: calibrated
+
+    const picture::ColourDescription colour = decode(bytes).colour;
+    QVERIFY(colour.chromaticities);
+    const picture::Chromaticities& c = *colour.chromaticities;
+    for (auto [got, want] : {std::pair{c.redX, 0.64},
+                             {c.redY, 0.33},
+                             {c.greenX, 0.21},
+                             {c.greenY, 0.71},
+                             {c.blueX, 0.15},
+                             {c.blueY, 0.06},
+                             {c.whiteX, 0.3127},
+                             {c.whiteY, 0.3290}})
+        QVERIFY2(std::abs(got - want) < 0.001, qPrintable(QString::number(got)));
+    QVERIFY(std::abs(colour.fileGamma - 1 / 2.2) < 0.0001);
+
+    // Left all zero, the fields say nothing.
+    QVERIFY(!decode(file.bytes()).colour.chromaticities);
 }
 
 QTEST_GUILESS_MAIN(BmpDecoderTest)

@@ -78,6 +78,8 @@ DecodedPicture BmpDecoder::decode(QIODevice& file) {
         BmpRunLength::decode(file, header, decoded.image);
     }
     decoded.colour.iccProfile = readProfile(file, header);
+    decoded.colour.chromaticities = header.primaries;
+    decoded.colour.fileGamma = header.fileGamma;
     return decoded;
 }
 

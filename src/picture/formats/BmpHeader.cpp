@@ -15,6 +15,7 @@ constexpr qint64 fileHeaderSize = 14;
 constexpr quint32 os2CoreSize = 12;
 constexpr quint32 largestInfoSize = 124;
 constexpr quint32 embeddedProfile = 0x4d424544; // 'MBED'
+constexpr quint32 calibratedRgb = 0;
 constexpr qint64 largestProfile = 64 * 1024 * 1024;
 
 enum Compression : quint32 { rgb = 0, rle8 = 1, rle4 = 2, bitFields = 3, alphaBitFields = 6 };
@@ -77,6 +78,29 @@ QList<QRgb> readPalette(QIODevice& file, qint64 offset, qint64 end, int entrySiz
         palette.append(qRgb(entry[2], entry[1], entry[0]));
     }
     return palette;
+}
+
+// The CIE XYZ of the three primaries at full strength, as 2.30 fixed point, and each channel's gamma as
+// 16.16; the white is the three together. All zero, as many writers leave them, says nothing.
+void readCalibration(const QByteArray& info, BmpHeader& header) {
+    std::array<double, 9> xyz{};
+    for (int i = 0; i < 9; ++i)
+        xyz[i] = le32(info, 60 + i * 4) / double(1 << 30);
+    const auto xy = [](double x, double y, double z, double& outX, double& outY) {
+        outX = x / (x + y + z);
+        outY = y / (x + y + z);
+    };
+    for (int primary = 0; primary < 3; ++primary)
+        if (xyz[primary * 3] + xyz[primary * 3 + 1] + xyz[primary * 3 + 2] <= 0 || xyz[primary * 3 + 1] <= 0)
+            return;
+    Chromaticities c{};
+    xy(xyz[0] + xyz[3] + xyz[6], xyz[1] + xyz[4] + xyz[7], xyz[2] + xyz[5] + xyz[8], c.whiteX, c.whiteY);
+    xy(xyz[0], xyz[1], xyz[2], c.redX, c.redY);
+    xy(xyz[3], xyz[4], xyz[5], c.greenX, c.greenY);
+    xy(xyz[6], xyz[7], xyz[8], c.blueX, c.blueY);
+    header.primaries = c;
+    const double gamma = le32(info, 96) / 65536.0;
+    header.fileGamma = gamma > 0 ? 1 / gamma : 0;
 }
 
 } // namespace
@@ -167,6 +191,8 @@ BmpHeader BmpHeader::read(QIODevice& file, qint64 fileSize) {
         header.palette = readPalette(file, masksEnd, header.pixelOffset, core ? 3 : 4, wanted);
     }
 
+    if (infoSize >= 108 && le32(info, 56) == calibratedRgb)
+        readCalibration(info, header);
     if (infoSize == 124 && le32(info, 56) == embeddedProfile && le32(info, 116) > 0) {
         header.profileOffset = fileHeaderSize + le32(info, 112);
         header.profileSize = le32(info, 116);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picture/DecodedPicture.h"
+
 #include <QByteArray>
 #include <QIODevice>
 #include <QList>
@@ -26,6 +28,9 @@ struct BmpHeader {
     QList<QRgb> palette;            // 1 to 8 bits a pixel, as many entries as the file really holds
     qint64 profileOffset = 0;       // an embedded ICC profile, from the start of the file
     qint64 profileSize = 0;
+    // Calibrated RGB (version 4 and 5 headers): the primaries and white, and the curve's gamma.
+    std::optional<Chromaticities> primaries;
+    double fileGamma = 0;
 
     // file is at offset 0; fileSize is its length.
     static BmpHeader read(QIODevice& file, qint64 fileSize);
