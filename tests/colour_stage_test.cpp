@@ -206,6 +206,11 @@ void ColourStageTest::unusableProfilesAreIgnored() {
         srgbScreen().convert(decoded);
         QCOMPARE(decoded.image, row(colours));
     }
+    // Absurd but readable: converted, whatever comes of it, without overflowing anything on the way.
+    DecodedPicture absurd =
+        tagged({qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(0, 1, 0)}, profiles::absurdPrimaries());
+    srgbScreen().convert(absurd);
+    QCOMPARE(absurd.image.format(), QImage::Format_RGB32);
 }
 
 void ColourStageTest::largePicturesComeOutWhole() {

@@ -57,6 +57,21 @@ QByteArray cmykWithKnownRed() {
     return saved(profile);
 }
 
+QByteArray absurdPrimaries() {
+    const cmsCIExyY white{0.3127, 0.3290, 1};
+    const cmsCIExyYTRIPLE primaries{{0.64, 0.33, 1}, {0.30, 0.60, 1}, {0.15, 0.06, 1}};
+    cmsToneCurve* curve = cmsBuildGamma(nullptr, 2.2);
+    cmsToneCurve* curves[3] = {curve, curve, curve};
+    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+    cmsFreeToneCurve(curve);
+    // Colorants near the largest number the format holds, in opposite directions.
+    const cmsCIEXYZ red{20000, -20000, 20000}, green{-20000, 20000, -20000}, blue{20000, 20000, -20000};
+    cmsWriteTag(profile, cmsSigRedColorantTag, &red);
+    cmsWriteTag(profile, cmsSigGreenColorantTag, &green);
+    cmsWriteTag(profile, cmsSigBlueColorantTag, &blue);
+    return saved(profile);
+}
+
 QByteArray grey(double gamma) {
     cmsToneCurve* curve = cmsBuildGamma(nullptr, gamma);
     cmsHPROFILE profile = cmsCreateGrayProfile(cmsD50_xyY(), curve);

@@ -14,6 +14,9 @@ QByteArray packaged(const char* name);
 // mid grey (L* 50); between corners it interpolates.
 QByteArray cmykWithKnownRed();
 
+// An RGB profile whose matrix holds enormous numbers of both signs.
+QByteArray absurdPrimaries();
+
 // A grey profile with a pure power curve.
 QByteArray grey(double gamma);
 

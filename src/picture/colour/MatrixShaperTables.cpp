@@ -42,11 +42,16 @@ std::unique_ptr<const MatrixShaperTables> MatrixShaperTables::create(const Colou
             single[(channel * 256 + value) * 3 + channel] = uchar(value);
     std::vector<float> light(3 * 256 * 3);
     cmsDoTransform(toLinear.get(), single.data(), light.data(), 3 * 256);
+    // Far outside any real gamut a share only needs to stay far outside, and three must add up without
+    // overflow; a profile with absurd numbers gives infinities and worse.
+    const auto bounded = [](float share) {
+        return std::isfinite(share) ? std::clamp(share, -4.0f, 4.0f) : 0.0f;
+    };
     for (int channel = 0; channel < 3; ++channel)
         for (int value = 0; value < 256; ++value)
             for (int out = 0; out < 3; ++out)
-                tables->shares_[channel][value][out] =
-                    qint32(std::lround(light[(channel * 256 + value) * 3 + out] * (linearSteps - 1)));
+                tables->shares_[channel][value][out] = qint32(
+                    std::lround(bounded(light[(channel * 256 + value) * 3 + out]) * (linearSteps - 1)));
 
     // Grey ramps through the target's curves; with its own primaries the channels stay apart.
     std::vector<quint16> ramp(linearSteps * 3);
