@@ -1,5 +1,6 @@
 #include "BenchPictures.h"
 
+#include <QColorSpace>
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
@@ -102,6 +103,24 @@ QString BenchPictures::jpeg(QSize size, int variant) {
         throw std::runtime_error(tjGetErrorStr2(encoder.get()));
     const std::unique_ptr<unsigned char, void (*)(unsigned char*)> owned(encoded, tjFree);
     write(path, reinterpret_cast<const char*>(owned.get()), qint64(encodedSize));
+    return path;
+}
+
+QString BenchPictures::adobeRgbJpeg(QSize size) {
+    const QString path = named(QStringLiteral("adobe-rgb"), size, QStringLiteral("jpg"));
+    if (QFile::exists(path))
+        return path;
+    QFile plain(jpeg(size));
+    if (!plain.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + plain.fileName().toStdString());
+    const QByteArray bytes = plain.readAll();
+    // An APP2 segment right after the start marker: the ICC signature, part 1 of 1, the profile.
+    const QByteArray profile = QColorSpace(QColorSpace::AdobeRgb).iccProfile();
+    QByteArray segment = QByteArrayLiteral("ICC_PROFILE") + '\0' + char(1) + char(1) + profile;
+    const int length = int(segment.size()) + 2;
+    segment.prepend(char(length & 0xff)).prepend(char(length >> 8)).prepend("\xff\xe2");
+    const QByteArray tagged = bytes.left(2) + segment + bytes.mid(2);
+    write(path, tagged.constData(), tagged.size());
     return path;
 }
 

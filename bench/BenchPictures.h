@@ -10,6 +10,8 @@ class BenchPictures {
 public:
     // A JPEG of quality 90 with 4:2:0 chroma, as cameras write them; variants differ in their content.
     static QString jpeg(QSize size, int variant = 0);
+    // The same JPEG as variant 0 with an Adobe RGB (1998) profile embedded, as cameras set to it write.
+    static QString adobeRgbJpeg(QSize size);
     // An uncompressed 24-bit BMP.
     static QString bmp(QSize size);
     // A 24-bit BMP of plain rows, written as it is made, however large.

@@ -60,16 +60,30 @@ void readAndCopy(const QString& path) {
 }
 
 struct OpenCase {
+    enum class Kind { jpeg, adobeRgbJpeg, bmp };
     const char* figure;
     const char* baseline;
     QSize size;
-    bool bmp;
+    Kind kind;
+    double limit = 1.15; // the most the program may take, in baselines
 };
+
+QString pictureFor(const OpenCase& c) {
+    switch (c.kind) {
+    case OpenCase::Kind::bmp:
+        return BenchPictures::bmp(c.size);
+    case OpenCase::Kind::adobeRgbJpeg:
+        return BenchPictures::adobeRgbJpeg(c.size);
+    default:
+        return BenchPictures::jpeg(c.size);
+    }
+}
 
 // The program's own path: the loader, the picture into pane 1's inner box, the fit and the pane's paint.
 void openPicture(benchmark::State& state, OpenCase c) {
-    const QString path = c.bmp ? BenchPictures::bmp(c.size) : BenchPictures::jpeg(c.size);
-    const auto baseline = c.bmp ? readAndCopy : decodeWithTurboJpeg;
+    const QString path = pictureFor(c);
+    // The baseline decodes without colour management, so for the tagged file it is the untagged cost.
+    const auto baseline = c.kind == OpenCase::Kind::bmp ? readAndCopy : decodeWithTurboJpeg;
     BenchWindow window;
     Form1& form = window.form;
     auto open = [&] {
@@ -99,26 +113,42 @@ void openPicture(benchmark::State& state, OpenCase c) {
     const double base = median(reference) * 1000;
     state.counters["baseline_ms"] = base;
     state.counters["ratio"] = figure / base;
-    Summary::add({c.figure, c.baseline, figure, base, "ms", "<= 1.15 x", figure <= 1.15 * base});
+    const std::string goal = "<= " + QString::number(c.limit).toStdString() + " x";
+    Summary::add({c.figure, c.baseline, figure, base, "ms", goal, figure <= c.limit * base});
 }
 
 } // namespace
 
 BENCHMARK_CAPTURE(openPicture, jpeg_6000x4000,
-                  OpenCase{
-                      "open JPEG 6000x4000 into a pane", "tjDecompress2 of the file", {6000, 4000}, false})
+                  OpenCase{"open JPEG 6000x4000 into a pane",
+                           "tjDecompress2 of the file",
+                           {6000, 4000},
+                           OpenCase::Kind::jpeg})
+    ->Iterations(8)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(openPicture, adobe_rgb_jpeg_6000x4000,
+                  OpenCase{"open Adobe RGB JPEG 6000x4000 into a pane, colours managed",
+                           "tjDecompress2 of the file, untouched colours",
+                           {6000, 4000},
+                           OpenCase::Kind::adobeRgbJpeg,
+                           1.5})
     ->Iterations(8)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(openPicture, bmp_6000x4000,
-                  OpenCase{
-                      "open 24-bit BMP 6000x4000 into a pane", "read and copy the file", {6000, 4000}, true})
+                  OpenCase{"open 24-bit BMP 6000x4000 into a pane",
+                           "read and copy the file",
+                           {6000, 4000},
+                           OpenCase::Kind::bmp})
     ->Iterations(8)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(openPicture, jpeg_12000x8000,
-                  OpenCase{
-                      "open JPEG 12000x8000 into a pane", "tjDecompress2 of the file", {12000, 8000}, false})
+                  OpenCase{"open JPEG 12000x8000 into a pane",
+                           "tjDecompress2 of the file",
+                           {12000, 8000},
+                           OpenCase::Kind::jpeg})
     ->Iterations(4)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

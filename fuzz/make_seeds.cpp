@@ -1,10 +1,13 @@
 // Writes the seed corpora of the fuzz targets: small pictures in every shape the loader and each decoder
 // meet, cursor files of every bit depth the reader takes, and style sheets. Usage: make_seeds <folder>
 #include "CursorWriter.h"
+#include "support/BmpFile.h"
 #include "support/GifEncoder.h"
 #include "support/JpegWriter.h"
+#include "support/TestProfiles.h"
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -135,6 +138,87 @@ bool writePictures() {
     return true;
 }
 
+// BMPs in the layouts the decoder reads: each header kind, palettes, bit fields, alpha, runs, a profile.
+bool writeBmps() {
+    using test::BmpFile;
+    using test::packRows;
+    const QString corpus = QStringLiteral("bmp_decoder");
+    const QList<QList<quint32>> rows{{0, 1, 2, 3, 1}, {3, 2, 1, 0, 2}, {1, 1, 0, 0, 3}};
+    const QList<QRgb> palette{0xff102030, 0xff405060, 0xff708090, 0xffa0b0c0};
+    QList<QPair<QString, BmpFile>> files;
+    for (int bits : {1, 2, 4, 8})
+        files.append(
+            {QStringLiteral("%1.bmp").arg(bits), BmpFile{.width = 5,
+                                                         .height = 3,
+                                                         .bitCount = bits,
+                                                         .palette = palette.mid(0, 1 << std::min(bits, 2)),
+                                                         .pixels = packRows(rows, bits)}});
+    files.append({QStringLiteral("os2.bmp"), BmpFile{.infoSize = 12,
+                                                     .width = 5,
+                                                     .height = 3,
+                                                     .bitCount = 8,
+                                                     .palette = palette,
+                                                     .pixels = packRows(rows, 8)}});
+    files.append({QStringLiteral("os2v2.bmp"), BmpFile{.infoSize = 64,
+                                                       .width = 5,
+                                                       .height = -3,
+                                                       .bitCount = 4,
+                                                       .palette = palette,
+                                                       .pixels = packRows(rows, 4)}});
+    files.append({QStringLiteral("565.bmp"), BmpFile{.infoSize = 40,
+                                                     .width = 5,
+                                                     .height = 3,
+                                                     .bitCount = 16,
+                                                     .compression = 3,
+                                                     .masks = {0xf800, 0x07e0, 0x001f, 0},
+                                                     .pixels = packRows(rows, 16)}});
+    files.append({QStringLiteral("10-10-10-2.bmp"),
+                  BmpFile{.infoSize = 56,
+                          .width = 5,
+                          .height = 3,
+                          .bitCount = 32,
+                          .compression = 3,
+                          .masks = {0x3ff00000, 0x000ffc00, 0x000003ff, 0xc0000000},
+                          .pixels = packRows({{0xffffffff, 0x40000000, 1, 2, 3}}, 32).repeated(3)}});
+    files.append({QStringLiteral("24-v5.bmp"), BmpFile{.infoSize = 124,
+                                                       .width = 5,
+                                                       .height = 3,
+                                                       .bitCount = 24,
+                                                       .pixels = packRows(rows, 24),
+                                                       .profile = profiles::grey(1.0)}});
+    files.append({QStringLiteral("rle8.bmp"),
+                  BmpFile{.width = 7,
+                          .height = 2,
+                          .bitCount = 8,
+                          .compression = 1,
+                          .palette = palette,
+                          .pixels = QByteArray("\x02\x01\x00\x03\x00\x02\x01\x00\x00\x00\x00\x02\x02\x00"
+                                               "\x02\x02\x00\x01",
+                                               18)}});
+    files.append(
+        {QStringLiteral("rle4.bmp"), BmpFile{.width = 7,
+                                             .height = 1,
+                                             .bitCount = 4,
+                                             .compression = 2,
+                                             .palette = palette,
+                                             .pixels = QByteArray("\x03\x12\x00\x03\x01\x20\x00\x01", 8)}});
+    for (const auto& [name, file] : files)
+        if (!put(corpus, name, file.bytes()))
+            return false;
+    return true;
+}
+
+// Colour profiles behind the one byte that says RGB (0) or CMYK (1).
+bool writeProfiles() {
+    const QString corpus = QStringLiteral("colour_profile");
+    const QByteArray rgb(1, '\0');
+    return put(corpus, QStringLiteral("grey.icc"), rgb + profiles::grey(2.2)) &&
+           put(corpus, QStringLiteral("cmyk.icc"), QByteArray(1, '\1') + profiles::cmykWithKnownRed()) &&
+           put(corpus, QStringLiteral("adobe.icc"), rgb + QColorSpace(QColorSpace::AdobeRgb).iccProfile()) &&
+           put(corpus, QStringLiteral("prophoto.icc"),
+               rgb + QColorSpace(QColorSpace::ProPhotoRgb).iccProfile());
+}
+
 // A cursor's bitmap at 1, 4, 8 or 24 bits: header, palette, colour rows, then the mask rows.
 QByteArray dib(int side, int bits) {
     const int colours = bits <= 8 ? 1 << bits : 0;
@@ -221,5 +305,6 @@ int main(int argc, char** argv) {
     }
     out = QString::fromLocal8Bit(argv[1]);
     const QString skin = QStringLiteral(KESTRELLE_ROOT "/assets/skin/o.cjs");
-    return writePictures() && writeCursors() && writeStyleSheets(skin) ? 0 : 1;
+    return writePictures() && writeCursors() && writeStyleSheets(skin) && writeBmps() && writeProfiles() ? 0
+                                                                                                         : 1;
 }

@@ -16,7 +16,7 @@ rm -rf "$build/seeds"
 mkdir -p "$build/crashes"
 
 failed=()
-for target in cursor_file style_sheet picture_loader jpeg_decoder png_decoder gif_decoder text_picture; do
+for target in cursor_file style_sheet picture_loader jpeg_decoder png_decoder gif_decoder text_picture bmp_decoder colour_profile; do
   mkdir -p "$build/corpus/$target"
   options=(-max_total_time="$seconds" -rss_limit_mb=2560 -timeout=10 -print_final_stats=1
            -artifact_prefix="$build/crashes/$target-")

@@ -1,22 +1,127 @@
 #include "picture/ColourStage.h"
 
+#include "picture/colour/ColourTransform.h"
+#include "picture/colour/DisplayProfile.h"
+
+#include <cmath>
+
 namespace picture {
 
-void ColourStage::toScreen(DecodedPicture& decoded) {
-    if (!decoded.cmyk)
-        return;
-    for (int y = 0; y < decoded.image.height(); ++y) {
-        auto* pixel = decoded.image.scanLine(y);
-        for (int x = 0; x < decoded.image.width(); ++x, pixel += 4) {
-            const int k = pixel[3];
-            const auto channel = [k](int ink) { return (255 - ink) * (255 - k) / 255; };
-            const int r = channel(pixel[0]);
-            const int g = channel(pixel[1]);
-            const int b = channel(pixel[2]);
-            reinterpret_cast<QRgb*>(pixel)[0] = qRgb(r, g, b);
+namespace {
+
+constexpr qsizetype cacheLimit = 32;
+const Chromaticities srgbPrimaries{0.3127, 0.3290, 0.64, 0.33, 0.30, 0.60, 0.15, 0.06};
+
+bool near(double a, double b) {
+    return std::abs(a - b) < 0.0005;
+}
+
+bool isSrgbPrimaries(const Chromaticities& c) {
+    const Chromaticities& s = srgbPrimaries;
+    return near(c.whiteX, s.whiteX) && near(c.whiteY, s.whiteY) && near(c.redX, s.redX) &&
+           near(c.redY, s.redY) && near(c.greenX, s.greenX) && near(c.greenY, s.greenY) &&
+           near(c.blueX, s.blueX) && near(c.blueY, s.blueY);
+}
+
+// A gamma of 1/2.2 over sRGB's primaries is how most writers say sRGB; the curves differ by less than the
+// rounding of 8-bit values in all but the darkest tones.
+bool saysSrgb(const ColourDescription& colour) {
+    return colour.srgb || ((colour.fileGamma == 0 || near(colour.fileGamma, 1 / 2.2)) &&
+                           (!colour.chromaticities || isSrgbPrimaries(*colour.chromaticities)));
+}
+
+QByteArray gammaKey(const ColourDescription& colour) {
+    const Chromaticities c = colour.chromaticities.value_or(srgbPrimaries);
+    return QByteArray("gamma") + QByteArray::number(colour.fileGamma, 'g', 8) + ' ' +
+           QByteArray::number(c.whiteX) + ' ' + QByteArray::number(c.whiteY) + ' ' +
+           QByteArray::number(c.redX) + ' ' + QByteArray::number(c.redY) + ' ' +
+           QByteArray::number(c.greenX) + ' ' + QByteArray::number(c.greenY) + ' ' +
+           QByteArray::number(c.blueX) + ' ' + QByteArray::number(c.blueY);
+}
+
+// Without a profile, CMYK numbers can only be read as plain ink coverage over white paper.
+void inkOverPaper(QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        uchar* pixel = image.scanLine(y);
+        QRgb* out = reinterpret_cast<QRgb*>(pixel);
+        for (int x = 0; x < image.width(); ++x, pixel += 4) {
+            const int paper = 255 - pixel[3];
+            const int c = pixel[0], m = pixel[1], yellow = pixel[2];
+            out[x] = qRgb((255 - c) * paper / 255, (255 - m) * paper / 255, (255 - yellow) * paper / 255);
         }
     }
+}
+
+} // namespace
+
+ColourStage::ColourStage(const QByteArray& target) : target_(ColourProfile::fromIcc(target)) {
+    if (target_.space() != ColourProfile::Space::rgb)
+        target_ = ColourProfile::srgb();
+    else
+        targetBytes_ = target;
+    targetIsSrgb_ = target_.isSrgb();
+}
+
+ColourStage::~ColourStage() = default;
+
+void ColourStage::toScreen(DecodedPicture& decoded) {
+    static const ColourStage stage(DisplayProfile::read());
+    stage.convert(decoded);
+}
+
+void ColourStage::convert(DecodedPicture& decoded) const {
+    const QByteArray& icc = decoded.colour.iccProfile;
+    std::optional<Transform> transform;
+    if (!icc.isEmpty())
+        transform =
+            lookup((decoded.cmyk ? "cmyk " : "rgb ") + icc, [&] { return fromEmbedded(icc, decoded.cmyk); });
+    if (!transform && decoded.cmyk)
+        inkOverPaper(decoded.image);
     decoded.cmyk = false;
+    if (!transform)
+        transform = fromDescription(decoded.colour);
+    if (*transform)
+        (*transform)->apply(decoded.image);
+}
+
+std::optional<ColourStage::Transform> ColourStage::fromEmbedded(const QByteArray& icc, bool cmyk) const {
+    if (icc == targetBytes_)
+        return nullptr;
+    const ColourProfile embedded = ColourProfile::fromIcc(icc);
+    const ColourProfile::Space space = embedded.space();
+    // A profile for numbers of another kind than the picture's is a mistake of the writer, and ignored.
+    if (cmyk ? space != ColourProfile::Space::cmyk
+             : space != ColourProfile::Space::rgb && space != ColourProfile::Space::grey)
+        return std::nullopt;
+    if (space == ColourProfile::Space::rgb && targetIsSrgb_ && embedded.isSrgb())
+        return nullptr;
+    if (Transform transform = ColourTransform::create(embedded, target_))
+        return transform;
+    return std::nullopt;
+}
+
+ColourStage::Transform ColourStage::fromDescription(const ColourDescription& colour) const {
+    if (!saysSrgb(colour))
+        return *lookup(gammaKey(colour), [&] {
+            return ColourTransform::create(
+                ColourProfile::fromGammaAndPrimaries(colour.fileGamma, colour.chromaticities), target_);
+        });
+    if (targetIsSrgb_)
+        return nullptr;
+    return *lookup(QByteArrayLiteral("srgb"),
+                   [&] { return ColourTransform::create(ColourProfile::srgb(), target_); });
+}
+
+std::optional<ColourStage::Transform>
+ColourStage::lookup(const QByteArray& key, const std::function<std::optional<Transform>()>& make) const {
+    const std::lock_guard lock(mutex_);
+    if (const auto found = plans_.constFind(key); found != plans_.constEnd())
+        return *found;
+    if (plans_.size() >= cacheLimit)
+        plans_.clear();
+    const std::optional<Transform> plan = make();
+    plans_.insert(key, plan);
+    return plan;
 }
 
 } // namespace picture

@@ -1,13 +1,51 @@
 #pragma once
 
 #include "picture/DecodedPicture.h"
+#include "picture/colour/ColourProfile.h"
+
+#include <QHash>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
 
 namespace picture {
 
-// Turns decoded colour numbers into the screen's.
+class ColourTransform;
+
+// Brings a decoded picture's colour numbers into the screen's colour space, by what its file says about
+// them: an embedded ICC profile (RGB, grey or CMYK), PNG's sRGB, gAMA and cHRM, or, when nothing is said,
+// sRGB. Pictures already in the screen's space are left as they are, at no cost. Transforms are made once
+// for each source and kept.
 class ColourStage {
 public:
+    // target is the screen's ICC profile; empty or unusable means sRGB.
+    explicit ColourStage(const QByteArray& target);
+    ~ColourStage();
+
+    // Leaves decoded.image RGB32 in the target space and decoded.cmyk cleared.
+    void convert(DecodedPicture& decoded) const;
+
+    // convert() with the one stage for this screen, whose profile is read on first use.
     static void toScreen(DecodedPicture& decoded);
+
+private:
+    // Null when the picture's numbers already mean the target's.
+    using Transform = std::shared_ptr<const ColourTransform>;
+
+    // Nothing when the profile is unusable or for numbers of another kind, and so ignored.
+    std::optional<Transform> fromEmbedded(const QByteArray& icc, bool cmyk) const;
+    Transform fromDescription(const ColourDescription& colour) const;
+    // What key's source needs, decided once: make runs only for a source not seen before.
+    std::optional<Transform> lookup(const QByteArray& key,
+                                    const std::function<std::optional<Transform>()>& make) const;
+
+    QByteArray targetBytes_;
+    ColourProfile target_;
+    bool targetIsSrgb_;
+    mutable std::mutex mutex_;
+    mutable QHash<QByteArray, std::optional<Transform>> plans_;
 };
 
 } // namespace picture

@@ -7,6 +7,7 @@
 #include "picture/Orientation.h"
 #include "picture/PngDecoder.h"
 #include "picture/ToolkitDecoder.h"
+#include "picture/formats/BmpDecoder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -41,6 +42,8 @@ Decoder decoderFor(QFile& file) {
         return &PngDecoder::decode;
     if (start.startsWith("GIF87a") || start.startsWith("GIF89a"))
         return &GifDecoder::decode;
+    if (start.startsWith("BM"))
+        return &BmpDecoder::decode;
     return &ToolkitDecoder::decode;
 }
 

@@ -2,9 +2,9 @@
 
 #include "desktop/Failure.h"
 #include "picture/PictureIntegrity.h"
-#include "picture/formats/Bmp24Decoder.h"
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QImageReader>
 #include <QPainter>
 
@@ -95,17 +95,10 @@ DecodedPicture ToolkitDecoder::decode(QIODevice& file, LoadBudget::Claim& claim)
     const qint64 pixels = qint64(declared.width()) * declared.height();
     claim.grow(pixels * 4);
     DecodedPicture decoded;
-    if (format == "bmp") {
-        if (std::optional<QImage> image = Bmp24Decoder::decode(bytes)) {
-            if (image->isNull())
-                fail("Out of memory");
-            decoded.image = *std::move(image);
-            return decoded;
-        }
-    }
     claim.grow(pixels * readerBytesPerPixel(format));
     if (!reader.read(&decoded.image) || (!declared.isEmpty() && decoded.image.size() != declared))
         fail("Invalid picture");
+    decoded.colour.iccProfile = decoded.image.colorSpace().iccProfile();
     flattenToRgb32(decoded.image);
     return decoded;
 }

@@ -1,0 +1,90 @@
+#include "picture/colour/ColourTransform.h"
+
+#include <QThread>
+
+#include <lcms2.h>
+
+#include <algorithm>
+#include <thread>
+#include <vector>
+
+namespace picture {
+
+namespace {
+
+// QImage's 32-bit pixels are 0xffRRGGBB words, so their bytes run B, G, R, A on little-endian machines.
+constexpr bool littleEndian = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
+constexpr cmsUInt32Number rgb32 = littleEndian ? TYPE_BGRA_8 : TYPE_ARGB_8;
+constexpr cmsUInt32Number grey32 =
+    littleEndian ? (TYPE_GRAY_8 | EXTRA_SH(3)) : (TYPE_GRAY_8 | EXTRA_SH(3) | SWAPFIRST_SH(1));
+constexpr qint64 pixelsPerThread = 1 << 20;
+
+cmsUInt32Number inputFormat(ColourProfile::Space space) {
+    switch (space) {
+    case ColourProfile::Space::grey:
+        return grey32;
+    case ColourProfile::Space::cmyk:
+        return TYPE_CMYK_8;
+    default:
+        return rgb32;
+    }
+}
+
+} // namespace
+
+std::shared_ptr<const ColourTransform> ColourTransform::create(const ColourProfile& source,
+                                                               const ColourProfile& target) {
+    if (source.isNull() || target.isNull())
+        return nullptr;
+    // No one-pixel cache: that cache is what would make sharing a transform among threads unsafe.
+    cmsHTRANSFORM handle = cmsCreateTransform(source.handle(), inputFormat(source.space()), target.handle(),
+                                              rgb32, INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
+    if (!handle)
+        return nullptr;
+    return std::shared_ptr<const ColourTransform>(new ColourTransform(
+        handle, source.space() == ColourProfile::Space::cmyk, MatrixShaperTables::create(source, target)));
+}
+
+ColourTransform::~ColourTransform() {
+    cmsDeleteTransform(handle_);
+}
+
+void ColourTransform::apply(QImage& image) const {
+    const int width = image.width();
+    const int height = image.height();
+    const qsizetype stride = image.bytesPerLine();
+    uchar* pixels = image.bits();
+    const qint64 count = qint64(width) * height;
+    const int parts = int(std::clamp<qint64>(count / pixelsPerThread, 1, QThread::idealThreadCount()));
+    const auto applyToPart = [&](int part) {
+        const int first = int(qint64(height) * part / parts);
+        const int end = int(qint64(height) * (part + 1) / parts);
+        applyToRows(pixels + first * stride, width, end - first, stride);
+    };
+    std::vector<std::thread> helpers;
+    for (int part = 1; part < parts; ++part)
+        helpers.emplace_back(applyToPart, part);
+    applyToPart(0);
+    for (std::thread& helper : helpers)
+        helper.join();
+}
+
+void ColourTransform::applyToRows(uchar* rows, int width, int count, qsizetype stride) const {
+    if (tables_) {
+        for (int y = 0; y < count; ++y)
+            tables_->apply(reinterpret_cast<QRgb*>(rows + y * stride), width);
+        return;
+    }
+    cmsDoTransformLineStride(handle_, rows, rows, cmsUInt32Number(width), cmsUInt32Number(count),
+                             cmsUInt32Number(stride), cmsUInt32Number(stride), 0, 0);
+    if (!fromCmyk_)
+        return;
+    // The fourth byte held K, which the transform reads but does not write.
+    for (int y = 0; y < count; ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(rows + y * stride);
+        for (int x = 0; x < width; ++x)
+            row[x] |= 0xff000000u;
+    }
+}
+
+} // namespace picture

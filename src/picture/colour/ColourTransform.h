@@ -1,0 +1,38 @@
+#pragma once
+
+#include "picture/colour/ColourProfile.h"
+#include "picture/colour/MatrixShaperTables.h"
+
+#include <QImage>
+
+#include <memory>
+
+namespace picture {
+
+// A Little CMS transform from one profile to another over 32-bit pixels, applied in place. One transform
+// may serve several loads at once.
+class ColourTransform {
+public:
+    // Null when Little CMS cannot link the two profiles. The source's space says how the four bytes of
+    // each pixel are read: B, G, R, unused for RGB; the grey in the first byte for grey; C, M, Y, K.
+    static std::shared_ptr<const ColourTransform> create(const ColourProfile& source,
+                                                         const ColourProfile& target);
+
+    ~ColourTransform();
+    ColourTransform(const ColourTransform&) = delete;
+    ColourTransform& operator=(const ColourTransform&) = delete;
+
+    // Leaves image RGB32 in the target's colour space; large pictures are shared out among the cores.
+    void apply(QImage& image) const;
+
+private:
+    ColourTransform(void* handle, bool fromCmyk, std::unique_ptr<const MatrixShaperTables> tables)
+        : handle_(handle), fromCmyk_(fromCmyk), tables_(std::move(tables)) {}
+    void applyToRows(uchar* rows, int width, int count, qsizetype stride) const;
+
+    void* handle_;
+    bool fromCmyk_;
+    std::unique_ptr<const MatrixShaperTables> tables_; // when both profiles allow the fast way
+};
+
+} // namespace picture

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "picture/formats/BmpHeader.h"
+
+#include <vector>
+
+namespace picture {
+
+// Turns one stored row of uncompressed BMP pixels into 32-bit RGB. Every channel is scaled from its own
+// width to the full 0-255 range; transparent pixels are laid over white.
+class BmpRowConverter {
+public:
+    explicit BmpRowConverter(const BmpHeader& header);
+
+    // Throws "Invalid picture" for a palette index past the file's palette.
+    void convert(const uchar* row, QRgb* out) const;
+
+private:
+    void fromPalette(const uchar* row, QRgb* out) const;
+    void fromMasks(const uchar* row, QRgb* out, int count) const;
+
+    int width_;
+    int bitCount_;
+    std::vector<QRgb> palette_;
+    bool plain32_ = false;      // 8 bits for each of red, green, blue and no alpha: a straight copy
+    std::vector<QRgb> table16_; // every 16-bit pixel value, converted once
+    std::array<quint32, 4> masks_{};
+    std::array<int, 4> shifts_{};
+    std::array<quint64, 4> maxima_{};
+};
+
+} // namespace picture
