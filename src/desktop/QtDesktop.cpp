@@ -46,10 +46,28 @@ QString QtDesktop::toolkitFilter(const QString& filter) {
     return entries.join(QStringLiteral(";;"));
 }
 
+namespace {
+
+// The window a dialog belongs to: the box or dialog that is up, else the program's active window, else any
+// window of the program that shows. Between two boxes no window may be active yet; a box without an owner
+// would be left to the window system to place and stack.
+QWidget* ownerWindow() {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->windowType() == Qt::Window)
+            return window;
+    return nullptr;
+}
+
+} // namespace
+
 MsgResult QtDesktop::showMessage(const QString& text, MsgButtons buttons, MsgIcon icon,
                                  const QString& title) {
     QMessageBox box(icon == MsgIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title,
-                    displayText(text), QMessageBox::NoButton, QApplication::activeWindow());
+                    displayText(text), QMessageBox::NoButton, ownerWindow());
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
     if (buttons == MsgButtons::YesNo) {
@@ -65,8 +83,7 @@ MsgResult QtDesktop::showMessage(const QString& text, MsgButtons buttons, MsgIco
 }
 
 QString QtDesktop::showOpen(const QString& title, const QString& filter) {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, QString(),
-                                        toolkitFilter(filter));
+    return QFileDialog::getOpenFileName(ownerWindow(), title, QString(), toolkitFilter(filter));
 }
 
 void QtDesktop::openUrl(const QString& url) {
