@@ -1,6 +1,7 @@
 #include "desktop/QtDesktop.h"
 
 #include "desktop/Failure.h"
+#include "desktop/FolderOpener.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -92,7 +93,7 @@ void QtDesktop::openUrl(const QString& url) {
 }
 
 void QtDesktop::openFolder(const QString& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    FolderOpener::open(path);
 }
 
 } // namespace desktop
