@@ -2,10 +2,10 @@
 
 #include "desktop/Failure.h"
 #include "desktop/FolderOpener.h"
+#include "desktop/OpenFileDialog.h"
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QSettings>
@@ -84,7 +84,9 @@ MsgResult QtDesktop::showMessage(const QString& text, MsgButtons buttons, MsgIco
 }
 
 QString QtDesktop::showOpen(const QString& title, const QString& filter) {
-    return QFileDialog::getOpenFileName(ownerWindow(), title, QString(), toolkitFilter(filter));
+    OpenFileDialog dialog(ownerWindow(), title, toolkitFilter(filter));
+    dialog.exec();
+    return dialog.chosenFile();
 }
 
 void QtDesktop::openUrl(const QString& url) {

@@ -1,3 +1,4 @@
+#include "support/CodedPicture.h"
 #include "support/E2e.h"
 #include "support/Settle.h"
 #include "support/Viewer.h"
@@ -17,6 +18,7 @@ private slots:
     void failedSamplesLeaveTheProgramRunning_data();
     void failedSamplesLeaveTheProgramRunning();
     void maximisingWithAPaneEmptyAsksOnce();
+    void aTypedNameWithQuotesOpensThatFile();
 
 private:
     void startIn(const QString& folder);
@@ -135,6 +137,19 @@ void CommandsE2e::maximisingWithAPaneEmptyAsksOnce() {
     viewer_->clickButton(QStringLiteral("Help"));
     const QSize help = answer(boxTitle, QStringLiteral("Return"));
     QVERIFY2(help.isValid() && help != please, "the box after Help is another \"Please load images first.\"");
+}
+
+// The file dialog offers one file; a name typed with double quotes in it is that name.
+void CommandsE2e::aTypedNameWithQuotesOpensThatFile() {
+    startIn(QFileInfo(e2e::program()).absolutePath());
+    QTemporaryDir pictures;
+    const QString path = pictures.filePath(QStringLiteral("say \"cheese\" it's.bmp"));
+    QVERIFY(coded::picture(1, QSize(300, 200)).save(path, "BMP"));
+    viewer_->clickButton(QStringLiteral("Open File 1"));
+    QVERIFY(viewer_->chooseInFileDialog(path));
+    QVERIFY(viewer_->waitUntilFocused(viewer_->mainWindow()));
+    const QString shown = coded::panes(coded::shows(1, 0, 0), QStringLiteral("empty"));
+    QCOMPARE(settle([this] { return viewer_->panes(); }, shown), shown);
 }
 
 QTEST_GUILESS_MAIN(CommandsE2e)
