@@ -6,6 +6,8 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 // Bad files beside the program: the skin, the hand pointer and the samples. Each is reported at its own
 // step, and start-up or the command carries on with the steps after it.
 class ProgramFilesTest : public QObject {
@@ -16,6 +18,7 @@ private slots:
     void badSkinIsReportedAndStartUpGoesOn();
     void badPointerIsReportedAndStartUpGoesOn_data();
     void badPointerIsReportedAndStartUpGoesOn();
+    void aSkinNamingAPipeIsReportedAndStartUpGoesOn();
     void badSamplesAreReportedAndTheQuestionStillComes_data();
     void badSamplesAreReportedAndTheQuestionStillComes();
 };
@@ -26,8 +29,9 @@ constexpr qint64 timeBoundMs = 2000;
 constexpr qint64 memoryBound = 48 * 1024 * 1024;
 
 // How a file beside the program is laid down: copied from the build, left out, written from bytes, made a
-// folder, or written from bytes and then stretched to a size that a sparse file keeps off the disk.
-enum class Kind { Shipped, Missing, Bytes, Folder, Sparse };
+// folder, written from bytes and then stretched to a size that a sparse file keeps off the disk, or made a
+// named pipe that nothing ever writes to.
+enum class Kind { Shipped, Missing, Bytes, Folder, Sparse, Pipe };
 constexpr qint64 sparseSize = qint64(3) << 30;
 
 QByteArray shipped(const QString& relative) {
@@ -58,6 +62,10 @@ void lay(MainWindowRig& rig, const QString& relative, Kind kind, const QByteArra
         file.resize(sparseSize);
         break;
     }
+    case Kind::Pipe:
+        if (mkfifo(QFile::encodeName(path).constData(), 0600) != 0)
+            qFatal("cannot make the pipe %s", qPrintable(path));
+        break;
     }
 }
 
@@ -134,6 +142,7 @@ void ProgramFilesTest::badPointerIsReportedAndStartUpGoesOn_data() {
         QTest::addRow("%s renamed", format) << bytes << pictures::encoded(picture, format) << invalid;
     QTest::newRow("cursor, then 3 GB of nothing") << int(Kind::Sparse) << hand << invalid;
     QTest::newRow("folder") << int(Kind::Folder) << QByteArray() << "File not found";
+    QTest::newRow("pipe") << int(Kind::Pipe) << QByteArray() << "File not found";
 }
 
 void ProgramFilesTest::badPointerIsReportedAndStartUpGoesOn() {
@@ -146,6 +155,17 @@ void ProgramFilesTest::badPointerIsReportedAndStartUpGoesOn() {
     QCOMPARE(rig.desktop.messageTexts(), QStringList{MainWindowRig::report(description, "Form_Load", 104)});
     QVERIFY(!rig.form->hasMouseIcon());
     QVERIFY(!rig.form->window()->styleSheet().isEmpty());
+    verifyLaterStepsRan(*rig.form);
+}
+
+void ProgramFilesTest::aSkinNamingAPipeIsReportedAndStartUpGoesOn() {
+    MainWindowRig rig({QStringLiteral("HAND-M.CUR")});
+    lay(rig, QStringLiteral("x/face.png"), Kind::Pipe, {});
+    lay(rig, QStringLiteral("x/o.cjs"), Kind::Bytes, "QPushButton { background-image: url(face.png); }");
+    startWithin(rig);
+    QCOMPARE(rig.desktop.messageTexts(),
+             QStringList{MainWindowRig::report(QStringLiteral("Invalid skin file"), "Form_Load", 100)});
+    QVERIFY(rig.form->window()->styleSheet().isEmpty());
     verifyLaterStepsRan(*rig.form);
 }
 

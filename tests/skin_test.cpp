@@ -11,6 +11,8 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 namespace {
 
 QString shippedSkinPath() {
@@ -171,6 +173,63 @@ private slots:
         QVERIFY(dressed.contains(QLatin1String("QPushButton:hover { color: red; }")));
         QVERIFY(dressed.contains(QLatin1String("QWidget > QPushButton, QFrame { border: none; }")));
         QVERIFY(ui::parseStyleSheet(dressed));
+    }
+
+    // Pictures that a skin names are files of the program's own, found from the skin's folder whatever
+    // folder the program started in.
+    void picturesAreTheProgramsOwnFiles_data() {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("beside the skin") << "url(face.png)" << true;
+        QTest::newRow("quoted, spaced, upper case") << "URL( \"face.png\" )" << true;
+        QTest::newRow("single quotes, a folder up") << "url('../x/face.png')" << true;
+        QTest::newRow("missing") << "url(none.png)" << false;
+        QTest::newRow("a pipe") << "url(pipe.png)" << false;
+        QTest::newRow("a folder") << "url(.)" << false;
+        QTest::newRow("outside the program") << "url(../../outside.png)" << false;
+        QTest::newRow("a link to outside") << "url(link.png)" << false;
+        QTest::newRow("a system file") << "url(/etc/hostname)" << false;
+        QTest::newRow("a resource") << "url(:/icon/kestrelle-32.png)" << false;
+        QTest::newRow("empty") << "url()" << false;
+    }
+
+    void picturesAreTheProgramsOwnFiles() {
+        QFETCH(QString, url);
+        QFETCH(bool, accepted);
+        QTemporaryDir tree;
+        const QDir base(tree.path());
+        QVERIFY(base.mkpath(QStringLiteral("program/x")));
+        const QDir program(base.filePath(QStringLiteral("program")));
+        for (const QString& name :
+             {base.filePath(QStringLiteral("outside.png")), program.filePath(QStringLiteral("x/face.png"))}) {
+            QFile picture(name);
+            QVERIFY(picture.open(QIODevice::WriteOnly) && picture.write("picture") > 0);
+        }
+        QVERIFY(QFile::link(base.filePath(QStringLiteral("outside.png")),
+                            program.filePath(QStringLiteral("x/link.png"))));
+        QCOMPARE(mkfifo(QFile::encodeName(program.filePath(QStringLiteral("x/pipe.png"))).constData(), 0600),
+                 0);
+        const QString path = program.filePath(QStringLiteral("x/o.cjs"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("QPushButton { font-family: \"url(none)\"; background-image: %1; }")
+                       .arg(url)
+                       .toUtf8());
+        file.close();
+
+        ui::SkinFramework skin(program.path());
+        QCOMPARE(failureOf([&] { skin.loadSkin(path, QString()); }),
+                 accepted ? QString() : QStringLiteral("Invalid skin file"));
+        if (!accepted)
+            return;
+        skin.setOptions(ui::SkinFramework::SkinButtons);
+        ui::Form form(QStringLiteral("frmTest"), 3000, 2000, ui::Form::BorderStyle::FixedSingle);
+        skin.applyWindow(form);
+        const QString face = QFileInfo(program.filePath(QStringLiteral("x/face.png"))).canonicalFilePath();
+        QCOMPARE(
+            form.window()->styleSheet(),
+            QStringLiteral("QPushButton { font-family: \"url(none)\"; background-image: url(\"%1\"); }\n")
+                .arg(face));
     }
 
 private:

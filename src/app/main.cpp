@@ -13,6 +13,9 @@
 int main(int argc, char** argv) {
     ui::useScreenPixels();
     QApplication app(argc, argv);
+    // The program ends when the main window unloads, and only then: a message box that closes while no
+    // other window counts as open must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
     desktop::QtDesktop desktop;
     desktop::SystemClock clock;
     desktop::StdRandom random;

@@ -3,7 +3,12 @@
 #include "desktop/Failure.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace desktop {
 
@@ -17,6 +22,30 @@ QDateTime fileDateTime(const QString& path) {
     if (!modified.isValid())
         throw Failure(QStringLiteral("Path/File access error"));
     return modified;
+}
+
+QByteArray readRegularFile(const QString& path, qint64 limit, const QString& notRegular) {
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        throw Failure(QStringLiteral("File not found"));
+    // Opened without waiting, so that a pipe with no writer cannot hold the program; what was opened is
+    // checked, not what the name showed a moment before.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw Failure(notRegular);
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        throw Failure(notRegular);
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw Failure(notRegular);
+    }
+    QByteArray data = file.read(limit);
+    if (file.error() != QFileDevice::NoError)
+        throw Failure(notRegular);
+    return data;
 }
 
 QString ordinaryFileName(const QString& path) {

@@ -1,10 +1,11 @@
 #include "desktop/QtDesktop.h"
 
 #include "desktop/Failure.h"
+#include "desktop/FolderOpener.h"
+#include "desktop/OpenFileDialog.h"
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QSettings>
@@ -46,10 +47,28 @@ QString QtDesktop::toolkitFilter(const QString& filter) {
     return entries.join(QStringLiteral(";;"));
 }
 
+namespace {
+
+// The window a dialog belongs to: the box or dialog that is up, else the program's active window, else any
+// window of the program that shows. Between two boxes no window may be active yet; a box without an owner
+// would be left to the window system to place and stack.
+QWidget* ownerWindow() {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->windowType() == Qt::Window)
+            return window;
+    return nullptr;
+}
+
+} // namespace
+
 MsgResult QtDesktop::showMessage(const QString& text, MsgButtons buttons, MsgIcon icon,
                                  const QString& title) {
     QMessageBox box(icon == MsgIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title,
-                    displayText(text), QMessageBox::NoButton, QApplication::activeWindow());
+                    displayText(text), QMessageBox::NoButton, ownerWindow());
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
     if (buttons == MsgButtons::YesNo) {
@@ -65,8 +84,9 @@ MsgResult QtDesktop::showMessage(const QString& text, MsgButtons buttons, MsgIco
 }
 
 QString QtDesktop::showOpen(const QString& title, const QString& filter) {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, QString(),
-                                        toolkitFilter(filter));
+    OpenFileDialog dialog(ownerWindow(), title, toolkitFilter(filter));
+    dialog.exec();
+    return dialog.chosenFile();
 }
 
 void QtDesktop::openUrl(const QString& url) {
@@ -75,7 +95,7 @@ void QtDesktop::openUrl(const QString& url) {
 }
 
 void QtDesktop::openFolder(const QString& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    FolderOpener::open(path);
 }
 
 } // namespace desktop

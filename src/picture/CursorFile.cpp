@@ -1,9 +1,8 @@
 #include "picture/CursorFile.h"
 
 #include "desktop/Failure.h"
+#include "desktop/Files.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QPixmap>
 
 #include <cstdint>
@@ -202,13 +201,8 @@ PointerImage CursorFile::parse(const QByteArray& data) {
 }
 
 QCursor CursorFile::load(const QString& path) {
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists())
-        throw desktop::Failure(QStringLiteral("File not found"));
-    QFile file(path);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly))
-        throw desktop::Failure(QStringLiteral("File not found"));
-    const QByteArray data = file.read(maxFileBytes + 1);
+    const QByteArray data =
+        desktop::readRegularFile(path, maxFileBytes + 1, QStringLiteral("File not found"));
     if (data.size() > maxFileBytes)
         invalid();
     const PointerImage pointer = parse(data);

@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <utility>
 
 namespace ui {
 
@@ -213,28 +214,49 @@ void Form::setFocusTo(QWidget* widget) {
     widget->setFocus(Qt::OtherFocusReason);
 }
 
-// The window system reports a maximise as a change of state and a change of size, in separate events.
-// Both are merged into one resize event, as the window sees a single change.
-void Form::windowResized() {
-    if (resizePending_)
+void Form::windowStateChanged() {
+    stateChanged_ = true;
+    settleSoon();
+}
+
+void Form::windowSizeChanged() {
+    sizeChanged_ = true;
+    settleSoon();
+}
+
+// The window system reports a maximise as a change of state and a change of size, in separate events that
+// may come in one turn of the event loop or in several. Those of one turn are taken together.
+void Form::settleSoon() {
+    if (settlePending_)
         return;
-    resizePending_ = true;
+    settlePending_ = true;
     QTimer::singleShot(0, window_.get(), [this] {
-        resizePending_ = false;
-        runEventHandler("resize", [this] { raiseResize(); });
+        settlePending_ = false;
+        runEventHandler("resize", [this] { settle(); });
     });
 }
 
-void Form::raiseResize() {
+// One resize per change of state; a size change raises one only when it is not the size that a state
+// change of a shown window brought, and a fixed border in the normal state keeps the designed size.
+void Form::settle() {
+    const bool stateChanged = std::exchange(stateChanged_, false);
+    const bool sizeChanged = std::exchange(sizeChanged_, false);
     const WindowState state = windowState();
-    if (border_ == BorderStyle::FixedSingle && state == WindowState::Normal && window_->isVisible() &&
-        window_->size() != designClientSize_) {
-        // A fixed border keeps the designed size: a drag on the edges springs back.
+    const bool fixedSize = border_ == BorderStyle::FixedSingle && state == WindowState::Normal;
+    if (fixedSize && window_->isVisible() && window_->size() != designClientSize_) {
+        // A drag on the edges springs back.
         window_->resize(designClientSize_);
     }
-    if (raisedOnce_ && raisedSize_ == window_->size() && raisedState_ == state)
+    bool raise = false;
+    if (stateChanged && state != raisedState_) {
+        raise = true;
+        sizeOwedToState_ = window_->isVisible() && !sizeChanged;
+    } else if (sizeChanged) {
+        const bool owed = std::exchange(sizeOwedToState_, false);
+        raise = !owed && !fixedSize && window_->size() != raisedSize_;
+    }
+    if (!raise)
         return;
-    raisedOnce_ = true;
     raisedSize_ = window_->size();
     raisedState_ = state;
     if (onResize)

@@ -90,8 +90,10 @@ public:
 private:
     friend class FormWindow;
     void applyPointer();
-    void windowResized();
-    void raiseResize();
+    void windowStateChanged();
+    void windowSizeChanged();
+    void settleSoon();
+    void settle();
     void previewKey(QKeyEvent& event);
 
     std::unique_ptr<FormWindow> window_;
@@ -103,10 +105,13 @@ private:
     QCursor mouseIcon_;
     bool hasMouseIcon_ = false;
     bool shownOnce_ = false;
-    bool resizePending_ = false;
+    bool settlePending_ = false;
+    bool stateChanged_ = false;
+    bool sizeChanged_ = false;
+    // A state change of a shown window whose new size has not come yet.
+    bool sizeOwedToState_ = false;
     QSize raisedSize_;
     WindowState raisedState_ = WindowState::Normal;
-    bool raisedOnce_ = false;
 };
 
 } // namespace ui

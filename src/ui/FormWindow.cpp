@@ -28,12 +28,12 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FormWindow::resizeEvent(QResizeEvent*) {
-    form_.windowResized();
+    form_.windowSizeChanged();
 }
 
 void FormWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange)
-        form_.windowResized();
+        form_.windowStateChanged();
     QWidget::changeEvent(event);
 }
 

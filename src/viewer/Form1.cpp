@@ -53,7 +53,8 @@ Form1::Form1(desktop::Environment& environment, StartUpModule& startUp)
       Picture4(Picture3, QStringLiteral("Picture4"), innerDesign()),
       Label2(*this, QStringLiteral("Label2"), QStringLiteral("Image File #2")),
       PushButton2(*this, QStringLiteral("PushButton2"), QStringLiteral("Help")),
-      CommonDialog1(environment.desktop), env_(environment), startUp_(startUp) {
+      CommonDialog1(environment.desktop), SkinFramework1(environment.programFolder), env_(environment),
+      startUp_(startUp) {
     setBackColor(Qt::white);
     setFont(designFont(9));
 
