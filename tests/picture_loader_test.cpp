@@ -190,6 +190,9 @@ void PictureLoaderTest::opensEveryFormat_data() {
     QTest::newRow("gif") << "g.gif" << encoded(picture, "gif") << picture << 0;
     QTest::newRow("png named .jpg") << "h.jpg" << encoded(picture, "png") << picture << 0;
     QTest::newRow("jpeg named .gif") << "i.gif" << jpeg << shading() << 8;
+    QImage icon(32, 32, QImage::Format_RGB32);
+    icon.fill(qRgb(0x33, 0x66, 0x99));
+    QTest::newRow("icon") << "j.ico" << iconFile(32, 32) << icon << 0;
 }
 
 void PictureLoaderTest::opensEveryFormat() {
