@@ -73,7 +73,8 @@ void startWithin(MainWindowRig& rig) {
 // What start-up does after its skin and pointer steps.
 void verifyLaterStepsRan(Form1& f) {
     QCOMPARE(f.caption(), QStringLiteral("Kestrelle"));
-    // Sizes read in pixels, and an arrow key pans whatever holds the focus.
+    // Sizes read in pixels, and an arrow key reaches the window, and so the panes, from whatever control
+    // holds the focus.
     QCOMPARE(f.Picture2.width(), 255.0f);
     QWidget* focused = f.window()->focusWidget();
     QTest::keyClick(focused ? focused : f.window(), Qt::Key_Down);
