@@ -32,7 +32,15 @@ const QString openLocation1 = QStringLiteral("in Brackwater2021/08/31.Form1.Push
 void CommandsTest::openShowsTheDialogWithItsTextsAndFitsThePicture() {
     MainWindowRig rig;
     rig.start();
+    // The window gets a turn of the event loop with the hourglass on before the picture loads, so the
+    // hourglass reaches the screen.
+    Qt::CursorShape shownBeforeTheLoad = Qt::BlankCursor;
+    QTimer::singleShot(0, rig.form->window(), [&] {
+        if (rig.form->Picture1.pictureHandle() == 0)
+            shownBeforeTheLoad = rig.form->shownCursorShape();
+    });
     rig.open(1, pictures::coordinates(1255, 350));
+    QCOMPARE(shownBeforeTheLoad, Qt::WaitCursor);
     QCOMPARE(rig.desktop.dialogTitles,
              QStringList{QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files")});
     QCOMPARE(rig.desktop.dialogFilters,
@@ -157,6 +165,13 @@ void CommandsTest::samplesLoadBothThenAskAboutTheFolder() {
     f.PushButton9_Click();
     QCOMPARE(rig.desktop.openedFolders,
              QStringList{QDir(rig.folder.path()).filePath(QStringLiteral("Samples"))});
+
+    // An opener that cannot start is reported at the step that opens the folder.
+    rig.desktop.folderFailure = QStringLiteral("File not found");
+    f.PushButton9_Click();
+    QCOMPARE(rig.desktop.messages.size(), 4);
+    QCOMPARE(rig.desktop.messages[3].text, MainWindowRig::report(QStringLiteral("File not found"),
+                                                                 QStringLiteral("PushButton9_Click"), 120));
 }
 
 void CommandsTest::missingSamplesAreReportedAndTheQuestionStillComes() {

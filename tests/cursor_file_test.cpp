@@ -242,6 +242,14 @@ private slots:
                                                    entry(30, QPoint(3, 4)), entry(48, QPoint(5, 5))}));
         QCOMPARE(pointer.image.size(), QSize(30, 30));
         QCOMPARE(pointer.hotSpot, QPoint(3, 4));
+        // Of two entries equally close, the first wins.
+        const picture::PointerImage tie =
+            picture::CursorFile::parse(cursorFile({entry(34, QPoint(6, 6)), entry(30, QPoint(3, 4))}));
+        QCOMPARE(tie.image.size(), QSize(34, 34));
+        QCOMPARE(tie.hotSpot, QPoint(6, 6));
+        // A lone entry of the largest size a cursor may have.
+        QCOMPARE(picture::CursorFile::parse(cursorFile({entry(0, QPoint(1, 1))})).image.size(),
+                 QSize(256, 256));
     }
 
     void refusesMalformedFiles_data() {

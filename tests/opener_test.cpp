@@ -9,6 +9,7 @@
 #include <QDirIterator>
 #include <QtTest>
 
+#include <sys/prctl.h>
 #include <unistd.h>
 
 // The samples folder and the home page reach the desktop's opener through the real desktop layer, each as
@@ -74,15 +75,30 @@ QStringList finishedRuns(const QDir& records) {
     return names;
 }
 
-// The arguments of each run of the opener, once the expected number of runs has written them.
+// Whether every process this one started has ended. The test is a child subreaper, so a launcher the
+// toolkit detached falls to it when its starter exits, and stays a zombie child once it has ended.
+bool startedProcessesEnded() {
+    const QByteArray self = QByteArray::number(getpid());
+    const QDir proc(QStringLiteral("/proc"));
+    for (const QString& pid : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(proc.filePath(pid + QStringLiteral("/stat")));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // State and parent follow the command name, which is in parentheses and may hold anything.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1] == self && fields[0] != "Z")
+            return false;
+    }
+    return true;
+}
+
+// The arguments of each run of the opener, once the expected number of runs has written them and every
+// launcher started, a second one too had the toolkit tried it, has ended.
 QList<QStringList> waitForRuns(int expected) {
     const QDir records(sandbox->dir.filePath(QStringLiteral("records")));
-    QElapsedTimer timer;
-    timer.start();
-    while (finishedRuns(records).size() < expected && timer.elapsed() < 5000)
-        QTest::qWait(20);
-    // Long enough for a second launcher, had the toolkit tried one, to show up too.
-    QTest::qWait(300);
+    if (!QTest::qWaitFor([&] { return finishedRuns(records).size() >= expected && startedProcessesEnded(); }))
+        qWarning("the opener's runs did not end");
     QList<QStringList> runs;
     for (const QString& name : finishedRuns(records)) {
         QFile file(records.filePath(name));
@@ -178,6 +194,8 @@ void OpenerTest::homePageReachesTheOpenerAsOneArgument() {
 }
 
 int main(int argc, char** argv) {
+    if (prctl(PR_SET_CHILD_SUBREAPER, 1) != 0)
+        qFatal("cannot become a child subreaper");
     Sandbox laidOut;
     sandbox = &laidOut;
     QApplication app(argc, argv);

@@ -91,6 +91,10 @@ void PaneTest::smallerPictureAfterPanningSitsAtTheCornerAndKeepsOldBars() {
     rig.handlers.Picture1_KeyDown(right, 0);
     QCOMPARE(rig.hbar1.value(), 8);
     QCOMPARE(rig.inner1.left(), 0.0f);
+    // A larger picture again turns both bars back on.
+    rig.show(rig.pane1, 300, 200);
+    QVERIFY(rig.hbar1.enabled());
+    QVERIFY(rig.vbar1.enabled());
 }
 
 void PaneTest::fitResetsPartnerOnlyThroughARealChange() {
@@ -149,7 +153,11 @@ void PaneTest::offsetsAreWholePixelsBeyondSixteenBits() {
 
 void PaneTest::pictureBeyondTheBarsRangeIsRefusedClearly() {
     PaneRig rig(200, 150);
-    rig.inner1.setPicture(QImage(400000, 1, QImage::Format_RGB32));
+    // The farthest the bars reach: 32767 steps of 10 pixels.
+    QVERIFY_THROWS_NO_EXCEPTION(rig.show(rig.pane1, 200 + 327670, 1));
+    QCOMPARE(rig.hbar1.max(), 32767);
+    QCOMPARE(rig.pane1.HScrollUnit, 10);
+    rig.inner1.setPicture(QImage(200 + 327671, 1, QImage::Format_RGB32));
     try {
         PaneFit(rig.pane1);
         QFAIL("a picture the bars cannot span was fitted");
@@ -180,13 +188,17 @@ void PaneTest::linkCopiesStepsWithinThePartnersRange() {
     rig.handlers.Form_KeyDown(left, 0);
     QCOMPARE(rig.hbar2.value(), 4);
     QCOMPARE(rig.inner2.left(), -4.0f);
-    // A change of pane 2 moves pane 1 by the same number of steps.
+    // A key on pane 2's picture steps pane 2, and pane 1 follows by the same number of steps as far as
+    // its own range goes.
     int16_t down = ui::key::Down;
-    rig.show(rig.pane1, 100, 400);
-    rig.show(rig.pane2, 100, 400);
-    rig.handlers.Picture4_KeyDown(down, 0);
-    QCOMPARE(rig.vbar1.value(), 1);
-    QCOMPARE(rig.inner1.top(), -10.0f);
+    rig.show(rig.pane1, 100, 153); // Max 3, 1-pixel steps
+    rig.show(rig.pane2, 100, 400); // Max 25, 10-pixel steps
+    for (int i = 0; i < 5; ++i)
+        rig.handlers.Picture4_KeyDown(down, 0);
+    QCOMPARE(rig.vbar2.value(), 5);
+    QCOMPARE(rig.inner2.top(), -50.0f);
+    QCOMPARE(rig.vbar1.value(), 3);
+    QCOMPARE(rig.inner1.top(), -3.0f);
 }
 
 void PaneTest::partnerNeverFittedFollowsWithItsBarOnly() {

@@ -28,7 +28,8 @@ void StartUpTest::titleDropsWordsUntilItFits_data() {
     QTest::newRow("59 characters cut twice to 39")
         << "Abcdefghi Bcdefghij Cdefghijk Defghijkl Efghijklm Fghijklmn"
         << "Abcdefghi Bcdefghij Cdefghijk Defghijkl";
-    QTest::newRow("exactly 40 after one cut") << QString(40, 'a') + " tail" << QString(40, 'a');
+    QTest::newRow("exactly 40 after one cut") << "Abcdefghi Bcdefghij Cdefghijk Defghijklm tail"
+                                              << "Abcdefghi Bcdefghij Cdefghijk Defghijklm";
     QTest::newRow("41 after one cut is cut again")
         << QString(20, 'a') + " " + QString(20, 'b') + " tail" << QString(20, 'a');
     QTest::newRow("a long word left without a space is cut to 40")

@@ -1,5 +1,7 @@
 #include "support/FakeDesktop.h"
 
+#include "desktop/Failure.h"
+
 QString FakeDesktop::showOpen(const QString& title, const QString& filter) {
     dialogTitles << title;
     dialogFilters << filter;
@@ -8,6 +10,12 @@ QString FakeDesktop::showOpen(const QString& title, const QString& filter) {
     QString answer = fileAnswers.front();
     fileAnswers.pop_front();
     return answer;
+}
+
+void FakeDesktop::openFolder(const QString& path) {
+    if (!folderFailure.isEmpty())
+        throw desktop::Failure(folderFailure);
+    openedFolders << path;
 }
 
 desktop::MsgResult FakeDesktop::showMessage(const QString& text, desktop::MsgButtons buttons,

@@ -30,10 +30,12 @@ public:
     std::deque<desktop::MsgResult> messageAnswers;
     // Runs inside each message box, as the user would act while it is open.
     std::function<void(const Message&)> whileMessageShown;
+    // When set, opening a folder fails with this description, as an opener that cannot start does.
+    QString folderFailure;
 
     QString showOpen(const QString& title, const QString& filter) override;
     void openUrl(const QString& url) override { openedUrls << url; }
-    void openFolder(const QString& path) override { openedFolders << path; }
+    void openFolder(const QString& path) override;
 
     QStringList messageTexts() const;
 
