@@ -11,6 +11,8 @@
 #include <QResizeEvent>
 #include <QTimer>
 
+#include <cmath>
+
 namespace ui {
 
 namespace {
@@ -147,8 +149,11 @@ void PictureBox::setPicture(const QImage& picture) {
     }
     surface_->setPicture(picture);
     if (autoSize_) {
+        // Sized to show the picture in device pixels, which the window system may count two to a unit.
         const int edge = border_ ? 2 : 0;
-        widget()->resize(picture.width() + edge, picture.height() + edge);
+        const qreal ratio = widget()->devicePixelRatioF();
+        widget()->resize(int(std::ceil(picture.width() / ratio)) + edge,
+                         int(std::ceil(picture.height() / ratio)) + edge);
     }
 }
 
