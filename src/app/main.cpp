@@ -1,5 +1,7 @@
 #include "app/Main.h"
+#include "app/CommandLine.h"
 #include "app/FirstFrameProbe.h"
+#include "app/PlatformChoice.h"
 #include "desktop/Application.h"
 #include "desktop/Environment.h"
 #include "desktop/QtDesktop.h"
@@ -9,8 +11,23 @@
 #include "viewer/Form1.h"
 
 #include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
 
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine commandLine(arguments);
+    std::fputs(qPrintable(commandLine.errorOutput()), stderr);
+    if (const std::optional<int> code = commandLine.exitCode()) {
+        std::fputs(qPrintable(commandLine.output()), stdout);
+        return *code;
+    }
+
+    PlatformChoice::choose();
     ui::useScreenPixels();
     QApplication app(argc, argv);
     // The program ends when the main window unloads, and only then: a message box that closes while no
@@ -25,5 +42,6 @@ int main(int argc, char** argv) {
     form.load();
     FirstFrameProbe::watchIfAsked(form.window());
     form.show();
+    QTimer::singleShot(0, form.window(), [&form, files = commandLine.files()] { form.openFiles(files); });
     return app.exec();
 }

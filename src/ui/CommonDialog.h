@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace desktop {
 class Desktop;
 }
@@ -22,12 +24,16 @@ public:
 
     // Modal; afterwards the file name is the chosen path, or empty when the user cancelled.
     void showOpen();
+    // The next showOpen takes this path as the user's choice without showing the dialog: a file that
+    // arrives from outside, on the command line or dropped, goes through the same open command.
+    void answerNextShow(const QString& path) { nextAnswer_ = path; }
 
 private:
     desktop::Desktop& desktop_;
     QString fileName_;
     QString title_;
     QString filter_;
+    std::optional<QString> nextAnswer_;
 };
 
 } // namespace ui

@@ -28,6 +28,10 @@ Qt::WindowFlags flagsFor(Form::BorderStyle border) {
            Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
 }
 
+bool onWayland() {
+    return QGuiApplication::platformName() == QLatin1String("wayland");
+}
+
 double screenTwipsPerPixel(const QScreen* screen) {
     const double dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
     return 1440.0 / (dpi > 0 ? dpi : 96.0);
@@ -43,6 +47,12 @@ Form::Form(QString name, float clientWidthTwips, float clientHeightTwips, Border
     designClientSize_ =
         QSize(int(std::lround(clientWidthTwips / tpp)), int(std::lround(clientHeightTwips / tpp)));
     window_->resize(designClientSize_);
+    if (border == BorderStyle::FixedSingle && onWayland()) {
+        // Wayland lets no window spring back from a resize, so the fixed size is announced instead, and the
+        // compositor offers none.
+        window_->setMinimumSize(designClientSize_);
+        window_->setMaximumSize(designClientSize_);
+    }
     window_->setAutoFillBackground(true);
     qApp->installEventFilter(window_.get());
 }
@@ -192,19 +202,31 @@ void Form::show() {
             window_->setGeometry(placed);
         }
     }
+    if (std::exchange(hiddenInPlace_, false)) {
+        window_->raise();
+        window_->activateWindow();
+    }
     window_->show();
 }
 
+// On Wayland a window that is hidden is made anew when shown, wherever the compositor likes, and the
+// program may not put it back. A framed window therefore stays where it is while hidden, under the window
+// that took its place, and counts as hidden.
 void Form::hide() {
+    if (border_ == BorderStyle::FixedSingle && onWayland() && window_->isVisible()) {
+        hiddenInPlace_ = true;
+        return;
+    }
     window_->hide();
 }
 bool Form::isVisible() const {
-    return window_->isVisible();
+    return window_->isVisible() && !hiddenInPlace_;
 }
 
 void Form::unload() {
     if (onUnload)
         onUnload();
+    hiddenInPlace_ = false;
     window_->hide();
     if (onUnloaded)
         onUnloaded();

@@ -70,6 +70,7 @@ public:
     void load();
     // The first show places the window in the middle of its screen.
     void show();
+    // On Wayland a framed window is only counted as hidden: it stays in place under whatever covers it.
     void hide();
     bool isVisible() const;
     // Unload: raises the unload handler, hides the window and tells the owner it may release it.
@@ -110,6 +111,7 @@ private:
     bool sizeChanged_ = false;
     // A state change of a shown window whose new size has not come yet.
     bool sizeOwedToState_ = false;
+    bool hiddenInPlace_ = false;
     QSize raisedSize_;
     WindowState raisedState_ = WindowState::Normal;
 };

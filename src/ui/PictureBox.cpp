@@ -4,15 +4,31 @@
 #include "ui/KeyCodes.h"
 #include "ui/PictureSurface.h"
 
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QTimer>
+
+#include <cmath>
 
 namespace ui {
 
 namespace {
 
 using KeyHandler = std::function<void(int16_t&, int)>;
+using DropHandler = std::function<void(const QStringList&)>;
+
+QStringList localFiles(const QMimeData* data) {
+    QStringList paths;
+    if (data && data->hasUrls()) {
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile())
+                paths << url.toLocalFile();
+    }
+    return paths;
+}
 
 // A box with a key handler consumes the key; one without lets it travel on to its parent.
 void deliverKey(KeyHandler* handler, QKeyEvent& event) {
@@ -25,8 +41,9 @@ void deliverKey(KeyHandler* handler, QKeyEvent& event) {
     }
 }
 
-// The outer widget of a picture box. It draws the optional border, takes the focus on a click and hands
-// its key presses to the box's handler; a key it has no handler for travels on to the parent.
+// The outer widget of a picture box. It draws the optional border, takes the focus on a click, hands
+// its key presses to the box's handler (a key it has no handler for travels on to the parent) and takes
+// files dropped anywhere on it, the picture inside included.
 class PictureBoxWidget : public QWidget {
 public:
     PictureBoxWidget(QWidget* parent, bool border) : QWidget(parent), border_(border) {
@@ -34,10 +51,12 @@ public:
         // Mouse moves over a picture box belong to it, not to the window behind it.
         setAttribute(Qt::WA_NoMousePropagation);
         setMouseTracking(true);
+        setAcceptDrops(true);
     }
 
     PictureSurface* surface = nullptr;
     KeyHandler* keyHandler = nullptr;
+    DropHandler* dropHandler = nullptr;
 
 protected:
     void resizeEvent(QResizeEvent*) override {
@@ -53,8 +72,32 @@ protected:
     }
     void keyPressEvent(QKeyEvent* event) override { deliverKey(keyHandler, *event); }
     void mouseMoveEvent(QMouseEvent* event) override { event->accept(); }
+    // A refused drag shows the forbidden pointer for as long as it stays over the box.
+    void dragEnterEvent(QDragEnterEvent* event) override {
+        if (takesDrop(event->mimeData()))
+            event->acceptProposedAction();
+    }
+    void dragMoveEvent(QDragMoveEvent* event) override {
+        if (takesDrop(event->mimeData()))
+            event->acceptProposedAction();
+    }
+    // The files open once the drop is over: the program that the drag came from waits until the drop
+    // returns, and opening may show a report that waits for the user.
+    void dropEvent(QDropEvent* event) override {
+        if (!takesDrop(event->mimeData()))
+            return;
+        event->acceptProposedAction();
+        QTimer::singleShot(0, this, [this, paths = localFiles(event->mimeData())] {
+            if (*dropHandler)
+                runEventHandler("drop", [&] { (*dropHandler)(paths); });
+        });
+    }
 
 private:
+    bool takesDrop(const QMimeData* data) const {
+        return dropHandler && *dropHandler && !localFiles(data).isEmpty();
+    }
+
     bool border_;
 };
 
@@ -89,6 +132,7 @@ PictureBox::PictureBox(Container& container, QString name, Design design)
     if (border_) {
         auto* outer = static_cast<PictureBoxWidget*>(widget());
         outer->keyHandler = &onKeyDown;
+        outer->dropHandler = &onFilesDropped;
         surface_ = outer->surface;
     } else {
         auto* surface = static_cast<BorderlessSurface*>(widget());
@@ -105,8 +149,11 @@ void PictureBox::setPicture(const QImage& picture) {
     }
     surface_->setPicture(picture);
     if (autoSize_) {
+        // Sized to show the picture in device pixels, which the window system may count two to a unit.
         const int edge = border_ ? 2 : 0;
-        widget()->resize(picture.width() + edge, picture.height() + edge);
+        const qreal ratio = widget()->devicePixelRatioF();
+        widget()->resize(int(std::ceil(picture.width() / ratio)) + edge,
+                         int(std::ceil(picture.height() / ratio)) + edge);
     }
 }
 

@@ -40,6 +40,9 @@ public:
     bool hasBorder() const { return border_; }
 
     std::function<void(int16_t& keyCode, int shift)> onKeyDown;
+    // Local files dropped on a framed box, in the order the drag carried them. Without a handler, or for a
+    // drag that carries no local file (text, a web address), the box refuses the drop.
+    std::function<void(const QStringList& paths)> onFilesDropped;
 
     QWidget* clientWidget() const override;
     double unitsPerPixel() const override { return 1.0; }

@@ -110,6 +110,8 @@ Form1::Form1(desktop::Environment& environment, StartUpModule& startUp)
     PushButton6.onClick = [this] { PushButton6_Click(); };
     PushButton7.onClick = [this] { PushButton7_Click(); };
     PushButton9.onClick = [this] { PushButton9_Click(); };
+    Picture2.onFilesDropped = [this](const QStringList& paths) { Picture2_FilesDropped(paths); };
+    Picture3.onFilesDropped = [this](const QStringList& paths) { Picture3_FilesDropped(paths); };
 }
 
 Form1::~Form1() = default;
@@ -219,6 +221,33 @@ void Form1::openInto(ImagePane& pane, const QString& where) {
     guard.step(112, [&] { pane.Inner.setPicture(picture::PictureLoader::load(CommonDialog1.fileName())); });
     guard.step(114, [&] { PaneFit(pane); });
     guard.step(116, [&] { setMousePointer(Default); });
+}
+
+// One file opens into the pane it was dropped on; two dropped together fill both panes.
+void Form1::Picture2_FilesDropped(const QStringList& paths) {
+    if (paths.size() == 1)
+        openFile(1, paths.front());
+    else
+        openFiles(paths);
+}
+void Form1::Picture3_FilesDropped(const QStringList& paths) {
+    if (paths.size() == 1)
+        openFile(2, paths.front());
+    else
+        openFiles(paths);
+}
+
+void Form1::openFiles(const QStringList& paths) {
+    for (qsizetype i = 0; i < paths.size() && i < 2; ++i)
+        openFile(int(i) + 1, paths[i]);
+}
+
+void Form1::openFile(int pane, const QString& path) {
+    CommonDialog1.answerNextShow(path);
+    if (pane == 1)
+        PushButton3_Click();
+    else
+        PushButton4_Click();
 }
 
 void Form1::clear(ui::PictureBox& inner, const QString& where) {

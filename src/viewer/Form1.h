@@ -62,6 +62,14 @@ public:
     void PushButton6_Click();
     void PushButton7_Click();
     void PushButton9_Click();
+    void Picture2_FilesDropped(const QStringList& paths);
+    void Picture3_FilesDropped(const QStringList& paths);
+
+    // Pictures from outside the program: each runs the open command of its pane as if that command's
+    // dialog had returned the path, so a bad file gets the same report. The first goes into pane 1, the
+    // second into pane 2.
+    void openFiles(const QStringList& paths);
+    void openFile(int pane, const QString& path);
 
     // The full-screen window; referring to it loads it when it is not loaded.
     Form2& form2();

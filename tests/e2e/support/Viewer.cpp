@@ -21,8 +21,11 @@ const QString Viewer::samplesQuestion = QStringLiteral(
     "you can view them before working with them)?");
 
 Viewer::Viewer(const XSession& session, const QString& program)
-    : session_(session),
-      process_(std::make_unique<ChildProcess>(program, QStringList(), session.programEnvironment())) {}
+    : Viewer(session, program, QStringList(), session.programEnvironment()) {}
+
+Viewer::Viewer(const XSession& session, const QString& program, const QStringList& arguments,
+               const QProcessEnvironment& environment)
+    : session_(session), process_(std::make_unique<ChildProcess>(program, arguments, environment)) {}
 
 bool Viewer::waitForMainWindow() {
     const auto found = [this] {

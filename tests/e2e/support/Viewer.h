@@ -15,6 +15,9 @@ public:
     static const QString samplesQuestion;
 
     Viewer(const XSession& session, const QString& program);
+    // Started through another program, such as a launcher that starts the viewer in turn.
+    Viewer(const XSession& session, const QString& program, const QStringList& arguments,
+           const QProcessEnvironment& environment);
 
     // Waits until the main window shows its panes and has the keyboard; remembers the window and where its
     // client area is.
