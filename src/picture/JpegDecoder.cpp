@@ -91,12 +91,19 @@ void countScans(j_common_ptr info) {
         stop(info);
 }
 
-void prepare(Session& s, QIODevice& file) {
+// Each guarded step holds nothing that needs destroying, so libjpeg's errors can jump out of it.
+bool create(Session& s) {
     s.info.err = jpeg_std_error(&s.errors);
     s.errors.error_exit = stop;
     s.errors.emit_message = emitMessage;
     s.info.client_data = &s;
+    if (setjmp(s.jump))
+        return false;
     jpeg_create_decompress(&s.info);
+    return true;
+}
+
+void prepare(Session& s, QIODevice& file) {
     s.file = &file;
     s.source.init_source = initSource;
     s.source.fill_input_buffer = fillInput;
@@ -110,7 +117,6 @@ void prepare(Session& s, QIODevice& file) {
     jpeg_save_markers(&s.info, JPEG_APP0 + 2, 0xFFFF);
 }
 
-// Each guarded step holds nothing that needs destroying, so libjpeg's errors can jump out of it.
 bool readHeader(Session& s) {
     if (setjmp(s.jump))
         return false;
@@ -200,6 +206,8 @@ void undoInversion(QImage& image) {
 
 DecodedPicture JpegDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     const auto s = std::make_unique<Session>();
+    if (!create(*s))
+        fail(*s);
     prepare(*s, file);
     if (!readHeader(*s)) {
         // A size the frame declared is judged even when the file breaks off after it.
