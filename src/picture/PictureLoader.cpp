@@ -59,6 +59,9 @@ QImage PictureLoader::load(const QString& path, LoadBudget& budget) {
     LoadBudget::Claim claim = budget.claim();
     DecodedPicture decoded = decoderFor(file)(file, claim);
     ColourStage::toScreen(decoded);
+    // A quarter turn makes a turned copy beside the decoded pixels; mirroring works in place.
+    if (decoded.orientation >= 5)
+        claim.grow(decoded.image.sizeInBytes());
     Orientation::apply(decoded);
     return std::move(decoded.image);
 }
