@@ -4,9 +4,9 @@
 #include "support/ProcessMemory.h"
 
 #include "desktop/Failure.h"
-#include "picture/JpegDecoder.h"
 #include "picture/LoadBudget.h"
 #include "picture/PictureLoader.h"
+#include "picture/formats/JpegDecoder.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>

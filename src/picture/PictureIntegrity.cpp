@@ -1,6 +1,5 @@
 #include "picture/PictureIntegrity.h"
 
-#include "picture/formats/BmpStructure.h"
 #include "picture/formats/NetpbmStructure.h"
 #include "picture/formats/XbmStructure.h"
 #include "picture/formats/XpmStructure.h"
@@ -8,8 +7,6 @@
 namespace picture {
 
 PictureIntegrity PictureIntegrity::inspect(QByteArrayView bytes, const QByteArray& format) {
-    if (format == "bmp")
-        return BmpStructure::inspect(bytes);
     if (format == "pbm" || format == "pgm" || format == "ppm")
         return NetpbmStructure::inspect(bytes);
     if (format == "xbm")

@@ -2,12 +2,12 @@
 
 #include "desktop/Failure.h"
 #include "picture/ColourStage.h"
-#include "picture/GifDecoder.h"
-#include "picture/JpegDecoder.h"
 #include "picture/Orientation.h"
-#include "picture/PngDecoder.h"
-#include "picture/ToolkitDecoder.h"
 #include "picture/formats/BmpDecoder.h"
+#include "picture/formats/GifDecoder.h"
+#include "picture/formats/JpegDecoder.h"
+#include "picture/formats/PngDecoder.h"
+#include "picture/formats/ToolkitDecoder.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "picture/ToolkitDecoder.h"
+#include "picture/formats/ToolkitDecoder.h"
 
 #include "desktop/Failure.h"
 #include "picture/PictureIntegrity.h"

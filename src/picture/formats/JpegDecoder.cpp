@@ -1,7 +1,7 @@
-#include "picture/JpegDecoder.h"
+#include "picture/formats/JpegDecoder.h"
 
 #include "desktop/Failure.h"
-#include "picture/ExifOrientation.h"
+#include "picture/formats/ExifOrientation.h"
 
 #include <csetjmp>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "picture/ExifOrientation.h"
+#include "picture/formats/ExifOrientation.h"
 
 #include "picture/formats/ByteCursor.h"
 

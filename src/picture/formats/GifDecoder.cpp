@@ -1,4 +1,4 @@
-#include "picture/GifDecoder.h"
+#include "picture/formats/GifDecoder.h"
 
 #include "desktop/Failure.h"
 

@@ -1,7 +1,7 @@
-#include "picture/PngDecoder.h"
+#include "picture/formats/PngDecoder.h"
 
 #include "desktop/Failure.h"
-#include "picture/ExifOrientation.h"
+#include "picture/formats/ExifOrientation.h"
 
 #include <csetjmp>
 #include <limits>
