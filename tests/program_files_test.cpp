@@ -203,8 +203,9 @@ void ProgramFilesTest::badSamplesAreReportedAndTheQuestionStillComes_data() {
     QTest::newRow("second claims 60000 x 60000")
         << ok << QByteArray() << bytes << huge
         << QStringList{at("Picture too large: 60000 x 60000 pixels", 112)};
-    QTest::newRow("first 3 GB") << int(Kind::Sparse) << sample << ok << QByteArray()
-                                << QStringList{at("Out of memory", 106)};
+    QTest::newRow("first 3 GB") << int(Kind::Sparse)
+                                << pictures::encoded(pictures::coordinates(40, 30), "png") << ok
+                                << QByteArray() << QStringList{at("Out of memory", 106)};
 }
 
 void ProgramFilesTest::badSamplesAreReportedAndTheQuestionStillComes() {

@@ -3,6 +3,8 @@
 #include "picture/colour/ColourTransform.h"
 #include "picture/colour/DisplayProfile.h"
 
+#include <QColorSpace>
+
 #include <cmath>
 
 namespace picture {
@@ -82,6 +84,9 @@ void ColourStage::convert(DecodedPicture& decoded) const {
         transform = fromDescription(decoded.colour);
     if (*transform)
         (*transform)->apply(decoded.image);
+    // The numbers are the screen's now, whatever the image was labelled with on its way in.
+    if (decoded.image.colorSpace().isValid())
+        decoded.image.setColorSpace(QColorSpace());
 }
 
 std::optional<ColourStage::Transform> ColourStage::fromEmbedded(const QByteArray& icc, bool cmyk) const {
