@@ -6,9 +6,12 @@
 
 namespace {
 
-std::string number(double value) {
+// The stream writes the sign: "+" + text makes GCC 12 at -O3 warn, wrongly, of overlapping copies inside
+// std::string (-Wrestrict).
+std::string number(double value, bool withSign = false) {
     std::ostringstream text;
-    text << std::fixed << std::setprecision(value < 10 ? 2 : 1) << value;
+    text << (withSign ? std::showpos : std::noshowpos) << std::fixed << std::setprecision(value < 10 ? 2 : 1)
+         << value;
     return text.str();
 }
 
@@ -39,7 +42,7 @@ void Summary::print(std::ostream& out) {
         << "baseline" << std::setw(14) << "value" << std::setw(8) << "ratio" << std::setw(24) << "goal"
         << "met\n";
     for (const Row& r : rows()) {
-        const std::string ratio = r.byDifference    ? "+" + number(r.measured - r.reference)
+        const std::string ratio = r.byDifference    ? number(r.measured - r.reference, true)
                                   : r.reference > 0 ? number(r.measured / r.reference)
                                                     : "-";
         out << std::left << std::setw(48) << r.figure << std::setw(14) << number(r.measured) + " " + r.unit

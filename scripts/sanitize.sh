@@ -29,7 +29,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 if [ ! -f "$build/CMakeCache.txt" ]; then
   # The fuzz test has sanitizers of its own and runs once, from the normal build; the end-to-end tests and
   # the benchmark measure the program as shipped, so they stay with the normal build too.
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DKESTRELLE_FUZZ=OFF -DKESTRELLE_E2E=OFF -DKESTRELLE_BENCH=OFF \
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DKESTRELLE_WERROR=ON -DKESTRELLE_FUZZ=OFF -DKESTRELLE_E2E=OFF -DKESTRELLE_BENCH=OFF \
     -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
 fi
 cmake --build "$build" -j "$(nproc)"

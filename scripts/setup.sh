@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Shared by run.sh and test.sh: install what is missing, configure and build.
 # Quick when nothing changed: no apt call when every package is present, and an incremental build.
-# Usage: setup.sh [--tests]   (--tests adds the packages that the test suite needs)
+# Usage: setup.sh [--tests]
+#   without --tests: builds only the program and the files beside it, enough to start it;
+#   with --tests: adds the packages that the test suite needs and builds everything, warnings as errors.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${KESTRELLE_BUILD:-$root/build}"
@@ -26,4 +28,12 @@ fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-cmake --build "$build" -j "$(nproc)"
+if [ "${1:-}" = "--tests" ]; then
+  # Configured again every time: a part whose packages came after the last configuration (run.sh's, say)
+  # is taken in now, and one that still cannot be built stops the configuration instead of leaving its
+  # tests out without a word.
+  cmake -S "$root" -B "$build" -DKESTRELLE_WERROR=ON -DKESTRELLE_REQUIRE_ALL_PARTS=ON
+  cmake --build "$build" -j "$(nproc)"
+else
+  cmake --build "$build" -j "$(nproc)" --target kestrelle
+fi

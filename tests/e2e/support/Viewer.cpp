@@ -2,8 +2,9 @@
 
 #include "support/CodedPicture.h"
 #include "support/MainWindowLayout.h"
-#include "support/Ocr.h"
 #include "support/Settle.h"
+
+#include <QRegularExpression>
 
 namespace {
 
@@ -89,21 +90,30 @@ bool Viewer::waitUntilFocused(const QString& window) const {
     return settle([&] { return session_.focusedWindow(); }, window) == window;
 }
 
-QString Viewer::readUntilShown(const QString& window, const QString& expected) const {
-    const QString wanted = ocr::letters(expected);
-    const auto read = [&] {
-        const QString seen = ocr::letters(ocr::text(session_.screenshot().copy(session_.clientRect(window))));
-        return seen.contains(wanted) ? wanted : seen;
-    };
-    return settle(read, wanted);
+QList<AccessibilityBus::Object> Viewer::objects(const QString& titlePattern) const {
+    const QRegularExpression title(titlePattern);
+    QList<AccessibilityBus::Object> found = session_.accessibility().objects(process_->process().processId());
+    found.removeIf(
+        [&](const AccessibilityBus::Object& object) { return !title.match(object.window).hasMatch(); });
+    return found;
+}
+
+QString Viewer::boxText(const QString& titlePattern) const {
+    QStringList lines;
+    // The main window may share the box's title.
+    for (const AccessibilityBus::Object& object : objects(titlePattern))
+        if (object.windowRole == QLatin1String("alert message") && object.role == QLatin1String("label") &&
+            !object.name.isEmpty())
+            lines << object.name;
+    return lines.join(QLatin1Char('\n'));
 }
 
 QString Viewer::answerBox(const QString& titlePattern, const QString& expected, const QString& key) const {
     const QString box = waitForWindow(titlePattern);
     if (box.isEmpty())
         return QStringLiteral("no window titled ") + titlePattern;
-    const QString shown = readUntilShown(box, expected);
-    if (shown != ocr::letters(expected))
+    const QString shown = settle([&] { return boxText(titlePattern); }, expected);
+    if (shown != expected)
         return shown;
     if (!waitUntilFocused(box))
         return QStringLiteral("the box never had the focus");

@@ -38,12 +38,14 @@ public:
     QString waitForWindow(const QString& titlePattern) const;
     bool waitUntilGone(const QString& window) const;
     bool waitUntilFocused(const QString& window) const;
-    // Reads the window until its text shows `expected` (as ocr::letters compares them); returns the
-    // expected letters then, or the last reading.
-    QString readUntilShown(const QString& window, const QString& expected) const;
-    // With a message box coming up: checks its text, then answers with the key and waits for the main window
-    // to have the focus again.
-    // Returns as readUntilShown does; the key is pressed only when the text showed.
+    // What the program publishes for its windows whose title matches.
+    QList<AccessibilityBus::Object> objects(const QString& titlePattern) const;
+    // The text of the box whose title matches, exactly as the program holds it: its labels' texts, one a
+    // line; empty while no such box is published.
+    QString boxText(const QString& titlePattern) const;
+    // With a message box coming up: waits until its text is `expected`, then answers with the key and waits
+    // for the main window to have the focus again. Returns the text the box showed; the key is pressed only
+    // when it was the expected one.
     QString answerBox(const QString& titlePattern, const QString& expected, const QString& key) const;
     // Load Sample/Example Files, answering No to the offer to open the folder.
     QString loadSamplesAnsweringNo() const;

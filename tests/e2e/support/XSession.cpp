@@ -37,8 +37,8 @@ XSession::XSession(QSize screenSize) : screenSize_(screenSize) {
                    .toUtf8());
     stub.close();
     stub.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (startServer())
-        startWindowManager();
+    if (startServer() && startWindowManager())
+        startAccessibility();
 }
 
 bool XSession::startServer() {
@@ -88,6 +88,15 @@ bool XSession::startWindowManager() {
     return true;
 }
 
+bool XSession::startAccessibility() {
+    QProcessEnvironment environment = toolEnvironment();
+    environment.insert(QStringLiteral("HOME"), home_.path());
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home_.filePath(QStringLiteral("run")));
+    accessibility_ = std::make_unique<AccessibilityBus>(environment);
+    failure_ = accessibility_->failure();
+    return failure_.isEmpty();
+}
+
 QProcessEnvironment XSession::toolEnvironment() const {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), display_);
@@ -101,6 +110,8 @@ QProcessEnvironment XSession::programEnvironment() const {
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home_.filePath(QStringLiteral("run")));
     environment.insert(QStringLiteral("PATH"), home_.filePath(QStringLiteral("bin")) + QLatin1Char(':') +
                                                    environment.value(QStringLiteral("PATH")));
+    if (accessibility_)
+        accessibility_->addTo(environment);
     return environment;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/AccessibilityBus.h"
 #include "support/ChildProcess.h"
 
 #include <QImage>
@@ -11,8 +12,8 @@
 #include <memory>
 
 // A private X server with a window manager, for one test program: Xvfb on the first free display number,
-// openbox on it (without one, maximise and full screen leave a window at its old size), and the X tools
-// that drive and read it as a person would.
+// openbox on it (without one, maximise and full screen leave a window at its old size), the X tools that
+// drive and read it as a person would, and a private bus on which programs shown here publish their texts.
 class XSession {
 public:
     explicit XSession(QSize screenSize);
@@ -25,6 +26,7 @@ public:
     QProcessEnvironment programEnvironment() const;
     // Every argument that the program passed to xdg-open so far.
     QString openedThings() const;
+    const AccessibilityBus& accessibility() const { return *accessibility_; }
 
     QByteArray run(const QString& tool, const QStringList& arguments) const;
     QImage screenshot() const;
@@ -45,6 +47,7 @@ private:
     QProcessEnvironment toolEnvironment() const;
     bool startServer();
     bool startWindowManager();
+    bool startAccessibility();
 
     QSize screenSize_;
     QTemporaryDir home_;
@@ -52,4 +55,5 @@ private:
     QString failure_;
     std::unique_ptr<ChildProcess> server_;
     std::unique_ptr<ChildProcess> windowManager_;
+    std::unique_ptr<AccessibilityBus> accessibility_;
 };
