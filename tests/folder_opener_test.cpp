@@ -1,3 +1,4 @@
+#include "support/AnsweringDesktop.h"
 #include "support/ScriptedChance.h"
 
 #include "app/Main.h"
@@ -42,19 +43,6 @@ QString failureOf(const std::function<void()>& action) {
     }
     return {};
 }
-
-// The real desktop, but for its message boxes, which answer Yes or OK at once.
-class AnsweringDesktop : public desktop::QtDesktop {
-public:
-    QStringList shown;
-
-protected:
-    desktop::MsgResult showMessage(const QString& text, desktop::MsgButtons buttons, desktop::MsgIcon,
-                                   const QString&) override {
-        shown << text;
-        return buttons == desktop::MsgButtons::YesNo ? desktop::MsgResult::Yes : desktop::MsgResult::Ok;
-    }
-};
 
 } // namespace
 

@@ -1,3 +1,4 @@
+#include "support/AnsweringDesktop.h"
 #include "support/MainWindowRig.h"
 #include "support/ScriptedChance.h"
 
@@ -54,19 +55,6 @@ struct Sandbox {
 };
 
 Sandbox* sandbox = nullptr;
-
-// The real desktop layer, answering its message boxes with the default button instead of showing them.
-class AnsweringDesktop : public desktop::QtDesktop {
-public:
-    QStringList shown;
-
-protected:
-    desktop::MsgResult showMessage(const QString& text, desktop::MsgButtons buttons, desktop::MsgIcon,
-                                   const QString&) override {
-        shown << text;
-        return buttons == desktop::MsgButtons::YesNo ? desktop::MsgResult::Yes : desktop::MsgResult::Ok;
-    }
-};
 
 // The records the opener finished writing, oldest name first.
 QStringList finishedRuns(const QDir& records) {

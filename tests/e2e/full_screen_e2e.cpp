@@ -60,12 +60,8 @@ QRect greenText(const QImage& shot) {
 void FullScreenE2e::initTestCase() {
     QVERIFY(folder_.isValid());
     // The program finds its pointer, skin and samples beside itself, wherever that is.
-    const QDir built = QFileInfo(e2e::program()).absoluteDir();
+    QVERIFY(e2e::copyProgramTo(folder_.path()));
     const QDir copy(folder_.path());
-    QVERIFY(copy.mkpath(QStringLiteral("x")) && copy.mkpath(QStringLiteral("Samples")));
-    for (const QString& file :
-         {QStringLiteral("kestrelle"), QStringLiteral("HAND-M.CUR"), QStringLiteral("x/o.cjs")})
-        QVERIFY2(QFile::copy(built.filePath(file), copy.filePath(file)), qPrintable(file));
     QVERIFY(coded::picture(1, QSize(700, 1100)).save(copy.filePath(QStringLiteral("Samples/sample1.bmp"))));
     QVERIFY(coded::picture(2, QSize(300, 350)).save(copy.filePath(QStringLiteral("Samples/sample2.bmp"))));
     session_ = std::make_unique<XSession>(screen);

@@ -8,6 +8,19 @@ QString program() {
     return qEnvironmentVariable("KESTRELLE_PROGRAM");
 }
 
+bool copyProgramTo(const QString& folder) {
+    const QDir built = QFileInfo(program()).absoluteDir();
+    const QDir copy(folder);
+    if (!copy.mkpath(QStringLiteral("x")) || !copy.mkpath(QStringLiteral("Samples")))
+        return false;
+    for (const QString& file :
+         {QStringLiteral("kestrelle"), QStringLiteral("HAND-M.CUR"), QStringLiteral("x/o.cjs")}) {
+        if (!QFile::copy(built.filePath(file), copy.filePath(file)))
+            return false;
+    }
+    return true;
+}
+
 void keepScreenIfFailed(const XSession& session) {
     if (!QTest::currentTestFailed())
         return;
