@@ -1,8 +1,10 @@
 #include "support/CodedPicture.h"
+#include "support/DamagedPictures.h"
 #include "support/E2e.h"
 #include "support/Settle.h"
 #include "support/Viewer.h"
 
+#include <QBuffer>
 #include <QtTest>
 
 #include <memory>
@@ -192,6 +194,24 @@ void PanningE2e::aDamagedFileIsReportedAndTheProgramGoesOn() {
 
     viewer_->clickButton(QStringLiteral("Open File 1"));
     QVERIFY(viewer_->chooseInFileDialog(picture1_));
+    QCOMPARE(panesAfter({}, panes(shows(1, 0, 0), empty)), panes(shows(1, 0, 0), empty));
+
+    // Damage inside a JPEG's compressed data, its outline sound, is refused too, and the pane keeps its
+    // picture.
+    const QString zeroed = folder_.filePath(QStringLiteral("zeroed.jpg"));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    QVERIFY(buffer.open(QIODevice::WriteOnly) &&
+            coded::picture(2, QSize(300, 350)).save(&buffer, "JPEG", 90));
+    QFile damagedJpeg(zeroed);
+    QVERIFY(damagedJpeg.open(QIODevice::WriteOnly) &&
+            damagedJpeg.write(damaged::jpegWithZeroedScanThird(jpeg)) > 0);
+    damagedJpeg.close();
+    viewer_->clickButton(QStringLiteral("Open File 1"));
+    QVERIFY(viewer_->chooseInFileDialog(zeroed));
+    QCOMPARE(viewer_->answerBox(QStringLiteral("^Application Error$"), report("PushButton3_Click"),
+                                QStringLiteral("Return")),
+             report("PushButton3_Click"));
     QCOMPARE(panesAfter({}, panes(shows(1, 0, 0), empty)), panes(shows(1, 0, 0), empty));
 }
 
