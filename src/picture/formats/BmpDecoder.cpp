@@ -19,11 +19,11 @@ constexpr qint64 blockBytes = 4 * 1024 * 1024;
     throw desktop::Failure(description);
 }
 
-// The pixels and the block of rows read at a time, claimed together from the header.
+// The pixels, claimed from the header; the few megabytes of rows read at a time are not counted.
 QImage allocate(const BmpHeader& header, LoadBudget::Claim& claim) {
     const QSize size(header.width, header.height);
     claim.budget().refuseIfTooLarge(size, claim.bytes());
-    return claim.rgb32(size.width(), size.height(), std::min(blockBytes, header.stride() * header.height));
+    return claim.rgb32(size.width(), size.height());
 }
 
 void readRows(QIODevice& file, const BmpHeader& header, QImage& image) {
