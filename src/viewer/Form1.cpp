@@ -223,16 +223,17 @@ void Form1::openInto(ImagePane& pane, const QString& where) {
     guard.step(116, [&] { setMousePointer(Default); });
 }
 
-// One file opens into the pane it was dropped on; two dropped together fill both panes.
 void Form1::Picture2_FilesDropped(const QStringList& paths) {
-    if (paths.size() == 1)
-        openFile(1, paths.front());
-    else
-        openFiles(paths);
+    filesDropped(1, paths);
 }
 void Form1::Picture3_FilesDropped(const QStringList& paths) {
+    filesDropped(2, paths);
+}
+
+// One file opens into the pane it was dropped on; two dropped together fill both panes.
+void Form1::filesDropped(int pane, const QStringList& paths) {
     if (paths.size() == 1)
-        openFile(2, paths.front());
+        openFile(pane, paths.front());
     else
         openFiles(paths);
 }

@@ -76,6 +76,7 @@ public:
     bool form2Loaded() const { return form2_ != nullptr; }
 
 private:
+    void filesDropped(int pane, const QStringList& paths);
     void openInto(ImagePane& pane, const QString& location);
     void clear(ui::PictureBox& inner, const QString& location);
     void releaseForm2();
