@@ -1,5 +1,6 @@
 #include "desktop/OpenFileDialog.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
 
 namespace desktop {

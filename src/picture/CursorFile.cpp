@@ -1,7 +1,7 @@
 #include "picture/CursorFile.h"
 
-#include "desktop/Failure.h"
 #include "desktop/Files.h"
+#include "picture/PictureFailures.h"
 
 #include <QPixmap>
 
@@ -21,10 +21,6 @@ constexpr qint64 dirHeaderBytes = 6;
 constexpr qint64 dirEntryBytes = 16;
 constexpr qint64 infoHeaderBytes = 40;
 const QByteArray pngSignature("\x89PNG\r\n\x1a\n", 8);
-
-[[noreturn]] void invalid() {
-    throw desktop::Failure(QStringLiteral("Invalid picture"));
-}
 
 // Bounds-checked little-endian reads over the file's bytes; every position is 64-bit so that
 // offsets from the file cannot wrap.
@@ -46,7 +42,7 @@ public:
     }
     void require(qint64 pos, qint64 length) const {
         if (pos < 0 || length < 0 || pos > size() || length > size() - pos)
-            invalid();
+            invalidPicture();
     }
 
 private:
@@ -69,17 +65,17 @@ Entry readEntry(const Reader& in, qint64 pos) {
     entry.length = in.u32(pos + 8);
     entry.offset = in.u32(pos + 12);
     if (entry.length == 0)
-        invalid();
+        invalidPicture();
     in.require(entry.offset, entry.length);
     return entry;
 }
 
 Entry closestToPreferred(const Reader& in) {
     if (in.u16(0) != 0 || in.u16(2) != 2)
-        invalid();
+        invalidPicture();
     const qint64 count = in.u16(4);
     if (count == 0)
-        invalid();
+        invalidPicture();
     in.require(dirHeaderBytes, count * dirEntryBytes);
     Entry best = readEntry(in, dirHeaderBytes);
     const auto distance = [](const Entry& e) {
@@ -98,14 +94,14 @@ QImage decodePng(const QByteArray& bytes) {
     const Reader in(bytes);
     constexpr qint64 widthPos = 16;
     if (bytes.mid(12, 4) != "IHDR")
-        invalid();
+        invalidPicture();
     const uint32_t width = in.u32BigEndian(widthPos);
     const uint32_t height = in.u32BigEndian(widthPos + 4);
     if (width == 0 || height == 0 || width > maxSide || height > maxSide)
-        invalid();
+        invalidPicture();
     QImage image;
     if (!image.loadFromData(bytes, "PNG") || image.isNull())
-        invalid();
+        invalidPicture();
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
@@ -123,20 +119,20 @@ QImage decodeDib(const QByteArray& bytes) {
     const uint32_t compression = in.u32(16);
     const uint32_t coloursUsed = in.u32(32);
     if (headerSize < infoHeaderBytes || planes != 1 || compression != 0)
-        invalid();
+        invalidPicture();
     if (width <= 0 || width > maxSide || doubledHeight <= 0 || doubledHeight % 2 != 0 ||
         doubledHeight / 2 > maxSide)
-        invalid();
+        invalidPicture();
     const int height = doubledHeight / 2;
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32)
-        invalid();
+        invalidPicture();
 
     std::vector<QRgb> palette;
     if (bitCount <= 8) {
         const uint32_t maxColours = 1u << bitCount;
         const uint32_t colours = coloursUsed == 0 ? maxColours : coloursUsed;
         if (colours > maxColours)
-            invalid();
+            invalidPicture();
         in.require(headerSize, qint64(colours) * 4);
         for (uint32_t i = 0; i < colours; ++i) {
             const qint64 at = headerSize + qint64(i) * 4;
@@ -151,7 +147,7 @@ QImage decodeDib(const QByteArray& bytes) {
 
     QImage image(width, height, QImage::Format_ARGB32);
     if (image.isNull())
-        invalid();
+        invalidPicture();
     bool anyAlpha = false;
     for (int y = 0; y < height; ++y) {
         // Rows are stored bottom-up.
@@ -163,7 +159,7 @@ QImage decodeDib(const QByteArray& bytes) {
                 const int shift = 8 - int(bitCount) - int(bit % 8);
                 const uint32_t index = (in.u8(row + bit / 8) >> shift) & ((1u << bitCount) - 1);
                 if (index >= palette.size())
-                    invalid();
+                    invalidPicture();
                 line[x] = palette[index];
             } else {
                 const qint64 at = row + qint64(x) * (bitCount / 8);
@@ -196,7 +192,7 @@ PointerImage CursorFile::parse(const QByteArray& data) {
     pointer.image = bytes.startsWith(pngSignature) ? decodePng(bytes) : decodeDib(bytes);
     pointer.hotSpot = entry.hotSpot;
     if (!pointer.image.rect().contains(pointer.hotSpot))
-        invalid();
+        invalidPicture();
     return pointer;
 }
 
@@ -204,7 +200,7 @@ QCursor CursorFile::load(const QString& path) {
     const QByteArray data =
         desktop::readRegularFile(path, maxFileBytes + 1, QStringLiteral("File not found"));
     if (data.size() > maxFileBytes)
-        invalid();
+        invalidPicture();
     const PointerImage pointer = parse(data);
     return QCursor(QPixmap::fromImage(pointer.image), pointer.hotSpot.x(), pointer.hotSpot.y());
 }

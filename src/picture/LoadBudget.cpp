@@ -2,6 +2,7 @@
 
 #include "desktop/Failure.h"
 #include "desktop/PhysicalMemory.h"
+#include "picture/PictureFailures.h"
 
 #include <algorithm>
 
@@ -11,10 +12,6 @@ namespace {
 
 constexpr qint64 megabyte = 1024 * 1024;
 constexpr qint64 bytesPerPixel = 4; // every picture ends up as 32-bit RGB
-
-[[noreturn]] void outOfMemory() {
-    throw desktop::Failure(QStringLiteral("Out of memory"));
-}
 
 } // namespace
 

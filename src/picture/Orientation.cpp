@@ -1,6 +1,6 @@
 #include "picture/Orientation.h"
 
-#include "desktop/Failure.h"
+#include "picture/PictureFailures.h"
 
 #include <QTransform>
 
@@ -45,7 +45,7 @@ void Orientation::apply(DecodedPicture& decoded) {
         break;
     }
     if (image.isNull())
-        throw desktop::Failure(QStringLiteral("Out of memory"));
+        outOfMemory();
     decoded.orientation = 1;
 }
 

@@ -3,6 +3,7 @@
 #include "desktop/Failure.h"
 #include "picture/ColourStage.h"
 #include "picture/Orientation.h"
+#include "picture/PictureFailures.h"
 #include "picture/formats/BmpDecoder.h"
 #include "picture/formats/GifDecoder.h"
 #include "picture/formats/JpegDecoder.h"
@@ -28,7 +29,7 @@ void open(QFile& file) {
     if (!info.isFile() || !file.open(QIODevice::ReadOnly))
         fail("Path/File access error");
     if (file.size() == 0)
-        fail("Invalid picture");
+        invalidPicture();
 }
 
 using Decoder = DecodedPicture (*)(QIODevice&, LoadBudget::Claim&);

@@ -1,6 +1,6 @@
 #include "picture/formats/BmpDecoder.h"
 
-#include "desktop/Failure.h"
+#include "picture/PictureFailures.h"
 #include "picture/formats/BmpHeader.h"
 #include "picture/formats/BmpRowConverter.h"
 #include "picture/formats/BmpRunLength.h"
@@ -15,10 +15,6 @@ namespace {
 
 constexpr qint64 blockBytes = 4 * 1024 * 1024;
 
-[[noreturn]] void fail(const QString& description) {
-    throw desktop::Failure(description);
-}
-
 // The pixels, claimed from the header; the few megabytes of rows read at a time are not counted.
 QImage allocate(const BmpHeader& header, LoadBudget::Claim& claim) {
     const QSize size(header.width, header.height);
@@ -29,19 +25,19 @@ QImage allocate(const BmpHeader& header, LoadBudget::Claim& claim) {
 void readRows(QIODevice& file, const BmpHeader& header, QImage& image) {
     const qint64 stride = header.stride();
     if (header.pixelOffset + stride * header.height > file.size() || !file.seek(header.pixelOffset))
-        fail(QStringLiteral("Invalid picture"));
+        invalidPicture();
     const BmpRowConverter converter(header);
     const qint64 rowsPerBlock = std::clamp<qint64>(blockBytes / stride, 1, header.height);
     std::vector<char> block;
     try {
         block.resize(size_t(rowsPerBlock * stride));
     } catch (const std::bad_alloc&) {
-        fail(QStringLiteral("Out of memory"));
+        outOfMemory();
     }
     for (qint64 first = 0; first < header.height; first += rowsPerBlock) {
         const qint64 rows = std::min(rowsPerBlock, header.height - first);
         if (file.read(block.data(), rows * stride) != rows * stride)
-            fail(QStringLiteral("Invalid picture"));
+            invalidPicture();
         for (qint64 row = 0; row < rows; ++row) {
             const qint64 stored = first + row;
             const int y = int(header.topDown ? stored : header.height - 1 - stored);
@@ -58,7 +54,7 @@ QByteArray readProfile(QIODevice& file, const BmpHeader& header) {
     if (file.seek(header.profileOffset))
         profile = file.read(header.profileSize);
     if (profile.size() != header.profileSize)
-        fail(QStringLiteral("Invalid picture"));
+        invalidPicture();
     return profile;
 }
 

@@ -1,6 +1,6 @@
 #include "picture/formats/BmpHeader.h"
 
-#include "desktop/Failure.h"
+#include "picture/PictureFailures.h"
 
 #include <QtEndian>
 
@@ -20,14 +20,10 @@ constexpr qint64 largestProfile = 64 * 1024 * 1024;
 
 enum Compression : quint32 { rgb = 0, rle8 = 1, rle4 = 2, bitFields = 3, alphaBitFields = 6 };
 
-[[noreturn]] void invalid() {
-    throw desktop::Failure(QStringLiteral("Invalid picture"));
-}
-
 QByteArray readExactly(QIODevice& file, qint64 count) {
     QByteArray bytes = file.read(count);
     if (bytes.size() != count)
-        invalid();
+        invalidPicture();
     return bytes;
 }
 
@@ -57,19 +53,19 @@ void checkMasks(const std::array<quint32, 4>& masks, int bitCount) {
             continue;
         const quint32 run = mask >> std::countr_zero(mask);
         if ((run & (run + 1)) != 0 || (seen & mask) != 0)
-            invalid();
+            invalidPicture();
         seen |= mask;
     }
     if (bitCount < 32 && (seen >> bitCount) != 0)
-        invalid();
+        invalidPicture();
     if ((masks[BmpHeader::red] | masks[BmpHeader::green] | masks[BmpHeader::blue]) == 0)
-        invalid();
+        invalidPicture();
 }
 
 QList<QRgb> readPalette(QIODevice& file, qint64 offset, qint64 end, int entrySize, qint64 wanted) {
     const qint64 count = std::min(wanted, std::max<qint64>(0, end - offset) / entrySize);
     if (count == 0 || !file.seek(offset))
-        invalid();
+        invalidPicture();
     const QByteArray bytes = readExactly(file, count * entrySize);
     QList<QRgb> palette;
     palette.reserve(count);
@@ -108,14 +104,14 @@ void readCalibration(const QByteArray& info, BmpHeader& header) {
 BmpHeader BmpHeader::read(QIODevice& file, qint64 fileSize) {
     const QByteArray start = readExactly(file, fileHeaderSize + 4);
     if (start[0] != 'B' || start[1] != 'M')
-        invalid();
+        invalidPicture();
     BmpHeader header;
     header.pixelOffset = le32(start, 10);
     const quint32 infoSize = le32(start, 14);
     const bool core = infoSize == os2CoreSize;
     const bool os2 = core || isOs2InfoSize(infoSize);
     if (!os2 && !isWindowsInfoSize(infoSize))
-        invalid();
+        invalidPicture();
     // The fields past the size, padded with zeros to the longest layout so that absent fields read as 0.
     QByteArray info = readExactly(file, infoSize - 4);
     info.prepend(start.mid(14));
@@ -139,7 +135,7 @@ BmpHeader BmpHeader::read(QIODevice& file, qint64 fileSize) {
     header.topDown = height < 0;
     height = qAbs(height);
     if (width <= 0 || height == 0 || height > std::numeric_limits<int>::max())
-        invalid();
+        invalidPicture();
     header.width = int(width);
     header.height = int(height);
 
@@ -148,7 +144,7 @@ BmpHeader BmpHeader::read(QIODevice& file, qint64 fileSize) {
     switch (compression) {
     case rgb:
         if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-            invalid();
+            invalidPicture();
         if (bits == 16)
             header.masks = {0x7c00, 0x03e0, 0x001f, 0};
         else if (bits == 32)
@@ -157,14 +153,14 @@ BmpHeader BmpHeader::read(QIODevice& file, qint64 fileSize) {
     case rle8:
     case rle4:
         if (header.topDown || bits != (compression == rle8 ? 8 : 4))
-            invalid();
+            invalidPicture();
         header.coding = compression == rle8 ? Coding::runs8 : Coding::runs4;
         break;
     case bitFields:
     case alphaBitFields: {
         // OS/2 2.x uses these numbers for Huffman and 24-bit run-length coding, which nothing writes today.
         if (os2 || (bits != 16 && bits != 32))
-            invalid();
+            invalidPicture();
         const int maskCount = compression == alphaBitFields ? 4 : 3;
         if (infoSize == 40) {
             const QByteArray masks = readExactly(file, maskCount * 4);
@@ -181,11 +177,11 @@ BmpHeader BmpHeader::read(QIODevice& file, qint64 fileSize) {
         break;
     }
     default:
-        invalid();
+        invalidPicture();
     }
 
     if (header.pixelOffset < masksEnd || header.pixelOffset > fileSize)
-        invalid();
+        invalidPicture();
     if (bits <= 8) {
         const qint64 wanted = coloursUsed > 0 ? std::min(coloursUsed, qint64(1) << bits) : qint64(1) << bits;
         header.palette = readPalette(file, masksEnd, header.pixelOffset, core ? 3 : 4, wanted);
@@ -197,7 +193,7 @@ BmpHeader BmpHeader::read(QIODevice& file, qint64 fileSize) {
         header.profileOffset = fileHeaderSize + le32(info, 112);
         header.profileSize = le32(info, 116);
         if (header.profileSize > largestProfile || header.profileOffset + header.profileSize > fileSize)
-            invalid();
+            invalidPicture();
     }
     return header;
 }

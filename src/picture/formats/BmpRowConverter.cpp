@@ -1,6 +1,6 @@
 #include "picture/formats/BmpRowConverter.h"
 
-#include "desktop/Failure.h"
+#include "picture/PictureFailures.h"
 
 #include <QtEndian>
 
@@ -70,7 +70,7 @@ void BmpRowConverter::fromPalette(const uchar* row, QRgb* out) const {
         out[x] = palette_[index];
     }
     if (outside)
-        throw desktop::Failure(QStringLiteral("Invalid picture"));
+        invalidPicture();
 }
 
 void BmpRowConverter::fromMasks(const uchar* row, QRgb* out, int count) const {

@@ -1,14 +1,10 @@
 #include "picture/formats/BmpRunLength.h"
 
-#include "desktop/Failure.h"
+#include "picture/PictureFailures.h"
 
 namespace picture {
 
 namespace {
-
-[[noreturn]] void invalid() {
-    throw desktop::Failure(QStringLiteral("Invalid picture"));
-}
 
 // The file's bytes one at a time, read in blocks; running out is a damaged file.
 class ByteStream {
@@ -20,7 +16,7 @@ public:
             buffer_ = file_.read(64 * 1024);
             position_ = 0;
             if (buffer_.isEmpty())
-                invalid();
+                invalidPicture();
         }
         return uchar(buffer_[position_++]);
     }
@@ -39,21 +35,21 @@ public:
 
     void run(int count, const uchar* indices, int perByte, bool repeat) {
         if (y_ >= height_ || count > width_ - x_)
-            invalid();
+            invalidPicture();
         QRgb* out = reinterpret_cast<QRgb*>(image_.scanLine(height_ - 1 - y_)) + x_;
         for (int i = 0; i < count; ++i) {
             const int at = repeat ? i % perByte : i;
             const uchar byte = indices[repeat ? 0 : at / perByte];
             const int index = perByte == 1 ? byte : (at % 2 == 0 ? byte >> 4 : byte & 0x0f);
             if (index >= palette_.size())
-                invalid();
+                invalidPicture();
             out[i] = palette_[index];
         }
         x_ += count;
     }
     void endOfLine() {
         if (y_ >= height_)
-            invalid();
+            invalidPicture();
         x_ = 0;
         ++y_;
     }
@@ -61,7 +57,7 @@ public:
         x_ += dx;
         y_ += dy;
         if (x_ > width_ || y_ > height_ || (y_ == height_ && x_ > 0))
-            invalid();
+            invalidPicture();
     }
 
 private:
@@ -77,7 +73,7 @@ private:
 
 void BmpRunLength::decode(QIODevice& file, const BmpHeader& header, QImage& image) {
     if (!file.seek(header.pixelOffset))
-        invalid();
+        invalidPicture();
     const int perByte = header.coding == BmpHeader::Coding::runs8 ? 1 : 2;
     ByteStream bytes(file);
     Canvas canvas(header, image);

@@ -1,6 +1,6 @@
 #include "picture/formats/GifDecoder.h"
 
-#include "desktop/Failure.h"
+#include "picture/PictureFailures.h"
 
 #include <QRgb>
 #include <QtEndian>
@@ -23,13 +23,9 @@ struct Closer {
 };
 using Gif = std::unique_ptr<GifFileType, Closer>;
 
-[[noreturn]] void invalid() {
-    throw desktop::Failure(QStringLiteral("Invalid picture"));
-}
-
 void check(int result) {
     if (result == GIF_ERROR)
-        invalid();
+        invalidPicture();
 }
 
 int readData(GifFileType* gif, GifByteType* data, int length) {
@@ -74,7 +70,7 @@ void drawFrame(GifFileType* gif, int transparent, QImage& image) {
     const GifImageDesc& frame = gif->Image;
     const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
     if (!map || frame.Width <= 0 || frame.Height <= 0)
-        invalid();
+        invalidPicture();
     // Indexes past the table show black, as the table's unused end would.
     QRgb colours[256];
     for (int i = 0; i < 256; ++i) {
@@ -107,7 +103,7 @@ DecodedPicture GifDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     int error = 0;
     const Gif gif(DGifOpen(&file, readData, &error));
     if (!gif)
-        invalid();
+        invalidPicture();
     const QSize screen(gif->SWidth, gif->SHeight);
 
     DecodedPicture decoded;
@@ -134,17 +130,17 @@ DecodedPicture GifDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
             const QSize size(screen.width() ? screen.width() : frame.Left + frame.Width,
                              screen.height() ? screen.height() : frame.Top + frame.Height);
             if (size.isEmpty())
-                invalid();
+                invalidPicture();
             claim.budget().refuseIfTooLarge(size, claim.bytes());
             decoded.image = claim.rgb32(size.width(), size.height());
             decoded.image.fill(white);
             drawFrame(gif.get(), transparent, decoded.image);
         } else {
-            invalid();
+            invalidPicture();
         }
     }
     if (decoded.image.isNull())
-        invalid();
+        invalidPicture();
     return decoded;
 }
 

@@ -1,6 +1,6 @@
 #include "picture/formats/JpegDecoder.h"
 
-#include "desktop/Failure.h"
+#include "picture/PictureFailures.h"
 #include "picture/formats/ExifOrientation.h"
 
 #include <csetjmp>
@@ -154,8 +154,9 @@ bool readProfile(Session& s, JOCTET** profile, unsigned* length) {
 }
 
 [[noreturn]] void fail(const Session& s) {
-    const bool memory = s.failure == JERR_OUT_OF_MEMORY || s.failure == JERR_NO_BACKING_STORE;
-    throw desktop::Failure(memory ? QStringLiteral("Out of memory") : QStringLiteral("Invalid picture"));
+    if (s.failure == JERR_OUT_OF_MEMORY || s.failure == JERR_NO_BACKING_STORE)
+        outOfMemory();
+    invalidPicture();
 }
 
 // Files of several scans are gathered whole as coefficients before the first row comes out.
@@ -219,7 +220,7 @@ DecodedPicture JpegDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     const qint64 coefficients = coefficientBytes(s->info);
     claim.budget().refuseIfTooLarge(size, claim.bytes() + coefficients);
     if (tooShortForItsBlocks(s->info, file.size()))
-        throw desktop::Failure(QStringLiteral("Invalid picture"));
+        invalidPicture();
 
     // The saved markers go with the first pass, so they are read before it.
     DecodedPicture decoded;

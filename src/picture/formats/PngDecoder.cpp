@@ -1,6 +1,6 @@
 #include "picture/formats/PngDecoder.h"
 
-#include "desktop/Failure.h"
+#include "picture/PictureFailures.h"
 #include "picture/formats/ExifOrientation.h"
 
 #include <csetjmp>
@@ -80,10 +80,6 @@ bool readRows(Session& s, int passes, uchar* bits, qsizetype stride, int height)
     return true;
 }
 
-[[noreturn]] void invalid() {
-    throw desktop::Failure(QStringLiteral("Invalid picture"));
-}
-
 void describeColour(const Session& s, DecodedPicture& decoded) {
     png_charp name = nullptr;
     int compression = 0;
@@ -128,7 +124,7 @@ DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     if (s->png)
         s->info = png_create_info_struct(s->png);
     if (!s->info)
-        throw desktop::Failure(QStringLiteral("Out of memory"));
+        outOfMemory();
     const bool infoRead = readInfo(*s);
     // A size the header declared is judged even when the file breaks off after it.
     const QSize size(int(png_get_image_width(s->png, s->info)), int(png_get_image_height(s->png, s->info)));
@@ -138,7 +134,7 @@ DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     if (!size.isEmpty())
         claim.budget().refuseIfTooLarge(size, claim.bytes() + rowBuffers);
     if (!infoRead)
-        invalid();
+        invalidPicture();
 
     DecodedPicture decoded;
     describeColour(*s, decoded);
@@ -146,10 +142,10 @@ DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     bool alpha = false;
     if (!setUpTransforms(*s, &passes, &alpha) ||
         png_get_rowbytes(s->png, s->info) != size_t(size.width()) * 4)
-        invalid();
+        invalidPicture();
     decoded.image = claim.rgb32(size.width(), size.height(), rowBuffers);
     if (!readRows(*s, passes, decoded.image.bits(), decoded.image.bytesPerLine(), size.height()))
-        invalid();
+        invalidPicture();
     if (alpha)
         flattenOverWhite(decoded.image);
     return decoded;

@@ -1,6 +1,7 @@
 #include "picture/formats/ToolkitDecoder.h"
 
 #include "desktop/Failure.h"
+#include "picture/PictureFailures.h"
 #include "picture/PictureIntegrity.h"
 
 #include <QBuffer>
@@ -61,7 +62,7 @@ void flattenToRgb32(QImage& image) {
         image.convertTo(QImage::Format_RGB32);
     }
     if (image.isNull())
-        fail("Out of memory");
+        outOfMemory();
 }
 
 } // namespace
@@ -80,7 +81,7 @@ DecodedPicture ToolkitDecoder::decode(QIODevice& file, LoadBudget::Claim& claim)
     // An X bitmap cut short is not recognised by the toolkit, but is known by its opening definition.
     const QByteArray format = bytes.startsWith("#define") ? QByteArray("xbm") : reader.format();
     if (format.isEmpty())
-        fail("Invalid picture");
+        invalidPicture();
 
     const PictureIntegrity integrity = PictureIntegrity::inspect(bytes, format);
     QSize declared = integrity.declaredSize();
@@ -89,15 +90,15 @@ DecodedPicture ToolkitDecoder::decode(QIODevice& file, LoadBudget::Claim& claim)
     if (!declared.isEmpty())
         budget.refuseIfTooLarge(declared, claim.bytes());
     if (!integrity.isWhole())
-        fail("Invalid picture");
+        invalidPicture();
 
-    // The final pixels, then what the reader needs beside them when it cannot write those directly.
+    // The final pixels and what the reader needs beside them when it cannot write those directly, in one
+    // step.
     const qint64 pixels = qint64(declared.width()) * declared.height();
-    claim.grow(pixels * 4);
+    claim.grow(pixels * (4 + readerBytesPerPixel(format)));
     DecodedPicture decoded;
-    claim.grow(pixels * readerBytesPerPixel(format));
     if (!reader.read(&decoded.image) || (!declared.isEmpty() && decoded.image.size() != declared))
-        fail("Invalid picture");
+        invalidPicture();
     decoded.colour.iccProfile = decoded.image.colorSpace().iccProfile();
     flattenToRgb32(decoded.image);
     return decoded;

@@ -1,0 +1,15 @@
+#include "picture/PictureFailures.h"
+
+#include "desktop/Failure.h"
+
+namespace picture {
+
+void invalidPicture() {
+    throw desktop::Failure(QStringLiteral("Invalid picture"));
+}
+
+void outOfMemory() {
+    throw desktop::Failure(QStringLiteral("Out of memory"));
+}
+
+} // namespace picture
