@@ -1,7 +1,7 @@
 // Any bytes as a cursor file: a malformed one must fail with a Failure, never crash or read out of bounds.
 #include "QuietOffscreen.h"
 #include "desktop/Failure.h"
-#include "picture/CursorFile.h"
+#include "picture/formats/CursorFile.h"
 
 #include <QGuiApplication>
 

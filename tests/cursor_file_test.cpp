@@ -1,5 +1,8 @@
+#include "support/BmpFile.h"
+#include "support/DamagedPictures.h"
+
 #include "desktop/Failure.h"
-#include "picture/CursorFile.h"
+#include "picture/formats/CursorFile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -19,34 +22,6 @@ void putU16(QByteArray& out, quint32 value) {
 void putU32(QByteArray& out, quint32 value) {
     putU16(out, value & 0xffff);
     putU16(out, value >> 16);
-}
-
-struct Entry {
-    int width;
-    int height;
-    QPoint hotSpot;
-    QByteArray image;
-};
-
-QByteArray cursorFile(const QList<Entry>& entries) {
-    QByteArray out;
-    putU16(out, 0);
-    putU16(out, 2);
-    putU16(out, quint32(entries.size()));
-    quint32 offset = 6 + 16 * quint32(entries.size());
-    for (const Entry& entry : entries) {
-        out.append(char(entry.width & 0xff));
-        out.append(char(entry.height & 0xff));
-        out.append(2, '\0');
-        putU16(out, quint32(entry.hotSpot.x()));
-        putU16(out, quint32(entry.hotSpot.y()));
-        putU32(out, quint32(entry.image.size()));
-        putU32(out, offset);
-        offset += quint32(entry.image.size());
-    }
-    for (const Entry& entry : entries)
-        out.append(entry.image);
-    return out;
 }
 
 // A device-independent bitmap: `value` gives a palette index at 1, 4 and 8 bits, 0xAARRGGBB above;
@@ -150,7 +125,7 @@ const QString invalidPicture = QStringLiteral("Invalid picture");
 
 // A well-formed file, a starting point for the malformed ones.
 QByteArray validFile() {
-    return cursorFile({{13, 7, QPoint(2, 3), paletted(4).bytes()}});
+    return test::cursorFile({{13, 7, QPoint(2, 3), paletted(4).bytes()}});
 }
 
 } // namespace
@@ -171,7 +146,7 @@ private slots:
         Dib dib = paletted(bitCount);
         dib.masked = [](int x, int y) { return x == 12 && y == 0; };
         const picture::PointerImage pointer =
-            picture::CursorFile::parse(cursorFile({{13, 7, QPoint(4, 5), dib.bytes()}}));
+            picture::CursorFile::parse(test::cursorFile({{13, 7, QPoint(4, 5), dib.bytes()}}));
         QCOMPARE(pointer.image.size(), QSize(13, 7));
         QCOMPARE(pointer.hotSpot, QPoint(4, 5));
         for (int y = 0; y < 7; ++y) {
@@ -198,7 +173,8 @@ private slots:
                       {},
                       [&](int x, int y) { return colour(x, y) & 0xffffffu; },
                       [](int x, int y) { return x == y; }};
-        const QImage image = picture::CursorFile::parse(cursorFile({{13, 7, QPoint(), dib.bytes()}})).image;
+        const QImage image =
+            picture::CursorFile::parse(test::cursorFile({{13, 7, QPoint(), dib.bytes()}})).image;
         QCOMPARE(image.size(), QSize(13, 7));
         for (int y = 0; y < 7; ++y) {
             for (int x = 0; x < 13; ++x)
@@ -213,7 +189,8 @@ private slots:
                       {},
                       [](int x, int y) { return quint32(x * 60) << 24 | quint32(y * 50); },
                       [](int, int) { return true; }};
-        const QImage image = picture::CursorFile::parse(cursorFile({{4, 4, QPoint(), dib.bytes()}})).image;
+        const QImage image =
+            picture::CursorFile::parse(test::cursorFile({{4, 4, QPoint(), dib.bytes()}})).image;
         for (int y = 0; y < 4; ++y) {
             for (int x = 0; x < 4; ++x)
                 QCOMPARE(image.pixel(x, y), qRgba(0, 0, y * 50, x * 60));
@@ -227,7 +204,7 @@ private slots:
                 picture.setPixel(x, y, qRgba(x * 15, y * 20, 90, x < 8 ? 255 : 0));
         }
         const picture::PointerImage pointer =
-            picture::CursorFile::parse(cursorFile({{16, 12, QPoint(7, 11), pngBytes(picture)}}));
+            picture::CursorFile::parse(test::cursorFile({{16, 12, QPoint(7, 11), pngBytes(picture)}}));
         QCOMPARE(pointer.hotSpot, QPoint(7, 11));
         QCOMPARE(pointer.image.convertToFormat(QImage::Format_ARGB32), picture);
     }
@@ -235,20 +212,21 @@ private slots:
     void picksTheEntryClosestTo32() {
         const auto entry = [](int side, QPoint hotSpot) {
             const int shown = side == 0 ? 256 : side;
-            return Entry{side, side, hotSpot, Dib{shown, shown, 24, {}, [](int, int) { return 0u; }}.bytes()};
+            return test::CursorEntry{side, side, hotSpot,
+                                     Dib{shown, shown, 24, {}, [](int, int) { return 0u; }}.bytes()};
         };
         const picture::PointerImage pointer =
-            picture::CursorFile::parse(cursorFile({entry(0, QPoint(1, 1)), entry(16, QPoint(2, 2)),
-                                                   entry(30, QPoint(3, 4)), entry(48, QPoint(5, 5))}));
+            picture::CursorFile::parse(test::cursorFile({entry(0, QPoint(1, 1)), entry(16, QPoint(2, 2)),
+                                                         entry(30, QPoint(3, 4)), entry(48, QPoint(5, 5))}));
         QCOMPARE(pointer.image.size(), QSize(30, 30));
         QCOMPARE(pointer.hotSpot, QPoint(3, 4));
         // Of two entries equally close, the first wins.
         const picture::PointerImage tie =
-            picture::CursorFile::parse(cursorFile({entry(34, QPoint(6, 6)), entry(30, QPoint(3, 4))}));
+            picture::CursorFile::parse(test::cursorFile({entry(34, QPoint(6, 6)), entry(30, QPoint(3, 4))}));
         QCOMPARE(tie.image.size(), QSize(34, 34));
         QCOMPARE(tie.hotSpot, QPoint(6, 6));
         // A lone entry of the largest size a cursor may have.
-        QCOMPARE(picture::CursorFile::parse(cursorFile({entry(0, QPoint(1, 1))})).image.size(),
+        QCOMPARE(picture::CursorFile::parse(test::cursorFile({entry(0, QPoint(1, 1))})).image.size(),
                  QSize(256, 256));
     }
 
@@ -288,7 +266,7 @@ private slots:
         const auto withDib = [](const std::function<void(QByteArray&)>& change) {
             QByteArray dib = paletted(4).bytes();
             change(dib);
-            return cursorFile({{13, 7, QPoint(), dib}});
+            return test::cursorFile({{13, 7, QPoint(), dib}});
         };
         QTest::newRow("odd doubled height") << withDib([](QByteArray& d) { setU32(d, 8, 13); });
         QTest::newRow("negative height") << withDib([](QByteArray& d) { setU32(d, 8, quint32(-14)); });
@@ -300,15 +278,17 @@ private slots:
         QTest::newRow("header past end") << withDib([](QByteArray& d) { setU32(d, 0, 0x7fffffff); });
         QTest::newRow("too many colours") << withDib([](QByteArray& d) { setU32(d, 32, 17); });
         QTest::newRow("index past palette") << withDib([](QByteArray& d) { setU32(d, 32, 2); });
-        QTest::newRow("hot spot outside") << cursorFile({{13, 7, QPoint(13, 0), paletted(4).bytes()}});
+        QTest::newRow("hot spot outside") << test::cursorFile({{13, 7, QPoint(13, 0), paletted(4).bytes()}});
 
         const QImage picture = redSquare();
         QByteArray giantPng = pngBytes(picture);
         qToBigEndian(quint32(100000), giantPng.data() + 16);
-        QTest::newRow("giant png") << cursorFile({{8, 8, QPoint(), giantPng}});
+        QTest::newRow("giant png") << test::cursorFile({{8, 8, QPoint(), giantPng}});
         QTest::newRow("png signature then garbage")
-            << cursorFile({{8, 8, QPoint(), QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(40, 'x')}});
-        QTest::newRow("png cut short") << cursorFile({{8, 8, QPoint(), pngBytes(picture).left(60)}});
+            << test::cursorFile({{8, 8, QPoint(), QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(40, 'x')}});
+        QTest::newRow("png cut short") << test::cursorFile({{8, 8, QPoint(), pngBytes(picture).left(60)}});
+        QTest::newRow("png with bytes after its zlib stream") << test::cursorFile(
+            {{8, 8, QPoint(), damaged::pngWithBytesAfterZlibStream(pngBytes(picture), 4)}});
     }
 
     void refusesMalformedFiles() {
@@ -319,12 +299,12 @@ private slots:
     void refusesEveryCutOfAPicture() {
         const QByteArray dib = paletted(8).bytes();
         for (qsizetype length = 0; length < dib.size(); ++length)
-            QCOMPARE(parseFailure(cursorFile({{13, 7, QPoint(), dib.left(length)}})), invalidPicture);
+            QCOMPARE(parseFailure(test::cursorFile({{13, 7, QPoint(), dib.left(length)}})), invalidPicture);
     }
 
     void survivesDamagedFiles() {
         // Any damage is either refused as an invalid picture or read as some pointer; nothing else.
-        const QByteArray valid = cursorFile(
+        const QByteArray valid = test::cursorFile(
             {{13, 7, QPoint(2, 3), paletted(8).bytes()}, {8, 8, QPoint(1, 1), pngBytes(redSquare())}});
         quint32 seed = 7;
         const auto next = [&seed](quint32 range) {

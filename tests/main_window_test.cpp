@@ -1,3 +1,5 @@
+#include "support/BmpFile.h"
+#include "support/DamagedPictures.h"
 #include "support/MainWindowRig.h"
 #include "support/Pictures.h"
 
@@ -15,6 +17,7 @@ class MainWindowTest : public QObject {
 private slots:
     void startsUndressedWithoutSkinOrPointer();
     void startsDressedWithSkinAndPointer();
+    void damagedSkinAndPointerAreReportedAndStartUpGoesOn_data();
     void damagedSkinAndPointerAreReportedAndStartUpGoesOn();
     void opensCentredAtItsDesignSizeWithTheFocusOnTheHiddenTextBox();
     void controlsSitAtTheirDesignPlaces();
@@ -74,14 +77,22 @@ void MainWindowTest::startsDressedWithSkinAndPointer() {
     QVERIFY(f.hasMouseIcon());
 }
 
+void MainWindowTest::damagedSkinAndPointerAreReportedAndStartUpGoesOn_data() {
+    QTest::addColumn<QByteArray>("pointer");
+    const QByteArray garbage("\x00\x01{{{ not what it claims", 24);
+    QTest::newRow("garbage") << garbage;
+    const QByteArray png = pictures::encoded(pictures::plain(8, 8, qRgb(200, 40, 40)), "png");
+    QTest::newRow("png pointer damaged inside its compressed data")
+        << test::cursorFile({{8, 8, QPoint(), damaged::pngWithBytesAfterZlibStream(png, 4)}});
+}
+
 void MainWindowTest::damagedSkinAndPointerAreReportedAndStartUpGoesOn() {
+    QFETCH(QByteArray, pointer);
     MainWindowRig rig;
     QDir(rig.folder.path()).mkpath(QStringLiteral("x"));
-    for (const QString& name : {QStringLiteral("x/o.cjs"), QStringLiteral("HAND-M.CUR")}) {
-        QFile file(QDir(rig.folder.path()).filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray("\x00\x01{{{ not what it claims", 24));
-    }
+    pictures::write(QByteArray("\x00\x01{{{ not what it claims", 24), rig.folder.path(),
+                    QStringLiteral("x/o.cjs"));
+    pictures::write(pointer, rig.folder.path(), QStringLiteral("HAND-M.CUR"));
     rig.start();
     const QStringList texts = rig.desktop.messageTexts();
     QCOMPARE(texts.size(), 2);

@@ -77,23 +77,13 @@ test::JpegShape adobeCmyk() {
     return shape;
 }
 
-quint32 crc32(QByteArrayView bytes) {
-    quint32 crc = 0xFFFFFFFFu;
-    for (const char byte : bytes) {
-        crc ^= quint8(byte);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = crc & 1 ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
-    }
-    return ~crc;
-}
-
 // Puts a chunk right after a PNG's header chunk.
 QByteArray withChunk(const QByteArray& png, const char* type, const QByteArray& data) {
     QByteArray chunk(4, '\0');
     qToBigEndian(quint32(data.size()), chunk.data());
     const QByteArray body = QByteArray(type) + data;
     QByteArray crc(4, '\0');
-    qToBigEndian(crc32(body), crc.data());
+    qToBigEndian(damaged::pngCrc(body), crc.data());
     constexpr qsizetype afterHeader = 8 + 8 + 13 + 4;
     return png.left(afterHeader) + chunk + body + crc + png.mid(afterHeader);
 }
@@ -119,6 +109,8 @@ void PictureDecodersTest::refusesDamageInsideTheData_data() {
         << "a.jpg" << damaged::jpegWithZeroedScanThird(jpeg);
     QTest::newRow("jpeg cut halfway with its end marker") << "a.jpg" << damaged::jpegCutWithEndMarker(jpeg);
     const QImage pattern = pictures::coordinates(64, 48);
+    QTest::newRow("png with bytes after its zlib stream")
+        << "a.png" << damaged::pngWithBytesAfterZlibStream(pictures::encoded(pattern, "png"), 4);
     QTest::newRow("gif whose LZW data stops at a third") << "a.gif" << damaged::gifWithShortLzw(pattern);
 
     const QByteArray pgm = damaged::plainNetpbm(pattern, false);
@@ -171,7 +163,7 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
         qToBigEndian(quint32(5000), bytes.data() + 16);
         qToBigEndian(quint32(4000), bytes.data() + 20);
         const QByteArray header = bytes.mid(12, 17);
-        qToBigEndian(crc32(header), bytes.data() + 29);
+        qToBigEndian(damaged::pngCrc(header), bytes.data() + 29);
     } else if (name.endsWith(".gif")) {
         qToLittleEndian(quint16(5000), bytes.data() + 6);
         qToLittleEndian(quint16(4000), bytes.data() + 8);

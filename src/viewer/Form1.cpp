@@ -4,7 +4,7 @@
 #include "desktop/Desktop.h"
 #include "desktop/Files.h"
 #include "picture/BackgroundLoads.h"
-#include "picture/CursorFile.h"
+#include "picture/formats/CursorFile.h"
 #include "picture/PictureLoader.h"
 #include "ui/Appearance.h"
 #include "ui/ErrorGuard.h"

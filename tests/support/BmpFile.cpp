@@ -69,6 +69,25 @@ QByteArray BmpFile::bytes() const {
     return file;
 }
 
+QByteArray cursorFile(const QList<CursorEntry>& entries) {
+    constexpr qsizetype directoryEntry = 16;
+    QByteArray out(6 + directoryEntry * entries.size(), '\0');
+    put16(out, 2, 2); // a cursor, not an icon
+    put16(out, 4, quint32(entries.size()));
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const CursorEntry& entry = entries[i];
+        const qsizetype at = 6 + i * directoryEntry;
+        out[at] = char(entry.width);
+        out[at + 1] = char(entry.height);
+        put16(out, at + 4, quint32(entry.hotSpot.x()));
+        put16(out, at + 6, quint32(entry.hotSpot.y()));
+        put32(out, at + 8, quint32(entry.image.size()));
+        put32(out, at + 12, quint32(out.size()));
+        out += entry.image;
+    }
+    return out;
+}
+
 QByteArray packRows(const QList<QList<quint32>>& rows, int bitCount) {
     QByteArray bytes;
     for (const QList<quint32>& row : rows) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QPoint>
 #include <QRgb>
 
 #include <array>
@@ -24,6 +25,18 @@ struct BmpFile {
 
     QByteArray bytes() const;
 };
+
+// One picture of a cursor file: its listed size (0 stands for 256), its hot spot and its bytes, a bitmap
+// without its file header or a PNG.
+struct CursorEntry {
+    int width;
+    int height;
+    QPoint hotSpot;
+    QByteArray image;
+};
+
+// A cursor file holding the entries in order, each listed with its true length and offset.
+QByteArray cursorFile(const QList<CursorEntry>& entries);
 
 // Packs rows of pixel values of bitCount bits, left to right, each row padded to four bytes.
 QByteArray packRows(const QList<QList<quint32>>& rows, int bitCount);

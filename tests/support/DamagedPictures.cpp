@@ -25,6 +25,28 @@ constexpr qsizetype gifDataStart = 13 + 3 * 256 + 10 + 1;
 
 } // namespace
 
+QByteArray pngWithBytesAfterZlibStream(const QByteArray& png, int count) {
+    qsizetype chunk = 8;
+    while (png.mid(chunk + 4, 4) != "IDAT")
+        chunk += 12 + qFromBigEndian<quint32>(png.constData() + chunk);
+    const quint32 length = qFromBigEndian<quint32>(png.constData() + chunk);
+    const QByteArray body = png.mid(chunk + 4, 4 + length) + QByteArray(count, '\x55');
+    QByteArray framing(8, '\0');
+    qToBigEndian(quint32(body.size() - 4), framing.data());
+    qToBigEndian(pngCrc(body), framing.data() + 4);
+    return png.left(chunk) + framing.left(4) + body + framing.mid(4) + png.mid(chunk + 12 + length);
+}
+
+quint32 pngCrc(QByteArrayView bytes) {
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = crc & 1 ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+    }
+    return ~crc;
+}
+
 QByteArray jpegWithFlippedScanBytes(const QByteArray& jpeg, int count) {
     const Scan scan = scanOf(jpeg);
     QByteArray bytes = jpeg;

@@ -15,6 +15,12 @@ QByteArray jpegWithZeroedScanThird(const QByteArray& jpeg);
 QByteArray jpegCutWithEndMarker(const QByteArray& jpeg);
 // A JPEG whose frame claims width x height, cut right after its first scan header.
 QByteArray jpegClaiming(const QByteArray& jpeg, int width, int height);
+// A PNG whose first IDAT chunk carries count bytes more after the end of its zlib stream, the chunk's
+// length and CRC made right: every chunk is sound, only the compressed data is not, and a reader that
+// takes libpng's warnings lightly shows the picture.
+QByteArray pngWithBytesAfterZlibStream(const QByteArray& png, int count);
+// The CRC that ends a PNG chunk, over its type and data.
+quint32 pngCrc(QByteArrayView bytes);
 // A GIF from the test encoder whose LZW data stops after a third, its blocks closed and the trailer
 // present.
 QByteArray gifWithShortLzw(const QImage& picture);

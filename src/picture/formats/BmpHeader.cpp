@@ -1,19 +1,52 @@
 #include "picture/formats/BmpHeader.h"
 
 #include "picture/PictureFailures.h"
-
-#include <QtEndian>
+#include "picture/formats/ByteCursor.h"
 
 #include <bit>
 #include <limits>
+#include <optional>
 
 namespace picture {
 
 namespace {
 
-constexpr qint64 fileHeaderSize = 14;
-constexpr quint32 os2CoreSize = 12;
-constexpr quint32 largestInfoSize = 124;
+// Where each header field lies. The file header's fields count from the start of the file; the info
+// header's from its own start, where a cursor's or icon's bitmap begins.
+namespace field {
+enum Offset : qint64 {
+    // The file header
+    fileSignature = 0,
+    filePixelOffset = 10,
+    fileHeaderSize = 14,
+    // Every info header
+    infoSize = 0,
+    // OS/2 1.x: 16-bit sizes
+    coreWidth = 4,
+    coreHeight = 6,
+    coreBitCount = 10,
+    coreHeaderSize = 12,
+    // Windows 3.x and OS/2 2.x: signed 32-bit sizes
+    width = 4,
+    height = 8,
+    bitCount = 14,
+    compression = 16,
+    coloursUsed = 32,
+    infoHeaderSize = 40,
+    // Version 2 and 3: the channel masks
+    masks = 40,
+    // Version 4: the colour space, its primaries' CIE XYZ and each channel's gamma
+    colourSpaceType = 56,
+    endpoints = 60,
+    gammaRed = 96,
+    v4HeaderSize = 108,
+    // Version 5: the embedded profile
+    profileData = 112,
+    profileSize = 116,
+    v5HeaderSize = 124,
+};
+} // namespace field
+
 constexpr quint32 embeddedProfile = 0x4d424544; // 'MBED'
 constexpr quint32 calibratedRgb = 0;
 constexpr qint64 largestProfile = 64 * 1024 * 1024;
@@ -27,14 +60,6 @@ QByteArray readExactly(QIODevice& file, qint64 count) {
     return bytes;
 }
 
-quint32 le32(const QByteArray& bytes, qsizetype at) {
-    return qFromLittleEndian<quint32>(bytes.constData() + at);
-}
-
-quint16 le16(const QByteArray& bytes, qsizetype at) {
-    return qFromLittleEndian<quint16>(bytes.constData() + at);
-}
-
 // Windows headers are 40 bytes, 52 or 56 with mask fields, 108 or 124; every other size from 16 to 64 is
 // one of OS/2 2.x's, which may stop after any field.
 bool isWindowsInfoSize(quint32 size) {
@@ -43,6 +68,46 @@ bool isWindowsInfoSize(quint32 size) {
 
 bool isOs2InfoSize(quint32 size) {
     return size >= 16 && size <= 64 && !isWindowsInfoSize(size);
+}
+
+// The info header being read: its bytes, padded with zeros to the longest layout so that absent fields
+// read as 0, and where it lies in the device.
+struct Info {
+    QByteArray bytes;
+    qint64 start = 0;
+    quint32 size = 0;
+    bool core = false;
+    bool os2 = false;
+    bool alphaIn32 = false; // a 32-bit pixel's fourth byte is alpha, as in cursors and icons
+};
+
+Info readInfo(QIODevice& device, qint64 start, bool alphaIn32) {
+    Info info;
+    info.start = start;
+    info.alphaIn32 = alphaIn32;
+    info.bytes = readExactly(device, 4);
+    info.size = ByteCursor(info.bytes).le32();
+    info.core = info.size == field::coreHeaderSize;
+    info.os2 = info.core || isOs2InfoSize(info.size);
+    if (!info.os2 && !isWindowsInfoSize(info.size))
+        invalidPicture();
+    info.bytes += readExactly(device, info.size - 4);
+    info.bytes.resize(field::v5HeaderSize, '\0');
+    return info;
+}
+
+// OS/2 1.x gives 16-bit sizes; every later layout signed 32-bit ones, a negative height for rows stored
+// top-down.
+void readSize(const Info& info, BmpHeader& header) {
+    ByteCursor in(info.bytes);
+    const qint64 width = info.core ? in.at(field::coreWidth).le16() : in.at(field::width).le32Signed();
+    const qint64 height = info.core ? in.at(field::coreHeight).le16() : in.at(field::height).le32Signed();
+    header.bitCount = info.core ? in.at(field::coreBitCount).le16() : in.at(field::bitCount).le16();
+    header.topDown = height < 0;
+    if (width <= 0 || height == 0 || qAbs(height) > std::numeric_limits<int>::max())
+        invalidPicture();
+    header.width = int(width);
+    header.height = int(qAbs(height));
 }
 
 // A channel's bits must be one unbroken run; channels must not share bits nor reach past the pixel.
@@ -62,26 +127,86 @@ void checkMasks(const std::array<quint32, 4>& masks, int bitCount) {
         invalidPicture();
 }
 
-QList<QRgb> readPalette(QIODevice& file, qint64 offset, qint64 end, int entrySize, qint64 wanted) {
-    const qint64 count = std::min(wanted, std::max<qint64>(0, end - offset) / entrySize);
-    if (count == 0 || !file.seek(offset))
-        invalidPicture();
-    const QByteArray bytes = readExactly(file, count * entrySize);
-    QList<QRgb> palette;
-    palette.reserve(count);
-    for (qint64 i = 0; i < count; ++i) {
-        const uchar* entry = reinterpret_cast<const uchar*>(bytes.constData()) + i * entrySize;
-        palette.append(qRgb(entry[2], entry[1], entry[0]));
+// Version 2 and 3 headers hold the masks; a 40-byte header with bit fields has them right after it.
+// Returns where they end.
+qint64 readMasks(QIODevice& device, const Info& info, quint32 compression, BmpHeader& header) {
+    qint64 end = info.start + info.size;
+    ByteCursor in = ByteCursor(info.bytes).at(field::masks);
+    int count = int(header.masks.size());
+    QByteArray following;
+    if (info.size == field::infoHeaderSize) {
+        count = compression == alphaBitFields ? 4 : 3;
+        following = readExactly(device, count * 4);
+        in = ByteCursor(following);
+        end += count * 4;
     }
-    return palette;
+    for (int i = 0; i < count; ++i)
+        header.masks[i] = in.le32();
+    checkMasks(header.masks, header.bitCount);
+    return end;
 }
 
-// The CIE XYZ of the three primaries at full strength, as 2.30 fixed point, and each channel's gamma as
-// 16.16; the white is the three together. All zero, as many writers leave them, says nothing.
-void readCalibration(const QByteArray& info, BmpHeader& header) {
+// How the pixels are stored; returns where the masks, if any, end.
+qint64 readCoding(QIODevice& device, const Info& info, BmpHeader& header) {
+    const quint32 compression = ByteCursor(info.bytes).at(field::compression).le32();
+    const int bits = header.bitCount;
+    switch (compression) {
+    case rgb:
+        if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+            invalidPicture();
+        if (bits == 16)
+            header.masks = {0x7c00, 0x03e0, 0x001f, 0};
+        else if (bits == 32)
+            header.masks = {0xff0000, 0x00ff00, 0x0000ff, info.alphaIn32 ? 0xff000000u : 0};
+        break;
+    case rle8:
+    case rle4:
+        if (header.topDown || bits != (compression == rle8 ? 8 : 4))
+            invalidPicture();
+        header.coding = compression == rle8 ? BmpHeader::Coding::runs8 : BmpHeader::Coding::runs4;
+        break;
+    case bitFields:
+    case alphaBitFields:
+        // OS/2 2.x uses these numbers for Huffman and 24-bit run-length coding, which nothing writes today.
+        if (info.os2 || (bits != 16 && bits != 32))
+            invalidPicture();
+        return readMasks(device, info, compression, header);
+    default:
+        invalidPicture();
+    }
+    return info.start + info.size;
+}
+
+// The palette of 1 to 8 bits a pixel: what the header asks for, or as much of it as lies before end.
+// Returns where it ends.
+qint64 readPalette(QIODevice& device, const Info& info, qint64 offset, qint64 end, BmpHeader& header) {
+    const qint64 full = qint64(1) << header.bitCount;
+    const qint64 coloursUsed = ByteCursor(info.bytes).at(field::coloursUsed).le32();
+    const qint64 entrySize = info.core ? 3 : 4;
+    const qint64 count = std::min(coloursUsed > 0 ? std::min(coloursUsed, full) : full,
+                                  std::max<qint64>(0, end - offset) / entrySize);
+    if (count == 0 || !device.seek(offset))
+        invalidPicture();
+    const QByteArray entries = readExactly(device, count * entrySize);
+    ByteCursor in(entries);
+    for (qint64 i = 0; i < count; ++i) {
+        const QByteArrayView entry = in.at(i * entrySize).bytes(3);
+        header.palette.append(qRgb(uchar(entry[2]), uchar(entry[1]), uchar(entry[0])));
+    }
+    return offset + count * entrySize;
+}
+
+// Version 4: calibrated RGB gives the CIE XYZ of the three primaries at full strength, as 2.30 fixed point,
+// and each channel's gamma as 16.16; the white is the three together. All zero, as many writers leave
+// them, says nothing.
+void readColourSpace(const Info& info, BmpHeader& header) {
+    ByteCursor in(info.bytes);
+    if (info.size < field::v4HeaderSize || in.at(field::colourSpaceType).le32() != calibratedRgb)
+        return;
     std::array<double, 9> xyz{};
-    for (int i = 0; i < 9; ++i)
-        xyz[i] = le32(info, 60 + i * 4) / double(1 << 30);
+    in.seek(field::endpoints);
+    for (double& value : xyz)
+        value = in.le32() / double(1 << 30);
     const auto xy = [](double x, double y, double z, double& outX, double& outY) {
         outX = x / (x + y + z);
         outY = y / (x + y + z);
@@ -95,107 +220,62 @@ void readCalibration(const QByteArray& info, BmpHeader& header) {
     xy(xyz[3], xyz[4], xyz[5], c.greenX, c.greenY);
     xy(xyz[6], xyz[7], xyz[8], c.blueX, c.blueY);
     header.primaries = c;
-    const double gamma = le32(info, 96) / 65536.0;
+    const double gamma = in.at(field::gammaRed).le32() / 65536.0;
     header.fileGamma = gamma > 0 ? 1 / gamma : 0;
+}
+
+// Version 5: an embedded profile, placed from the start of the info header.
+void readProfile(const Info& info, qint64 end, BmpHeader& header) {
+    ByteCursor in(info.bytes);
+    if (info.size != field::v5HeaderSize || in.at(field::colourSpaceType).le32() != embeddedProfile)
+        return;
+    header.profileSize = in.at(field::profileSize).le32();
+    if (header.profileSize == 0)
+        return;
+    header.profileOffset = info.start + in.at(field::profileData).le32();
+    if (header.profileSize > largestProfile || header.profileOffset + header.profileSize > end)
+        invalidPicture();
+}
+
+// Every step after the file header; pixelOffset is the file header's, or nothing for a bitmap, whose
+// pixels follow its palette.
+BmpHeader readHeader(QIODevice& device, qint64 infoStart, qint64 end, std::optional<qint64> pixelOffset) {
+    const Info info = readInfo(device, infoStart, !pixelOffset);
+    BmpHeader header;
+    readSize(info, header);
+    const qint64 masksEnd = readCoding(device, info, header);
+    if (pixelOffset) {
+        if (*pixelOffset < masksEnd || *pixelOffset > end)
+            invalidPicture();
+        header.pixelOffset = *pixelOffset;
+        if (header.bitCount <= 8)
+            readPalette(device, info, masksEnd, header.pixelOffset, header);
+    } else if (header.bitCount <= 8) {
+        // The pixels are placed by the palette's length, so it must be whole and as long as it says.
+        const qint64 coloursUsed = ByteCursor(info.bytes).at(field::coloursUsed).le32();
+        header.pixelOffset = readPalette(device, info, masksEnd, end, header);
+        if (header.palette.size() < (coloursUsed > 0 ? coloursUsed : qint64(1) << header.bitCount))
+            invalidPicture();
+    } else {
+        header.pixelOffset = masksEnd;
+    }
+    readColourSpace(info, header);
+    readProfile(info, end, header);
+    return header;
 }
 
 } // namespace
 
 BmpHeader BmpHeader::read(QIODevice& file, qint64 fileSize) {
-    const QByteArray start = readExactly(file, fileHeaderSize + 4);
-    if (start[0] != 'B' || start[1] != 'M')
+    const QByteArray start = readExactly(file, field::fileHeaderSize);
+    ByteCursor in(start);
+    if (in.at(field::fileSignature).bytes(2) != "BM")
         invalidPicture();
-    BmpHeader header;
-    header.pixelOffset = le32(start, 10);
-    const quint32 infoSize = le32(start, 14);
-    const bool core = infoSize == os2CoreSize;
-    const bool os2 = core || isOs2InfoSize(infoSize);
-    if (!os2 && !isWindowsInfoSize(infoSize))
-        invalidPicture();
-    // The fields past the size, padded with zeros to the longest layout so that absent fields read as 0.
-    QByteArray info = readExactly(file, infoSize - 4);
-    info.prepend(start.mid(14));
-    info.resize(largestInfoSize, '\0');
+    return readHeader(file, field::fileHeaderSize, fileSize, in.at(field::filePixelOffset).le32());
+}
 
-    qint64 width = 0;
-    qint64 height = 0;
-    quint32 compression = rgb;
-    qint64 coloursUsed = 0;
-    if (core) {
-        width = le16(info, 4);
-        height = le16(info, 6);
-        header.bitCount = le16(info, 10);
-    } else {
-        width = qint32(le32(info, 4));
-        height = qint32(le32(info, 8)); // negative for rows stored top-down
-        header.bitCount = le16(info, 14);
-        compression = le32(info, 16);
-        coloursUsed = le32(info, 32);
-    }
-    header.topDown = height < 0;
-    height = qAbs(height);
-    if (width <= 0 || height == 0 || height > std::numeric_limits<int>::max())
-        invalidPicture();
-    header.width = int(width);
-    header.height = int(height);
-
-    const int bits = header.bitCount;
-    qint64 masksEnd = fileHeaderSize + infoSize;
-    switch (compression) {
-    case rgb:
-        if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-            invalidPicture();
-        if (bits == 16)
-            header.masks = {0x7c00, 0x03e0, 0x001f, 0};
-        else if (bits == 32)
-            header.masks = {0xff0000, 0x00ff00, 0x0000ff, 0};
-        break;
-    case rle8:
-    case rle4:
-        if (header.topDown || bits != (compression == rle8 ? 8 : 4))
-            invalidPicture();
-        header.coding = compression == rle8 ? Coding::runs8 : Coding::runs4;
-        break;
-    case bitFields:
-    case alphaBitFields: {
-        // OS/2 2.x uses these numbers for Huffman and 24-bit run-length coding, which nothing writes today.
-        if (os2 || (bits != 16 && bits != 32))
-            invalidPicture();
-        const int maskCount = compression == alphaBitFields ? 4 : 3;
-        if (infoSize == 40) {
-            const QByteArray masks = readExactly(file, maskCount * 4);
-            for (int i = 0; i < maskCount; ++i)
-                header.masks[i] = le32(masks, i * 4);
-            masksEnd += maskCount * 4;
-        } else {
-            for (int i = 0; i < 4; ++i)
-                header.masks[i] = le32(info, 40 + i * 4);
-            if (compression == bitFields && infoSize < 56)
-                header.masks[alpha] = 0;
-        }
-        checkMasks(header.masks, bits);
-        break;
-    }
-    default:
-        invalidPicture();
-    }
-
-    if (header.pixelOffset < masksEnd || header.pixelOffset > fileSize)
-        invalidPicture();
-    if (bits <= 8) {
-        const qint64 wanted = coloursUsed > 0 ? std::min(coloursUsed, qint64(1) << bits) : qint64(1) << bits;
-        header.palette = readPalette(file, masksEnd, header.pixelOffset, core ? 3 : 4, wanted);
-    }
-
-    if (infoSize >= 108 && le32(info, 56) == calibratedRgb)
-        readCalibration(info, header);
-    if (infoSize == 124 && le32(info, 56) == embeddedProfile && le32(info, 116) > 0) {
-        header.profileOffset = fileHeaderSize + le32(info, 112);
-        header.profileSize = le32(info, 116);
-        if (header.profileSize > largestProfile || header.profileOffset + header.profileSize > fileSize)
-            invalidPicture();
-    }
-    return header;
+BmpHeader BmpHeader::readBitmap(QIODevice& bitmap, qint64 size) {
+    return readHeader(bitmap, 0, size, std::nullopt);
 }
 
 } // namespace picture

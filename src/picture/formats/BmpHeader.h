@@ -32,8 +32,12 @@ struct BmpHeader {
     std::optional<Chromaticities> primaries;
     double fileGamma = 0;
 
-    // file is at offset 0; fileSize is its length.
+    // A BMP file: file is at offset 0; fileSize is its length.
     static BmpHeader read(QIODevice& file, qint64 fileSize);
+    // A bitmap without the file header, as cursors and icons hold one, at offset 0 of a device of size
+    // bytes: the palette lies right after the info header and the pixels right after the palette, and a
+    // 32-bit pixel's fourth byte is its alpha.
+    static BmpHeader readBitmap(QIODevice& bitmap, qint64 size);
 
     // Bytes in one stored row of uncompressed pixels.
     qint64 stride() const { return (qint64(width) * bitCount + 31) / 32 * 4; }

@@ -21,8 +21,8 @@ quint32 overWhite(quint32 channel, quint32 alpha) {
 
 } // namespace
 
-BmpRowConverter::BmpRowConverter(const BmpHeader& header)
-    : width_(header.width), bitCount_(header.bitCount), masks_(header.masks) {
+BmpRowConverter::BmpRowConverter(const BmpHeader& header, Alpha alpha)
+    : width_(header.width), bitCount_(header.bitCount), alpha_(alpha), masks_(header.masks) {
     if (bitCount_ <= 8) {
         palette_.assign(header.palette.begin(), header.palette.end());
         palette_.resize(size_t(1) << bitCount_, 0); // 0, never an opaque colour, marks the missing entries
@@ -80,10 +80,15 @@ void BmpRowConverter::fromMasks(const uchar* row, QRgb* out, int count) const {
         std::array<quint32, 4> c{};
         for (size_t i = 0; i < c.size(); ++i)
             c[i] = scaled((pixel & masks_[i]) >> shifts_[i], maxima_[i]);
-        if (masks_[BmpHeader::alpha] != 0)
+        if (masks_[BmpHeader::alpha] == 0) {
+            out[x] = qRgb(int(c[0]), int(c[1]), int(c[2]));
+        } else if (alpha_ == Alpha::kept) {
+            out[x] = qRgba(int(c[0]), int(c[1]), int(c[2]), int(c[BmpHeader::alpha]));
+        } else {
             for (size_t i = 0; i < 3; ++i)
                 c[i] = overWhite(c[i], c[BmpHeader::alpha]);
-        out[x] = qRgb(int(c[0]), int(c[1]), int(c[2]));
+            out[x] = qRgb(int(c[0]), int(c[1]), int(c[2]));
+        }
     }
 }
 

@@ -1,31 +1,15 @@
 #include "picture/formats/BmpRunLength.h"
 
 #include "picture/PictureFailures.h"
+#include "picture/formats/ByteCursor.h"
 
 namespace picture {
 
 namespace {
 
-// The file's bytes one at a time, read in blocks; running out is a damaged file.
-class ByteStream {
-public:
-    explicit ByteStream(QIODevice& file) : file_(file) {}
-
-    uchar next() {
-        if (position_ == buffer_.size()) {
-            buffer_ = file_.read(64 * 1024);
-            position_ = 0;
-            if (buffer_.isEmpty())
-                invalidPicture();
-        }
-        return uchar(buffer_[position_++]);
-    }
-
-private:
-    QIODevice& file_;
-    QByteArray buffer_;
-    qsizetype position_ = 0;
-};
+constexpr qint64 blockBytes = 64 * 1024;
+// Two bytes of code and a literal run of up to 255 indices, padded to whole 16-bit words.
+constexpr qint64 longestInstruction = 2 + 256;
 
 // Places pixels, bottom row first, and refuses any that would fall outside the picture.
 class Canvas {
@@ -75,13 +59,21 @@ void BmpRunLength::decode(QIODevice& file, const BmpHeader& header, QImage& imag
     if (!file.seek(header.pixelOffset))
         invalidPicture();
     const int perByte = header.coding == BmpHeader::Coding::runs8 ? 1 : 2;
-    ByteStream bytes(file);
     Canvas canvas(header, image);
-    uchar literal[256];
+    // The codes are read in blocks, each topped up before an instruction could run past its end.
+    QByteArray block;
+    qint64 used = 0;
     for (;;) {
-        const int count = bytes.next();
-        const int code = bytes.next();
-        if (count > 0) {
+        if (block.size() - used < longestInstruction && !file.atEnd()) {
+            block = block.mid(used) + file.read(blockBytes);
+            used = 0;
+        }
+        ByteCursor in(QByteArrayView(block).sliced(used));
+        const int count = in.u8();
+        const int code = in.u8();
+        if (in.overrun()) {
+            invalidPicture();
+        } else if (count > 0) {
             const uchar value = uchar(code);
             canvas.run(count, &value, perByte, true);
         } else if (code == 0) {
@@ -89,15 +81,20 @@ void BmpRunLength::decode(QIODevice& file, const BmpHeader& header, QImage& imag
         } else if (code == 1) {
             return;
         } else if (code == 2) {
-            const int dx = bytes.next();
-            canvas.move(dx, bytes.next());
+            const int dx = in.u8();
+            const int dy = in.u8();
+            if (in.overrun())
+                invalidPicture();
+            canvas.move(dx, dy);
         } else {
             // A literal run: code pixels, padded to a whole number of 16-bit words.
             const int length = (code + perByte - 1) / perByte;
-            for (int i = 0; i < length + length % 2; ++i)
-                literal[i] = bytes.next();
-            canvas.run(code, literal, perByte, false);
+            const QByteArrayView literal = in.bytes(length + length % 2);
+            if (in.overrun())
+                invalidPicture();
+            canvas.run(code, reinterpret_cast<const uchar*>(literal.data()), perByte, false);
         }
+        used += in.position();
     }
 }
 

@@ -5,7 +5,7 @@
 namespace picture {
 
 const uchar* ByteCursor::take(qint64 count) {
-    if (overrun_ || count > size() - position_) {
+    if (overrun_ || count < 0 || count > size() - position_) {
         overrun_ = true;
         return nullptr;
     }
@@ -37,6 +37,11 @@ quint32 ByteCursor::be32() {
 quint32 ByteCursor::le32() {
     const uchar* b = take(4);
     return b ? qFromLittleEndian<quint32>(b) : 0;
+}
+
+QByteArrayView ByteCursor::bytes(qint64 count) {
+    const uchar* b = take(count);
+    return b ? QByteArrayView(b, count) : QByteArrayView();
 }
 
 void ByteCursor::seek(qint64 position) {

@@ -4,20 +4,31 @@
 
 namespace picture {
 
-// Reads numbers from a byte range without ever stepping past its end. A read or skip that would run
-// past the end marks the cursor as overrun and yields zero, so a walk over a damaged file can check
-// once per block instead of before every field.
+// The one reader of numbers from bytes: never steps past the end of its range. A read or skip that
+// would run past the end marks the cursor as overrun and yields zero (or no bytes), so a walk over a
+// damaged file can check once per block instead of before every field. Positions are 64-bit, so an
+// offset taken from a file cannot wrap.
 class ByteCursor {
 public:
     explicit ByteCursor(QByteArrayView bytes) : bytes_(bytes) {}
+    // The cursor only views its bytes: they must outlive it.
+    explicit ByteCursor(QByteArray&&) = delete;
 
     quint8 u8();
     quint16 be16();
     quint16 le16();
     quint32 be32();
     quint32 le32();
+    qint32 le32Signed() { return qint32(le32()); }
+    // The next count bytes; empty when fewer remain.
+    QByteArrayView bytes(qint64 count);
     void skip(qint64 count) { seek(position_ + count); }
     void seek(qint64 position);
+    // Seeks, for reading a field at a fixed offset: cursor.at(offset).le32().
+    ByteCursor& at(qint64 position) {
+        seek(position);
+        return *this;
+    }
 
     qint64 position() const { return position_; }
     qint64 size() const { return bytes_.size(); }

@@ -115,9 +115,8 @@ void flattenOverWhite(QImage& image) {
     }
 }
 
-} // namespace
-
-DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
+// The rows as libpng leaves them: blue, green, red and alpha bytes, 255 where the file has no alpha.
+DecodedPicture readPicture(QIODevice& file, LoadBudget::Claim& claim, bool* alpha) {
     const auto s = std::make_unique<Session>();
     s->file = &file;
     s->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, s.get(), stop, stop);
@@ -139,15 +138,28 @@ DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     DecodedPicture decoded;
     describeColour(*s, decoded);
     int passes = 1;
-    bool alpha = false;
-    if (!setUpTransforms(*s, &passes, &alpha) ||
-        png_get_rowbytes(s->png, s->info) != size_t(size.width()) * 4)
+    if (!setUpTransforms(*s, &passes, alpha) || png_get_rowbytes(s->png, s->info) != size_t(size.width()) * 4)
         invalidPicture();
     decoded.image = claim.rgb32(size.width(), size.height(), rowBuffers);
     if (!readRows(*s, passes, decoded.image.bits(), decoded.image.bytesPerLine(), size.height()))
         invalidPicture();
+    return decoded;
+}
+
+} // namespace
+
+DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
+    bool alpha = false;
+    DecodedPicture decoded = readPicture(file, claim, &alpha);
     if (alpha)
         flattenOverWhite(decoded.image);
+    return decoded;
+}
+
+DecodedPicture PngDecoder::decodeTransparent(QIODevice& file, LoadBudget::Claim& claim) {
+    bool alpha = false;
+    DecodedPicture decoded = readPicture(file, claim, &alpha);
+    decoded.image.reinterpretAsFormat(QImage::Format_ARGB32);
     return decoded;
 }
 

@@ -13,6 +13,8 @@ namespace picture {
 class PngDecoder {
 public:
     static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim);
+    // The same with transparency left in: Format_ARGB32, straight alpha, for a pointer drawn over others.
+    static DecodedPicture decodeTransparent(QIODevice& file, LoadBudget::Claim& claim);
 };
 
 } // namespace picture
