@@ -218,6 +218,25 @@ void BmpDecoderTest::runsLeaveSkippedPixelsWhite() {
     BmpFile four{
         .width = 7, .height = 1, .bitCount = 4, .compression = 2, .palette = palette, .pixels = rle4};
     QCOMPARE(rowOf(decode(four.bytes()).image, 0), (QList<QRgb>{b, c, b, a, b, c, white}));
+
+    // 78 KB of literal runs, more than the reader takes in at once: codes that span two blocks arrive whole.
+    QByteArray literals;
+    for (int y = 0; y < 300; ++y) {
+        literals += QByteArray("\x00\xff", 2);
+        for (int x = 0; x < 256; ++x) // 255 indices and a pad byte
+            literals += char((x + y) % 3);
+        literals += QByteArray("\x00\x00", 2);
+    }
+    BmpFile tall{.width = 255,
+                 .height = 300,
+                 .bitCount = 8,
+                 .compression = 1,
+                 .palette = palette,
+                 .pixels = literals + QByteArray("\x00\x01", 2)};
+    image = decode(tall.bytes()).image;
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 255; ++x)
+            QCOMPARE(image.pixel(x, 299 - y), palette[(x + y) % 3]);
 }
 
 void BmpDecoderTest::refusals_data() {

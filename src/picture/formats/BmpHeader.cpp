@@ -86,7 +86,7 @@ Info readInfo(QIODevice& device, qint64 start, bool alphaIn32) {
     info.start = start;
     info.alphaIn32 = alphaIn32;
     info.bytes = readExactly(device, 4);
-    info.size = ByteCursor(info.bytes).le32();
+    info.size = ByteCursor(info.bytes).at(field::infoSize).le32();
     info.core = info.size == field::coreHeaderSize;
     info.os2 = info.core || isOs2InfoSize(info.size);
     if (!info.os2 && !isWindowsInfoSize(info.size))
@@ -237,21 +237,18 @@ void readProfile(const Info& info, qint64 end, BmpHeader& header) {
         invalidPicture();
 }
 
-// Every step after the file header; pixelOffset is the file header's, or nothing for a bitmap, whose
-// pixels follow its palette.
-BmpHeader readHeader(QIODevice& device, qint64 infoStart, qint64 end, std::optional<qint64> pixelOffset) {
-    const Info info = readInfo(device, infoStart, !pixelOffset);
-    BmpHeader header;
-    readSize(info, header);
-    const qint64 masksEnd = readCoding(device, info, header);
+// Where the pixels start, and the palette before them. A file says where; a bitmap's pixels follow its
+// palette, which must then be whole and as long as the header says.
+void placePixels(QIODevice& device, const Info& info, qint64 masksEnd, qint64 end,
+                 std::optional<qint64> pixelOffset, BmpHeader& header) {
+    const bool paletted = header.bitCount <= 8;
     if (pixelOffset) {
         if (*pixelOffset < masksEnd || *pixelOffset > end)
             invalidPicture();
         header.pixelOffset = *pixelOffset;
-        if (header.bitCount <= 8)
+        if (paletted)
             readPalette(device, info, masksEnd, header.pixelOffset, header);
-    } else if (header.bitCount <= 8) {
-        // The pixels are placed by the palette's length, so it must be whole and as long as it says.
+    } else if (paletted) {
         const qint64 coloursUsed = ByteCursor(info.bytes).at(field::coloursUsed).le32();
         header.pixelOffset = readPalette(device, info, masksEnd, end, header);
         if (header.palette.size() < (coloursUsed > 0 ? coloursUsed : qint64(1) << header.bitCount))
@@ -259,6 +256,15 @@ BmpHeader readHeader(QIODevice& device, qint64 infoStart, qint64 end, std::optio
     } else {
         header.pixelOffset = masksEnd;
     }
+}
+
+// Every step after the file header; pixelOffset is the file header's, or nothing for a bitmap.
+BmpHeader readHeader(QIODevice& device, qint64 infoStart, qint64 end, std::optional<qint64> pixelOffset) {
+    const Info info = readInfo(device, infoStart, !pixelOffset);
+    BmpHeader header;
+    readSize(info, header);
+    const qint64 masksEnd = readCoding(device, info, header);
+    placePixels(device, info, masksEnd, end, pixelOffset, header);
     readColourSpace(info, header);
     readProfile(info, end, header);
     return header;
