@@ -27,6 +27,7 @@ private slots:
     void reportTextHoldsExactlyTheListedCharacters();
     void guardReportsEachFailureAndGoesOn();
     void guardReportsFailuresOfCalledCodeWithTheCallersLine();
+    void failureInAnEventHandlerLeavesTheProgramRunning_data();
     void failureInAnEventHandlerLeavesTheProgramRunning();
     void displayTextBreaksAtCrLfAndLoneCr();
     void dialogFilterBecomesTheToolkitsForm();
@@ -168,26 +169,37 @@ void PlatformTest::guardReportsFailuresOfCalledCodeWithTheCallersLine() {
     QVERIFY(desktop.messages[0].text.startsWith(QStringLiteral("Overflow\r\nin X at line 100\r")));
 }
 
+void PlatformTest::failureInAnEventHandlerLeavesTheProgramRunning_data() {
+    QTest::addColumn<bool>("memoryRunsOut");
+    QTest::addColumn<QString>("description");
+    QTest::newRow("failure") << false << "Overflow";
+    QTest::newRow("memory runs out") << true << "Out of memory";
+}
+
 void PlatformTest::failureInAnEventHandlerLeavesTheProgramRunning() {
+    QFETCH(bool, memoryRunsOut);
+    QFETCH(QString, description);
     ui::Form form(QStringLiteral("f"), 3000, 3000, ui::Form::BorderStyle::FixedSingle);
     ui::PictureBox box(form, QStringLiteral("box"), {});
     ui::ScrollBar bar(form, QStringLiteral("bar"), ui::ScrollBar::Orientation::Vertical);
     int calls = 0;
-    box.onKeyDown = [&](int16_t&, int) {
+    const auto fail = [&] {
         ++calls;
+        if (memoryRunsOut)
+            throw std::bad_alloc();
         throw desktop::Failure(QStringLiteral("Overflow"));
     };
-    bar.onChange = [&] {
-        ++calls;
-        throw desktop::Failure(QStringLiteral("Overflow"));
-    };
-    QTest::ignoreMessage(QtWarningMsg, "Kestrelle: Overflow in key down");
+    box.onKeyDown = [&](int16_t&, int) { fail(); };
+    bar.onChange = fail;
+    QTest::ignoreMessage(QtWarningMsg,
+                         qPrintable(QStringLiteral("Kestrelle: %1 in key down").arg(description)));
     QTest::keyClick(box.widget(), Qt::Key_Down);
-    QTest::ignoreMessage(QtWarningMsg, "Kestrelle: Overflow in scroll");
+    QTest::ignoreMessage(QtWarningMsg,
+                         qPrintable(QStringLiteral("Kestrelle: %1 in scroll").arg(description)));
     static_cast<QScrollBar*>(bar.widget())->setValue(3);
     QCOMPARE(calls, 2);
     // Called from code, the same failure reaches the caller, whose guard reports it.
-    QVERIFY_THROWS_EXCEPTION(desktop::Failure, bar.setValue(4));
+    QVERIFY_THROWS_EXCEPTION(std::exception, bar.setValue(4));
 }
 
 void PlatformTest::displayTextBreaksAtCrLfAndLoneCr() {

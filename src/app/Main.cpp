@@ -58,5 +58,5 @@ QString Main::titleFor(const QString& productName) {
 }
 
 void Main::AppTitleSet() {
-    desktop::setApplicationTitle(titleFor(productName()));
+    desktop::setApplicationTitle(titleFor(desktop::programName()));
 }

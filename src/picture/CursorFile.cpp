@@ -198,7 +198,7 @@ PointerImage CursorFile::parse(const QByteArray& data) {
 
 QCursor CursorFile::load(const QString& path) {
     const QByteArray data =
-        desktop::readRegularFile(path, maxFileBytes + 1, QStringLiteral("File not found"));
+        desktop::readRegularFile(path, maxFileBytes + 1, desktop::fileNotFound);
     if (data.size() > maxFileBytes)
         invalidPicture();
     const PointerImage pointer = parse(data);
