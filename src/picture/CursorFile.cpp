@@ -197,8 +197,7 @@ PointerImage CursorFile::parse(const QByteArray& data) {
 }
 
 QCursor CursorFile::load(const QString& path) {
-    const QByteArray data =
-        desktop::readRegularFile(path, maxFileBytes + 1, desktop::fileNotFound);
+    const QByteArray data = desktop::readRegularFile(path, maxFileBytes + 1, desktop::fileNotFound);
     if (data.size() > maxFileBytes)
         invalidPicture();
     const PointerImage pointer = parse(data);
