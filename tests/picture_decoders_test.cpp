@@ -2,6 +2,7 @@
 #include "support/JpegWriter.h"
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
+#include "support/Resident.h"
 
 #include "desktop/Failure.h"
 #include "picture/LoadBudget.h"
@@ -14,6 +15,8 @@
 #include <QtEndian>
 
 #include <thread>
+
+#include <sys/resource.h>
 
 using picture::LoadBudget;
 
@@ -28,6 +31,7 @@ private slots:
     void refusesHeadersBeyondTheBudget_data();
     void refusesHeadersBeyondTheBudget();
     void refusesHugeJpegFrameBeforeItsPixels();
+    void reportsLibpngRunningOutOfMemory();
     void boundsTheScansOfProgressiveJpeg();
     void decodesWideSamplesStraightIntoTheFinalPixels_data();
     void decodesWideSamplesStraightIntoTheFinalPixels();
@@ -87,6 +91,24 @@ QByteArray withChunk(const QByteArray& png, const char* type, const QByteArray& 
     constexpr qsizetype afterHeader = 8 + 8 + 13 + 4;
     return png.left(afterHeader) + chunk + body + crc + png.mid(afterHeader);
 }
+
+// The process may map only `room` more bytes while this lives, so that a large allocation fails as it
+// would on a machine without the memory.
+class AddressSpaceCap {
+public:
+    explicit AddressSpaceCap(qint64 room) {
+        getrlimit(RLIMIT_AS, &previous_);
+        rlimit capped = previous_;
+        capped.rlim_cur = std::min(previous_.rlim_cur, rlim_t(mappedBytes() + room));
+        setrlimit(RLIMIT_AS, &capped);
+    }
+    ~AddressSpaceCap() { setrlimit(RLIMIT_AS, &previous_); }
+    AddressSpaceCap(const AddressSpaceCap&) = delete;
+    AddressSpaceCap& operator=(const AddressSpaceCap&) = delete;
+
+private:
+    rlimit previous_{};
+};
 
 QByteArray be16s(std::initializer_list<quint16> values) {
     QByteArray bytes;
@@ -179,6 +201,25 @@ void PictureDecodersTest::refusesHugeJpegFrameBeforeItsPixels() {
     LoadBudget budget(2047 * megabyte);
     QCOMPARE(failureOf(write("huge.jpg", bytes), budget), "Invalid picture");
     QCOMPARE_LT(budget.peak(), megabyte);
+}
+
+void PictureDecodersTest::reportsLibpngRunningOutOfMemory() {
+#ifdef __SANITIZE_ADDRESS__
+    QSKIP("the sanitizer maps its own memory, beyond any cap");
+#endif
+    // One row of 300 million pixels, within the budget: libpng asks for over a gigabyte to hold it.
+    QByteArray png = pictures::encoded(pictures::coordinates(8, 8), "png");
+    qToBigEndian(quint32(300'000'000), png.data() + 16);
+    qToBigEndian(quint32(1), png.data() + 20);
+    qToBigEndian(damaged::pngCrc(png.mid(12, 17)), png.data() + 29);
+    const QString path = write("row.png", png);
+    LoadBudget budget(qint64(1) << 40);
+    QString failure;
+    {
+        const AddressSpaceCap cap(256 * megabyte);
+        failure = failureOf(path, budget);
+    }
+    QCOMPARE(failure, "Out of memory");
 }
 
 void PictureDecodersTest::boundsTheScansOfProgressiveJpeg() {

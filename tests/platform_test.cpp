@@ -3,6 +3,8 @@
 #include "app/FirstFrameProbe.h"
 #include "desktop/Application.h"
 #include "desktop/Failure.h"
+#include "desktop/Failures.h"
+#include "desktop/Files.h"
 #include "desktop/QtDesktop.h"
 #include "ui/Appearance.h"
 #include "ui/ErrorGuard.h"
@@ -12,7 +14,10 @@
 #include "ui/ScrollBar.h"
 
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <fcntl.h>
 
 // The platform layer's own promises: 16-bit conversion, scroll bar changes, the error report's text.
 class PlatformTest : public QObject {
@@ -27,7 +32,9 @@ private slots:
     void reportTextHoldsExactlyTheListedCharacters();
     void guardReportsEachFailureAndGoesOn();
     void guardReportsFailuresOfCalledCodeWithTheCallersLine();
+    void failureInAnEventHandlerLeavesTheProgramRunning_data();
     void failureInAnEventHandlerLeavesTheProgramRunning();
+    void regularFileOpensForReadsThatWait();
     void displayTextBreaksAtCrLfAndLoneCr();
     void dialogFilterBecomesTheToolkitsForm();
     void applicationIconDrawsEachSizeFromItsOwnFile();
@@ -168,26 +175,48 @@ void PlatformTest::guardReportsFailuresOfCalledCodeWithTheCallersLine() {
     QVERIFY(desktop.messages[0].text.startsWith(QStringLiteral("Overflow\r\nin X at line 100\r")));
 }
 
+void PlatformTest::failureInAnEventHandlerLeavesTheProgramRunning_data() {
+    QTest::addColumn<bool>("memoryRunsOut");
+    QTest::addColumn<QString>("description");
+    QTest::newRow("failure") << false << "Overflow";
+    QTest::newRow("memory runs out") << true << "Out of memory";
+}
+
 void PlatformTest::failureInAnEventHandlerLeavesTheProgramRunning() {
+    QFETCH(bool, memoryRunsOut);
+    QFETCH(QString, description);
     ui::Form form(QStringLiteral("f"), 3000, 3000, ui::Form::BorderStyle::FixedSingle);
     ui::PictureBox box(form, QStringLiteral("box"), {});
     ui::ScrollBar bar(form, QStringLiteral("bar"), ui::ScrollBar::Orientation::Vertical);
     int calls = 0;
-    box.onKeyDown = [&](int16_t&, int) {
+    const auto fail = [&] {
         ++calls;
+        if (memoryRunsOut)
+            throw std::bad_alloc();
         throw desktop::Failure(QStringLiteral("Overflow"));
     };
-    bar.onChange = [&] {
-        ++calls;
-        throw desktop::Failure(QStringLiteral("Overflow"));
-    };
-    QTest::ignoreMessage(QtWarningMsg, "Kestrelle: Overflow in key down");
+    box.onKeyDown = [&](int16_t&, int) { fail(); };
+    bar.onChange = fail;
+    QTest::ignoreMessage(QtWarningMsg,
+                         qPrintable(QStringLiteral("Kestrelle: %1 in key down").arg(description)));
     QTest::keyClick(box.widget(), Qt::Key_Down);
-    QTest::ignoreMessage(QtWarningMsg, "Kestrelle: Overflow in scroll");
+    QTest::ignoreMessage(QtWarningMsg,
+                         qPrintable(QStringLiteral("Kestrelle: %1 in scroll").arg(description)));
     static_cast<QScrollBar*>(bar.widget())->setValue(3);
     QCOMPARE(calls, 2);
     // Called from code, the same failure reaches the caller, whose guard reports it.
-    QVERIFY_THROWS_EXCEPTION(desktop::Failure, bar.setValue(4));
+    QVERIFY_THROWS_EXCEPTION(std::exception, bar.setValue(4));
+}
+
+void PlatformTest::regularFileOpensForReadsThatWait() {
+    QTemporaryDir dir;
+    QFile written(dir.filePath(QStringLiteral("a")));
+    QVERIFY(written.open(QIODevice::WriteOnly) && written.write("abc") == 3);
+    written.close();
+    QFile file(written.fileName());
+    desktop::openRegularFile(file, desktop::accessError);
+    QCOMPARE(::fcntl(file.handle(), F_GETFL) & O_NONBLOCK, 0);
+    QCOMPARE(file.readAll(), "abc");
 }
 
 void PlatformTest::displayTextBreaksAtCrLfAndLoneCr() {

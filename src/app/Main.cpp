@@ -23,8 +23,6 @@ void Main::SkinApply(ui::Form& form, ui::SkinFramework& skin) {
     form.setBackColorOfFramesAndLabels(buttonFace);
     skin.loadSkin(path, QString());
     skin.setOptions(skin.options() | ui::SkinFramework::SkinButtons);
-    skin.setApplyToDialogs(true);
-    skin.setApplyToChildren(true);
     skin.applyWindow(form);
 }
 
@@ -58,5 +56,5 @@ QString Main::titleFor(const QString& productName) {
 }
 
 void Main::AppTitleSet() {
-    desktop::setApplicationTitle(titleFor(productName()));
+    desktop::setApplicationTitle(titleFor(desktop::programName()));
 }

@@ -20,7 +20,6 @@ public:
     // A name without a space is kept whole, cut to 40 characters at most.
     static QString titleFor(const QString& productName);
 
-    static QString productName() { return QStringLiteral("Kestrelle"); }
     static QString homePage() { return QStringLiteral("https://kestrelle.example/"); }
 
 private:

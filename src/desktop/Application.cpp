@@ -8,10 +8,14 @@ namespace desktop {
 
 namespace {
 QString& title() {
-    static QString text = QStringLiteral("Kestrelle");
+    static QString text = programName();
     return text;
 }
 } // namespace
+
+QString programName() {
+    return QStringLiteral("Kestrelle");
+}
 
 QString applicationTitle() {
     return title();

@@ -4,6 +4,9 @@
 
 namespace desktop {
 
+// The program's name, as its window caption and its notes on the error output show it.
+QString programName();
+
 // The application title: one text per process that captions every message box without a title of its own.
 QString applicationTitle();
 void setApplicationTitle(const QString& title);

@@ -1,6 +1,6 @@
 #include "desktop/Files.h"
 
-#include "desktop/Failure.h"
+#include "desktop/Failures.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,39 +12,52 @@
 
 namespace desktop {
 
+namespace {
+
+// A refusal always raises; one that returned would still leave no file to read.
+[[noreturn]] void refuse(Refusal notRegular) {
+    notRegular();
+    accessError();
+}
+
+} // namespace
+
 QDateTime fileDateTime(const QString& path) {
     if (path.isEmpty())
-        throw Failure(QStringLiteral("Bad file name or number"));
+        badFileName();
     const QFileInfo info(path);
     if (!info.exists())
-        throw Failure(QStringLiteral("File not found"));
+        fileNotFound();
     const QDateTime modified = info.lastModified();
     if (!modified.isValid())
-        throw Failure(QStringLiteral("Path/File access error"));
+        accessError();
     return modified;
 }
 
-QByteArray readRegularFile(const QString& path, qint64 limit, const QString& notRegular) {
+void openRegularFile(QFile& file, Refusal notRegular) {
+    const QString path = file.fileName();
+    // The name only chooses the wording; the checks below are made on what was opened.
     if (path.isEmpty() || !QFileInfo::exists(path))
-        throw Failure(QStringLiteral("File not found"));
-    // Opened without waiting, so that a pipe with no writer cannot hold the program; what was opened is
-    // checked, not what the name showed a moment before.
+        fileNotFound();
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        throw Failure(notRegular);
+        refuse(notRegular);
     struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    const int flags = regular ? ::fcntl(fd, F_GETFL) : -1;
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        throw Failure(notRegular);
+        refuse(notRegular);
     }
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        throw Failure(notRegular);
-    }
+}
+
+QByteArray readRegularFile(const QString& path, qint64 limit, Refusal notRegular) {
+    QFile file(path);
+    openRegularFile(file, notRegular);
     QByteArray data = file.read(limit);
     if (file.error() != QFileDevice::NoError)
-        throw Failure(notRegular);
+        refuse(notRegular);
     return data;
 }
 

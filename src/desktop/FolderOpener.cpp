@@ -1,6 +1,6 @@
 #include "desktop/FolderOpener.h"
 
-#include "desktop/Failure.h"
+#include "desktop/Failures.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -51,7 +51,7 @@ void FolderOpener::open(const QString& folder, Patience patience) {
     for (const QStringList& command : commands(folder))
         if (run(command, patience) == Outcome::Opened)
             return;
-    throw Failure(QStringLiteral("No file browser"));
+    noFileBrowser();
 }
 
 } // namespace desktop

@@ -1,6 +1,6 @@
 #include "desktop/QtDesktop.h"
 
-#include "desktop/Failure.h"
+#include "desktop/Failures.h"
 #include "desktop/FolderOpener.h"
 #include "desktop/OpenFileDialog.h"
 
@@ -91,7 +91,7 @@ QString QtDesktop::showOpen(const QString& title, const QString& filter) {
 
 void QtDesktop::openUrl(const QString& url) {
     if (!QDesktopServices::openUrl(QUrl(url, QUrl::StrictMode)))
-        throw Failure(QStringLiteral("File not found"));
+        fileNotFound();
 }
 
 void QtDesktop::openFolder(const QString& path) {

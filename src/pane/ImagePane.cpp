@@ -1,6 +1,6 @@
 #include "pane/ImagePane.h"
 
-#include "desktop/Failure.h"
+#include "desktop/Failures.h"
 #include "ui/Int16.h"
 #include "ui/PictureBox.h"
 #include "ui/ScrollBar.h"
@@ -44,7 +44,5 @@ void PaneFit(ImagePane& pane) {
     const bool across = fitAxis(pane.Inner.width(), pane.Frame.width(), pane.HBar, pane.HScrollUnit);
     const bool down = fitAxis(pane.Inner.height(), pane.Frame.height(), pane.VBar, pane.VScrollUnit);
     if (!across || !down)
-        throw desktop::Failure(
-            QStringLiteral("Picture too large to pan: it passes its frame by more than %1 pixels")
-                .arg(qint64(largestExcess)));
+        desktop::pictureTooLargeToPan(qint64(largestExcess));
 }

@@ -1,6 +1,5 @@
 #include "picture/LoadBudget.h"
 
-#include "desktop/Failure.h"
 #include "desktop/PhysicalMemory.h"
 #include "picture/PictureFailures.h"
 
@@ -51,8 +50,7 @@ LoadBudget::Claim LoadBudget::claim(qint64 bytes) {
 
 void LoadBudget::refuseIfTooLarge(QSize size, qint64 otherBytes) const {
     if (qint64(size.width()) * size.height() > (total_ - otherBytes) / bytesPerPixel)
-        throw desktop::Failure(
-            QStringLiteral("Picture too large: %1 x %2 pixels").arg(size.width()).arg(size.height()));
+        desktop::pictureTooLarge(size);
 }
 
 qint64 LoadBudget::peak() const {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "desktop/Failures.h"
+
 namespace picture {
 
-// The two failures every reader of picture bytes shares, worded once: the user sees these exact texts.
-[[noreturn]] void invalidPicture();
-[[noreturn]] void outOfMemory();
+// The failures every reader of picture bytes shares, under the names the readers use.
+using desktop::invalidPicture;
+using desktop::outOfMemory;
 
 } // namespace picture

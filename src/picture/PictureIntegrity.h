@@ -11,7 +11,7 @@ namespace picture {
 // is not one we walk, or the header does not get that far).
 class PictureIntegrity {
 public:
-    // format is the toolkit's name for the content: "bmp", "ppm", "xbm", ...
+    // format is the toolkit's name for the content: "ppm", "xbm", "xpm", ...
     static PictureIntegrity inspect(QByteArrayView bytes, const QByteArray& format);
 
     static PictureIntegrity whole(QSize declared) { return {true, declared}; }

@@ -1,6 +1,6 @@
 #include "picture/PictureLoader.h"
 
-#include "desktop/Failure.h"
+#include "desktop/Files.h"
 #include "picture/ColourStage.h"
 #include "picture/Orientation.h"
 #include "picture/PictureFailures.h"
@@ -11,23 +11,13 @@
 #include "picture/formats/ToolkitDecoder.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 namespace picture {
 
 namespace {
 
-[[noreturn]] void fail(const char* description) {
-    throw desktop::Failure(QString::fromLatin1(description));
-}
-
 void open(QFile& file) {
-    const QFileInfo info(file.fileName());
-    if (file.fileName().isEmpty() || !info.exists())
-        fail("File not found");
-    // Only regular files: a device or pipe could feed bytes without end.
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
-        fail("Path/File access error");
+    desktop::openRegularFile(file, desktop::accessError);
     if (file.size() == 0)
         invalidPicture();
 }

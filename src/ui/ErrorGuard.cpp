@@ -1,9 +1,7 @@
 #include "ui/ErrorGuard.h"
 
 #include "desktop/Desktop.h"
-#include "desktop/Failure.h"
-
-#include <new>
+#include "desktop/Failures.h"
 
 namespace ui {
 
@@ -17,23 +15,10 @@ QString ErrorGuard::reportText(const QString& description, const QString& locati
            QStringLiteral("Please email screenshot of this message to ") + supportAddress();
 }
 
-QString ErrorGuard::describe(std::exception_ptr failure) {
-    try {
-        std::rethrow_exception(failure);
-    } catch (const desktop::Failure& f) {
-        return f.description();
-    } catch (const std::bad_alloc&) {
-        return QStringLiteral("Out of memory");
-    } catch (const std::exception& e) {
-        return QString::fromUtf8(e.what());
-    } catch (...) {
-        return QStringLiteral("Unexpected error");
-    }
-}
-
-void ErrorGuard::report(const QString& description, int line) {
-    desktop_.msgBox(reportText(description, location_, line), desktop::MsgButtons::OkOnly,
-                    desktop::MsgIcon::Exclamation, QStringLiteral("Application Error"));
+void ErrorGuard::report(std::exception_ptr failure, int line) {
+    desktop_.msgBox(reportText(desktop::describeFailure(failure), location_, line),
+                    desktop::MsgButtons::OkOnly, desktop::MsgIcon::Exclamation,
+                    QStringLiteral("Application Error"));
 }
 
 } // namespace ui

@@ -25,7 +25,7 @@ public:
             std::forward<Step>(body)();
             return true;
         } catch (...) {
-            report(describe(std::current_exception()), line);
+            report(std::current_exception(), line);
             return false;
         }
     }
@@ -35,8 +35,7 @@ public:
     static QString supportAddress();
 
 private:
-    static QString describe(std::exception_ptr failure);
-    void report(const QString& description, int line);
+    void report(std::exception_ptr failure, int line);
 
     desktop::Desktop& desktop_;
     QString location_;

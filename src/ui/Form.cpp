@@ -237,32 +237,28 @@ void Form::setFocusTo(QWidget* widget) {
 }
 
 void Form::windowStateChanged() {
-    stateChanged_ = true;
-    settleSoon();
+    settleSoon(Settling::State);
 }
 
 void Form::windowSizeChanged() {
-    sizeChanged_ = true;
-    settleSoon();
+    settleSoon(Settling::Size);
 }
 
 // The window system reports a maximise as a change of state and a change of size, in separate events that
 // may come in one turn of the event loop or in several. Those of one turn are taken together.
-void Form::settleSoon() {
-    if (settlePending_)
+void Form::settleSoon(int report) {
+    const bool queued = std::exchange(settling_.reports, settling_.reports | report) != Settling::Nothing;
+    if (queued)
         return;
-    settlePending_ = true;
-    QTimer::singleShot(0, window_.get(), [this] {
-        settlePending_ = false;
-        runEventHandler("resize", [this] { settle(); });
-    });
+    QTimer::singleShot(0, window_.get(), [this] { runEventHandler("resize", [this] { settle(); }); });
 }
 
 // One resize per change of state; a size change raises one only when it is not the size that a state
 // change of a shown window brought, and a fixed border in the normal state keeps the designed size.
 void Form::settle() {
-    const bool stateChanged = std::exchange(stateChanged_, false);
-    const bool sizeChanged = std::exchange(sizeChanged_, false);
+    const int reports = std::exchange(settling_.reports, Settling::Nothing);
+    const bool stateChanged = reports & Settling::State;
+    const bool sizeChanged = reports & Settling::Size;
     const WindowState state = windowState();
     const bool fixedSize = border_ == BorderStyle::FixedSingle && state == WindowState::Normal;
     if (fixedSize && window_->isVisible() && window_->size() != designClientSize_) {
@@ -270,17 +266,17 @@ void Form::settle() {
         window_->resize(designClientSize_);
     }
     bool raise = false;
-    if (stateChanged && state != raisedState_) {
+    if (stateChanged && state != settling_.raisedState) {
         raise = true;
-        sizeOwedToState_ = window_->isVisible() && !sizeChanged;
+        settling_.sizeOwedToState = window_->isVisible() && !sizeChanged;
     } else if (sizeChanged) {
-        const bool owed = std::exchange(sizeOwedToState_, false);
-        raise = !owed && !fixedSize && window_->size() != raisedSize_;
+        const bool owed = std::exchange(settling_.sizeOwedToState, false);
+        raise = !owed && !fixedSize && window_->size() != settling_.raisedSize;
     }
     if (!raise)
         return;
-    raisedSize_ = window_->size();
-    raisedState_ = state;
+    settling_.raisedSize = window_->size();
+    settling_.raisedState = state;
     if (onResize)
         onResize();
 }

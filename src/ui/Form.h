@@ -93,7 +93,7 @@ private:
     void applyPointer();
     void windowStateChanged();
     void windowSizeChanged();
-    void settleSoon();
+    void settleSoon(int report);
     void settle();
     void previewKey(QKeyEvent& event);
 
@@ -106,14 +106,19 @@ private:
     QCursor mouseIcon_;
     bool hasMouseIcon_ = false;
     bool shownOnce_ = false;
-    bool settlePending_ = false;
-    bool stateChanged_ = false;
-    bool sizeChanged_ = false;
-    // A state change of a shown window whose new size has not come yet.
-    bool sizeOwedToState_ = false;
     bool hiddenInPlace_ = false;
-    QSize raisedSize_;
-    WindowState raisedState_ = WindowState::Normal;
+
+    // What the window system has reported since the window last settled, and what the last resize showed.
+    struct Settling {
+        enum Report { Nothing = 0, State = 1, Size = 2 };
+        // Reports waiting for the end of the turn of the event loop; a settle is queued while there are any.
+        int reports = Nothing;
+        // A state change of a shown window whose new size has not come yet.
+        bool sizeOwedToState = false;
+        QSize raisedSize;
+        WindowState raisedState = WindowState::Normal;
+    };
+    Settling settling_;
 };
 
 } // namespace ui

@@ -37,7 +37,6 @@ public:
 
     QColor backColor() const;
     void setBackColor(const QColor& color);
-    bool hasBorder() const { return border_; }
 
     std::function<void(int16_t& keyCode, int shift)> onKeyDown;
     // Local files dropped on a framed box, in the order the drag carried them. Without a handler, or for a

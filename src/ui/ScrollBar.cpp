@@ -1,6 +1,6 @@
 #include "ui/ScrollBar.h"
 
-#include "desktop/Failure.h"
+#include "desktop/Failures.h"
 #include "ui/CachedScrollBar.h"
 #include "ui/Container.h"
 #include "ui/EventHandler.h"
@@ -68,7 +68,7 @@ void ScrollBar::setMax(int16_t max) {
 
 void ScrollBar::setValue(int value) {
     if (value < min_ || value > std::max(min_, max_))
-        throw desktop::Failure(QStringLiteral("Invalid property value"));
+        desktop::invalidPropertyValue();
     changeTo(int16_t(value));
 }
 

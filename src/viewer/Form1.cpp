@@ -125,7 +125,7 @@ void Form1::Form_Load() {
     if (!noHand)
         guard.step(104, [&] { setMouseIcon(picture::CursorFile::load(handPath)); });
     guard.step(106, [&] { startUp_.HomePageVisit(); });
-    guard.step(108, [&] { setCaption(QStringLiteral("Kestrelle")); });
+    guard.step(108, [&] { setCaption(desktop::programName()); });
     guard.step(108, [&] { setIcon(ui::applicationIcon()); });
     guard.step(108, [&] { startUp_.AppTitleSet(); });
     guard.step(126, [&] { setScaleMode(Pixels); });

@@ -24,6 +24,18 @@ public:
     Form1(desktop::Environment& environment, StartUpModule& startUp);
     ~Form1() override;
 
+    // The controls keep their design names. On screen:
+    //   Label1, Label2            the caption strips "Image File #1" and "Image File #2" over the panes
+    //   Picture2 > Picture1       pane 1's frame and the inner box that holds its picture
+    //   Picture3 > Picture4       pane 2's frame and inner box
+    //   HScroll1, VScroll1        pane 1's scroll bars; HScroll2, VScroll2 pane 2's (both out of sight)
+    //   PushButton3, PushButton4  "Open File 1", "Open File 2"
+    //   PushButton7, PushButton6  "Clear File 1", "Clear File 2"
+    //   PushButton9               "Load Sample/Example Files"
+    //   PushButton1               "Show Full Screen"
+    //   PushButton2               "Help", across the foot of the window
+    //   Text1                     the text box that holds the focus (out of sight)
+    //   CommonDialog1             the open-file dialog; SkinFramework1 the skin that dresses the window
     ui::TextBox Text1;
     ui::PushButton PushButton3;
     ui::PushButton PushButton4;

@@ -1,5 +1,6 @@
 #include "picture/formats/CursorFile.h"
 
+#include "desktop/Failures.h"
 #include "desktop/Files.h"
 #include "picture/LoadBudget.h"
 #include "picture/PictureFailures.h"
@@ -146,8 +147,7 @@ PointerImage CursorFile::parse(const QByteArray& data) {
 }
 
 QCursor CursorFile::load(const QString& path) {
-    const QByteArray data =
-        desktop::readRegularFile(path, maxFileBytes + 1, QStringLiteral("File not found"));
+    const QByteArray data = desktop::readRegularFile(path, maxFileBytes + 1, desktop::fileNotFound);
     if (data.size() > maxFileBytes)
         invalidPicture();
     const PointerImage pointer = parse(data);

@@ -4,6 +4,7 @@
 #include "picture/formats/ExifOrientation.h"
 
 #include <csetjmp>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 
@@ -20,6 +21,8 @@ struct Session {
     png_infop info = nullptr;
     std::jmp_buf jump{};
     QIODevice* file = nullptr;
+    // libpng was refused memory: the error that follows is that, whatever its words.
+    bool outOfMemory = false;
 
     ~Session() { png_destroy_read_struct(&png, &info, nullptr); }
 };
@@ -30,6 +33,23 @@ Session& session(png_structp png) {
 
 [[noreturn]] void stop(png_structp png, png_const_charp) {
     std::longjmp(session(png).jump, 1);
+}
+
+png_voidp allocate(png_structp png, png_alloc_size_t size) {
+    png_voidp block = std::malloc(size);
+    if (!block)
+        static_cast<Session*>(png_get_mem_ptr(png))->outOfMemory = true;
+    return block;
+}
+
+void release(png_structp, png_voidp block) {
+    std::free(block);
+}
+
+[[noreturn]] void fail(const Session& s) {
+    if (s.outOfMemory)
+        outOfMemory();
+    invalidPicture();
 }
 
 void readData(png_structp png, png_bytep data, size_t length) {
@@ -119,7 +139,7 @@ void flattenOverWhite(QImage& image) {
 DecodedPicture readPicture(QIODevice& file, LoadBudget::Claim& claim, bool* alpha) {
     const auto s = std::make_unique<Session>();
     s->file = &file;
-    s->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, s.get(), stop, stop);
+    s->png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, s.get(), stop, stop, s.get(), allocate, release);
     if (s->png)
         s->info = png_create_info_struct(s->png);
     if (!s->info)
@@ -133,16 +153,16 @@ DecodedPicture readPicture(QIODevice& file, LoadBudget::Claim& claim, bool* alph
     if (!size.isEmpty())
         claim.budget().refuseIfTooLarge(size, claim.bytes() + rowBuffers);
     if (!infoRead)
-        invalidPicture();
+        fail(*s);
 
     DecodedPicture decoded;
     describeColour(*s, decoded);
     int passes = 1;
     if (!setUpTransforms(*s, &passes, alpha) || png_get_rowbytes(s->png, s->info) != size_t(size.width()) * 4)
-        invalidPicture();
+        fail(*s);
     decoded.image = claim.rgb32(size.width(), size.height(), rowBuffers);
     if (!readRows(*s, passes, decoded.image.bits(), decoded.image.bytesPerLine(), size.height()))
-        invalidPicture();
+        fail(*s);
     return decoded;
 }
 

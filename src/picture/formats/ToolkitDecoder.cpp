@@ -1,6 +1,5 @@
 #include "picture/formats/ToolkitDecoder.h"
 
-#include "desktop/Failure.h"
 #include "picture/PictureFailures.h"
 #include "picture/PictureIntegrity.h"
 
@@ -16,10 +15,6 @@ namespace picture {
 namespace {
 
 constexpr qint64 megabyte = 1024 * 1024;
-
-[[noreturn]] void fail(const char* description) {
-    throw desktop::Failure(QString::fromLatin1(description));
-}
 
 // The most bytes per pixel the toolkit's reader may take before the picture becomes 32-bit RGB: one for
 // bitmaps (a bit, rounded up), 16-bit grey or 64-bit colour where samples may be wider than a byte.
@@ -44,7 +39,7 @@ QByteArray contents(QIODevice& file, LoadBudget::Claim& claim) {
     claim.grow(size);
     QByteArray bytes = file.readAll();
     if (bytes.size() != size)
-        fail("Path/File access error");
+        desktop::accessError();
     return bytes;
 }
 

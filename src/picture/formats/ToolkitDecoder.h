@@ -7,10 +7,10 @@
 
 namespace picture {
 
-// Decodes the formats no better library here reads (BMP, the netpbm family, XPM, XBM, and whatever
-// else the toolkit has a reader for) with the toolkit, from the whole file held in memory. A walk over
-// the file's structure first finds its declared size and whether all of it is there, which the
-// toolkit's readers would not report.
+// Decodes the formats no better reader here takes (the netpbm family, XPM, XBM, and whatever else the
+// toolkit has a reader for) with the toolkit, from the whole file held in memory. A walk over the file's
+// structure first finds its declared size and whether all of it is there, which the toolkit's readers
+// would not report.
 class ToolkitDecoder {
 public:
     static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim);

@@ -1,10 +1,12 @@
 #include "ui/skin/SkinFramework.h"
 
 #include "desktop/Failure.h"
+#include "desktop/Failures.h"
 #include "desktop/Files.h"
 #include "ui/Form.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -18,22 +20,18 @@ namespace {
 
 constexpr qint64 maxSkinBytes = 1024 * 1024;
 
-[[noreturn]] void invalidSkin() {
-    throw desktop::Failure(QStringLiteral("Invalid skin file"));
-}
-
 QByteArray readSkinFile(const QString& path) {
     // One byte over the limit is enough to know the file is too big.
-    return desktop::readRegularFile(path, maxSkinBytes + 1, QStringLiteral("Path/File access error"));
+    return desktop::readRegularFile(path, maxSkinBytes + 1, desktop::accessError);
 }
 
 QString decodeSkin(const QByteArray& data) {
     if (data.isEmpty() || data.size() > maxSkinBytes || data.contains('\0'))
-        invalidSkin();
+        desktop::invalidSkin();
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8.decode(data);
     if (utf8.hasError())
-        invalidSkin();
+        desktop::invalidSkin();
     return text;
 }
 
@@ -57,6 +55,17 @@ std::optional<std::pair<QString, qsizetype>> quoted(const QString& text, qsizety
     return std::nullopt;
 }
 
+// Checked on the opened file, as every file the program reads; the toolkit opens it again by name to draw.
+bool isRegularFile(const QString& path) {
+    QFile file(path);
+    try {
+        desktop::openRegularFile(file, desktop::accessError);
+        return true;
+    } catch (const desktop::Failure&) {
+        return false;
+    }
+}
+
 // A picture that the skin names must be a regular file inside the program folder: a pipe or a device would
 // hold the window while it is drawn. Relative names start from the skin file's folder.
 std::optional<QString> pictureFile(const QString& name, const QDir& skinFolder,
@@ -64,7 +73,7 @@ std::optional<QString> pictureFile(const QString& name, const QDir& skinFolder,
     const QString root = QFileInfo(programFolder).canonicalFilePath();
     const QString file = QFileInfo(skinFolder, name).canonicalFilePath();
     if (name.isEmpty() || root.isEmpty() || file.isEmpty() || !file.startsWith(root + u'/') ||
-        !QFileInfo(file).isFile())
+        !isRegularFile(file))
         return std::nullopt;
     return file;
 }
@@ -166,12 +175,12 @@ void SkinFramework::loadSkin(const QString& path, const QString&) {
     const QString text = decodeSkin(readSkinFile(path));
     std::optional<QList<StyleRule>> rules = parseStyleSheet(text);
     if (!rules)
-        invalidSkin();
+        desktop::invalidSkin();
     const QDir skinFolder = QFileInfo(path).absoluteDir();
     for (StyleRule& rule : *rules) {
         std::optional<QString> declarations = withPictureFiles(rule.declarations, skinFolder, programFolder_);
         if (!declarations)
-            invalidSkin();
+            desktop::invalidSkin();
         rule.declarations = std::move(*declarations);
     }
     sheet_ = text;

@@ -28,11 +28,6 @@ public:
     void loadSkin(const QString& path, const QString& section);
     uint32_t options() const { return options_; }
     void setOptions(uint32_t options) { options_ = options; }
-    // Kept for the owner of the dialogs; dressing a window covers its controls through the sheet's cascade.
-    bool applyToDialogs() const { return applyToDialogs_; }
-    void setApplyToDialogs(bool on) { applyToDialogs_ = on; }
-    bool applyToChildren() const { return applyToChildren_; }
-    void setApplyToChildren(bool on) { applyToChildren_ = on; }
     // Dresses the window in the loaded skin, as the options allow.
     void applyWindow(Form& form);
 
@@ -43,8 +38,6 @@ private:
     QString sheet_;
     QList<StyleRule> rules_;
     uint32_t options_ = 0;
-    bool applyToDialogs_ = false;
-    bool applyToChildren_ = false;
 };
 
 } // namespace ui

@@ -1,6 +1,6 @@
-#include "app/Main.h"
 #include "app/CommandLine.h"
 #include "app/FirstFrameProbe.h"
+#include "app/Main.h"
 #include "app/PlatformChoice.h"
 #include "desktop/Application.h"
 #include "desktop/Environment.h"

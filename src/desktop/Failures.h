@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+#include <exception>
+
+namespace desktop {
+
+// Every failure the program raises, each worded here and nowhere else: the user reads these exact texts
+// in the error report.
+[[noreturn]] void fileNotFound();
+[[noreturn]] void accessError();
+[[noreturn]] void badFileName();
+[[noreturn]] void noFileBrowser();
+[[noreturn]] void invalidPicture();
+[[noreturn]] void outOfMemory();
+[[noreturn]] void pictureTooLarge(QSize size);
+[[noreturn]] void pictureTooLargeToPan(qint64 excess);
+[[noreturn]] void invalidSkin();
+[[noreturn]] void invalidPropertyValue();
+[[noreturn]] void overflow();
+
+// The description of any failure as the error report shows it: the text of a Failure, "Out of memory"
+// when memory ran out, the message of another exception, or "Unexpected error".
+QString describeFailure(std::exception_ptr failure);
+
+} // namespace desktop
