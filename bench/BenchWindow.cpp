@@ -1,7 +1,5 @@
 #include "BenchWindow.h"
 
-#include "picture/PictureLoader.h"
-
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -18,7 +16,7 @@ BenchWindow::BenchWindow() {
 
 void BenchWindow::place(int pane, const QString& path) {
     ImagePane& target = pane == 1 ? form.pane1 : form.pane2;
-    target.Inner.setPicture(picture::PictureLoader::load(path));
+    target.Inner.setPicture(loader.load(path));
     PaneFit(target);
 }
 

@@ -4,8 +4,12 @@
 
 #include "app/Main.h"
 #include "desktop/Environment.h"
+#include "desktop/ScreenProfile.h"
 #include "desktop/StdRandom.h"
 #include "desktop/SystemClock.h"
+#include "picture/ColourStage.h"
+#include "picture/LoadBudget.h"
+#include "picture/PictureLoader.h"
 #include "viewer/Form1.h"
 
 #include <QTemporaryDir>
@@ -23,7 +27,10 @@ public:
     desktop::StdRandom random;
     desktop::Environment environment{desktop, clock, random, folder.path()};
     Main startUp{environment};
-    Form1 form{environment, startUp};
+    picture::LoadBudget budget{picture::LoadBudget::machineShare()};
+    const picture::ColourStage screenColours{desktop::screenProfile()};
+    const picture::PictureLoader loader{{budget, screenColours}};
+    Form1 form{environment, startUp, loader};
 
     // Loads a picture into pane 1 or 2 the way the program does, without its file dialog.
     void place(int pane, const QString& path);

@@ -6,7 +6,7 @@
 #include "Summary.h"
 
 #include "picture/BackgroundLoads.h"
-#include "picture/PictureLoader.h"
+#include "picture/LoadBudget.h"
 
 #include <QCoreApplication>
 
@@ -20,7 +20,7 @@ int loadPeakChild(bool together, const QStringList& paths) {
     const int64_t before = processMemory::resident();
     std::vector<QImage> loaded;
     if (together) {
-        picture::BackgroundLoads loads;
+        picture::BackgroundLoads loads(window.loader);
         loads.start(paths);
         for (const QString& path : paths)
             loaded.push_back(loads.take(path));
@@ -66,7 +66,7 @@ void loadPeak(benchmark::State& state, const char* figure, bool together, const 
         }
         added = std::max(added, double(peak - before));
     }
-    const double budget = double(picture::PictureLoader::memoryLimit());
+    const double budget = double(picture::LoadBudget::machineShare());
     state.counters["added_MB"] = added / megabyte;
     state.counters["budget_MB"] = budget / megabyte;
     Summary::add({figure, "pixels of the pictures loaded", added / megabyte, pixelBytes / megabyte, "MB",

@@ -2,6 +2,8 @@
 // Whatever the bytes, the load gives a picture or fails with a Failure.
 #include "QuietOffscreen.h"
 #include "desktop/Failure.h"
+#include "picture/ColourStage.h"
+#include "picture/LoadBudget.h"
 #include "picture/PictureLoader.h"
 
 #include <QFile>
@@ -19,6 +21,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const QTemporaryDir dir;
+    static picture::LoadBudget budget(picture::LoadBudget::machineShare());
+    static const picture::ColourStage srgbScreen{QByteArray()};
+    static const picture::PictureLoader loader({budget, srgbScreen});
     // No extension: the loader goes by content.
     QFile file(dir.filePath(QStringLiteral("picture")));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
@@ -26,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         qFatal("cannot write %s", qPrintable(file.fileName()));
     file.close();
     try {
-        picture::PictureLoader::load(file.fileName());
+        loader.load(file.fileName());
     } catch (const desktop::Failure&) {
     } catch (const std::bad_alloc&) {
     }

@@ -16,7 +16,9 @@ DecodedPicture decode(const QByteArray& bytes) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    return BmpDecoder::decode(buffer);
+    picture::LoadBudget budget(picture::LoadBudget::machineShare());
+    picture::LoadBudget::Claim claim = budget.claim();
+    return BmpDecoder::decode(buffer, claim);
 }
 
 QString failureOf(const QByteArray& bytes) {

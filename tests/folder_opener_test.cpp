@@ -1,5 +1,6 @@
 #include "support/AnsweringDesktop.h"
 #include "support/ScriptedChance.h"
+#include "support/TestLoader.h"
 
 #include "app/Main.h"
 #include "desktop/Failure.h"
@@ -134,7 +135,8 @@ void FolderOpenerTest::theSamplesCommandReportsAFolderThatCannotBeOpened() {
     ScriptedRandom random;
     desktop::Environment environment{desktop, clock, random, program.path()};
     Main startUp(environment);
-    Form1 form(environment, startUp);
+    const TestLoader loader;
+    Form1 form(environment, startUp, loader.loader);
     form.load();
     form.PushButton9_Click();
     QCOMPARE(desktop.shown.size(), 2);

@@ -1,8 +1,8 @@
 #include "support/Pictures.h"
+#include "support/TestLoader.h"
 
 #include "desktop/Failure.h"
 #include "picture/LoadBudget.h"
-#include "picture/PictureLoader.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -107,19 +107,18 @@ void LoadBudgetTest::picturesLoadingTogetherShareTheBudget() {
     QTemporaryDir dir;
     const QImage picture = pictures::coordinates(600, 500);
     const qint64 pixelBytes = picture.sizeInBytes();
-    LoadBudget budget(pixelBytes * 3 / 2);
+    const TestLoader loader(pixelBytes * 3 / 2);
     std::vector<std::future<QImage>> loads;
     for (const char* name : {"a.png", "b.png", "c.gif", "d.jpg"}) {
         const QString path =
             pictures::write(pictures::encoded(picture, QByteArray(name).sliced(2).constData()), dir.path(),
                             QString::fromLatin1(name));
-        loads.push_back(std::async(std::launch::async,
-                                   [&budget, path] { return picture::PictureLoader::load(path, budget); }));
+        loads.push_back(std::async(std::launch::async, [&loader, path] { return loader.load(path); }));
     }
     for (std::future<QImage>& load : loads)
         QCOMPARE(load.get().size(), picture.size());
-    QCOMPARE_LE(budget.peak(), budget.total());
-    QCOMPARE_GE(budget.peak(), pixelBytes);
+    QCOMPARE_LE(loader.budget.peak(), loader.budget.total());
+    QCOMPARE_GE(loader.budget.peak(), pixelBytes);
 }
 
 QTEST_MAIN(LoadBudgetTest)

@@ -1,6 +1,7 @@
 #include "support/MainWindowRig.h"
 #include "support/Pictures.h"
 #include "support/ScriptedChance.h"
+#include "support/TestLoader.h"
 
 #include "app/Main.h"
 #include "desktop/QtDesktop.h"
@@ -151,7 +152,8 @@ void NoTraceTest::startUpCommandsAndFullScreenRun() {
     ModalAnswers answers;
     const QDir pictures(sandbox->pictures);
     {
-        Form1 form(environment, startUp);
+        const TestLoader loader;
+        Form1 form(environment, startUp, loader.loader);
         form.load();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(form.window()));

@@ -1,6 +1,7 @@
 #include "support/AnsweringDesktop.h"
 #include "support/MainWindowRig.h"
 #include "support/ScriptedChance.h"
+#include "support/TestLoader.h"
 
 #include "app/Main.h"
 #include "desktop/QtDesktop.h"
@@ -148,7 +149,8 @@ void OpenerTest::samplesFolderReachesTheOpenerAsOneArgument() {
     ScriptedRandom random;
     desktop::Environment environment{desktop, clock, random, program};
     Main startUp(environment);
-    Form1 form(environment, startUp);
+    const TestLoader loader;
+    Form1 form(environment, startUp, loader.loader);
     form.load();
     form.PushButton9_Click();
     QCOMPARE(desktop.shown.size(), 1);
@@ -174,7 +176,8 @@ void OpenerTest::homePageReachesTheOpenerAsOneArgument() {
     desktop::Environment environment{desktop, clock, random,
                                      sandbox->dir.filePath(QStringLiteral("programs"))};
     Main startUp(environment);
-    Form1 form(environment, startUp);
+    const TestLoader loader;
+    Form1 form(environment, startUp, loader.loader);
     form.load();
     QVERIFY(desktop.shown.isEmpty());
     QCOMPARE(waitForRuns(1),

@@ -3,10 +3,10 @@
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
 #include "support/Resident.h"
+#include "support/TestLoader.h"
 
 #include "desktop/Failure.h"
 #include "picture/LoadBudget.h"
-#include "picture/PictureLoader.h"
 #include "picture/formats/JpegDecoder.h"
 
 #include <QBuffer>
@@ -51,9 +51,9 @@ namespace {
 
 constexpr qint64 megabyte = 1024 * 1024;
 
-QString failureOf(const QString& path, LoadBudget& budget) {
+QString failureOf(const QString& path, const TestLoader& loader) {
     try {
-        picture::PictureLoader::load(path, budget);
+        loader.load(path);
     } catch (const desktop::Failure& failure) {
         return failure.description();
     }
@@ -153,9 +153,9 @@ void PictureDecodersTest::refusesDamageInsideTheData_data() {
 void PictureDecodersTest::refusesDamageInsideTheData() {
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
-    LoadBudget budget(2047 * megabyte);
-    QCOMPARE(failureOf(write(name, bytes), budget), "Invalid picture");
-    QCOMPARE(budget.held(), 0);
+    const TestLoader loader(2047 * megabyte);
+    QCOMPARE(failureOf(write(name, bytes), loader), "Invalid picture");
+    QCOMPARE(loader.budget.held(), 0);
 }
 
 void PictureDecodersTest::refusesHeadersBeyondTheBudget_data() {
@@ -190,17 +190,17 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
         qToLittleEndian(quint16(5000), bytes.data() + 6);
         qToLittleEndian(quint16(4000), bytes.data() + 8);
     }
-    LoadBudget budget(64 * megabyte);
-    QCOMPARE(failureOf(write(name, bytes), budget), "Picture too large: 5000 x 4000 pixels");
-    QCOMPARE_LT(budget.peak(), megabyte);
+    const TestLoader loader(64 * megabyte);
+    QCOMPARE(failureOf(write(name, bytes), loader), "Picture too large: 5000 x 4000 pixels");
+    QCOMPARE_LT(loader.budget.peak(), megabyte);
 }
 
 void PictureDecodersTest::refusesHugeJpegFrameBeforeItsPixels() {
     // Within the budget, but far too short for 23000 x 23000 pixels: refused before they are allocated.
     const QByteArray bytes = damaged::jpegClaiming(pictures::encoded(shading(), "jpeg"), 23000, 23000);
-    LoadBudget budget(2047 * megabyte);
-    QCOMPARE(failureOf(write("huge.jpg", bytes), budget), "Invalid picture");
-    QCOMPARE_LT(budget.peak(), megabyte);
+    const TestLoader loader(2047 * megabyte);
+    QCOMPARE(failureOf(write("huge.jpg", bytes), loader), "Invalid picture");
+    QCOMPARE_LT(loader.budget.peak(), megabyte);
 }
 
 void PictureDecodersTest::reportsLibpngRunningOutOfMemory() {
@@ -213,11 +213,11 @@ void PictureDecodersTest::reportsLibpngRunningOutOfMemory() {
     qToBigEndian(quint32(1), png.data() + 20);
     qToBigEndian(damaged::pngCrc(png.mid(12, 17)), png.data() + 29);
     const QString path = write("row.png", png);
-    LoadBudget budget(qint64(1) << 40);
+    const TestLoader loader(qint64(1) << 40);
     QString failure;
     {
         const AddressSpaceCap cap(256 * megabyte);
-        failure = failureOf(path, budget);
+        failure = failureOf(path, loader);
     }
     QCOMPARE(failure, "Out of memory");
 }
@@ -227,15 +227,14 @@ void PictureDecodersTest::boundsTheScansOfProgressiveJpeg() {
     for (int y = 0; y < grey.height(); ++y)
         for (int x = 0; x < grey.width(); ++x)
             grey.setPixel(x, y, qRgb(x * 3, x * 3, x * 3));
-    LoadBudget budget(256 * megabyte);
+    const TestLoader loader(256 * megabyte);
     // 64 scans, as many as a file needs to send each coefficient apart: read in full.
-    const QImage loaded =
-        picture::PictureLoader::load(write("p.jpg", test::writeJpeg(grey, progressive(0))), budget);
+    const QImage loaded = loader.load(write("p.jpg", test::writeJpeg(grey, progressive(0))));
     QCOMPARE(loaded.size(), grey.size());
     for (const QPoint at : {QPoint(0, 0), QPoint(33, 20), QPoint(63, 39)})
         QCOMPARE_LE(qAbs(qRed(loaded.pixel(at)) - qRed(grey.pixel(at))), 3);
     // 192 valid scans: more than any encoder makes, and refused.
-    QCOMPARE(failureOf(write("p.jpg", test::writeJpeg(grey, progressive(2))), budget), "Invalid picture");
+    QCOMPARE(failureOf(write("p.jpg", test::writeJpeg(grey, progressive(2))), loader), "Invalid picture");
 }
 
 void PictureDecodersTest::decodesWideSamplesStraightIntoTheFinalPixels_data() {
@@ -273,12 +272,12 @@ void PictureDecodersTest::decodesWideSamplesStraightIntoTheFinalPixels() {
     }
     const auto eight = [](quint16 v) { return (v * 255 + 32767) / 65535; };
 
-    LoadBudget budget(256 * megabyte);
+    const TestLoader loader(256 * megabyte);
     const PeakMemoryWatch memory;
-    const QImage loaded = picture::PictureLoader::load(write("wide.png", png), budget);
+    const QImage loaded = loader.load(write("wide.png", png));
     const qint64 pixelBytes = qint64(width) * height * 4;
     QCOMPARE_LT(memory.growth(), pixelBytes * 5 / 4);
-    QCOMPARE_LT(budget.peak(), pixelBytes + megabyte);
+    QCOMPARE_LT(loader.budget.peak(), pixelBytes + megabyte);
     QCOMPARE(loaded.format(), QImage::Format_RGB32);
     for (int y = 0; y < height; ++y) {
         const auto* source = reinterpret_cast<const quint16*>(wide.constScanLine(y));
@@ -306,8 +305,8 @@ void PictureDecodersTest::laysTransparentGifPixelsOverWhite() {
     const qsizetype frame = 13 + 3 * 256;
     gif.insert(frame, QByteArray("\x21\xF9\x04\x01\0\0\0\0", 8));
     qToLittleEndian(quint16(20), gif.data() + 6);
-    LoadBudget budget(256 * megabyte);
-    const QImage loaded = picture::PictureLoader::load(write("t.gif", gif), budget);
+    const TestLoader loader(256 * megabyte);
+    const QImage loaded = loader.load(write("t.gif", gif));
     QCOMPARE(loaded.size(), QSize(20, 16));
     const QImage indexed = pattern.convertToFormat(QImage::Format_Indexed8);
     for (int y = 0; y < 16; ++y) {
@@ -360,12 +359,10 @@ void PictureDecodersTest::opensWholeTextFormatsExactly() {
     for (int y = 0; y < pattern.height(); ++y)
         for (int x = 0; x < pattern.width(); ++x)
             pattern.setPixel(x, y, (x * y) % 3 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
-    LoadBudget budget(64 * megabyte);
-    QCOMPARE(picture::PictureLoader::load(write("w.pgm", damaged::plainNetpbm(pattern, false)), budget),
-             pattern);
-    QCOMPARE(picture::PictureLoader::load(write("w.ppm", damaged::plainNetpbm(pattern, true)), budget),
-             pattern);
-    QCOMPARE(picture::PictureLoader::load(write("w.xbm", damaged::xbm(pattern)), budget), pattern);
+    const TestLoader loader(64 * megabyte);
+    QCOMPARE(loader.load(write("w.pgm", damaged::plainNetpbm(pattern, false))), pattern);
+    QCOMPARE(loader.load(write("w.ppm", damaged::plainNetpbm(pattern, true))), pattern);
+    QCOMPARE(loader.load(write("w.xbm", damaged::xbm(pattern))), pattern);
 }
 
 QTEST_MAIN(PictureDecodersTest)

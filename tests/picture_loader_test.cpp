@@ -1,8 +1,8 @@
 #include "desktop/Failure.h"
-#include "picture/PictureLoader.h"
 #include "support/GifEncoder.h"
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
+#include "support/TestLoader.h"
 
 #include <QBuffer>
 #include <QDataStream>
@@ -12,8 +12,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
-
-using picture::PictureLoader;
 
 namespace {
 
@@ -149,9 +147,10 @@ private slots:
 
 private:
     QString write(const QString& name, const QByteArray& bytes);
-    static QString failureOf(const QString& path);
+    QString failureOf(const QString& path) const;
 
     QTemporaryDir dir_;
+    TestLoader loader_;
 };
 
 QString PictureLoaderTest::write(const QString& name, const QByteArray& bytes) {
@@ -161,9 +160,9 @@ QString PictureLoaderTest::write(const QString& name, const QByteArray& bytes) {
     return file.fileName();
 }
 
-QString PictureLoaderTest::failureOf(const QString& path) {
+QString PictureLoaderTest::failureOf(const QString& path) const {
     try {
-        PictureLoader::load(path);
+        loader_.load(path);
     } catch (const desktop::Failure& failure) {
         return failure.description();
     }
@@ -201,7 +200,7 @@ void PictureLoaderTest::opensEveryFormat() {
     QFETCH(QImage, expected);
     QFETCH(int, tolerance);
 
-    const QImage loaded = PictureLoader::load(write(name, bytes));
+    const QImage loaded = loader_.load(write(name, bytes));
     QCOMPARE(loaded.format(), QImage::Format_RGB32);
     QCOMPARE(loaded.size(), expected.size());
     QCOMPARE_LE(largestDifference(loaded, expected), tolerance);
@@ -213,7 +212,7 @@ void PictureLoaderTest::laysTransparencyOverWhite() {
     picture.setPixel(1, 0, qRgba(0, 0, 0, 128));
     picture.setPixel(2, 0, qRgba(0, 0, 255, 255));
 
-    const QImage loaded = PictureLoader::load(write("alpha.png", encoded(picture, "png")));
+    const QImage loaded = loader_.load(write("alpha.png", encoded(picture, "png")));
     QCOMPARE(loaded.format(), QImage::Format_RGB32);
     QCOMPARE(loaded.pixel(0, 0), qRgb(255, 255, 255));
     QCOMPARE_LE(qAbs(qGray(loaded.pixel(1, 0)) - 127), 1);
@@ -222,7 +221,7 @@ void PictureLoaderTest::laysTransparencyOverWhite() {
 
 void PictureLoaderTest::sizesGifByItsLogicalScreen() {
     const QByteArray small = patched<quint16>(encoded(pattern(), "gif"), 6, 400);
-    const QImage loaded = PictureLoader::load(write("screen.gif", patched<quint16>(small, 8, 300)));
+    const QImage loaded = loader_.load(write("screen.gif", patched<quint16>(small, 8, 300)));
     QCOMPARE(loaded.size(), QSize(400, 300));
     QCOMPARE(loaded.pixel(96, 63), pattern().pixel(96, 63));
 
@@ -232,7 +231,7 @@ void PictureLoaderTest::sizesGifByItsLogicalScreen() {
     const QByteArray frame = gif.mid(firstFrame, gif.size() - firstFrame - 1);
     const QByteArray laterFrame = patched<quint16>(patched<quint16>(frame, 1, 10), 3, 5);
     const QByteArray noScreen = patched<quint32>(gif.chopped(1) + laterFrame + ';', 6, 0);
-    const QImage framed = PictureLoader::load(write("frames.gif", noScreen));
+    const QImage framed = loader_.load(write("frames.gif", noScreen));
     QCOMPARE(framed.size(), QSize(97, 64));
     QCOMPARE(framed.pixel(96, 63), pattern().pixel(96, 63));
 }
@@ -241,7 +240,7 @@ void PictureLoaderTest::opensPictureBeyondToolkitDefaultLimit() {
     // 137 MB decoded: over the toolkit's own 128 MB, well within ours.
     QImage picture(12000, 3000, QImage::Format_RGB32);
     picture.fill(qRgb(30, 120, 200));
-    const QImage loaded = PictureLoader::load(write("wide.jpg", encoded(picture, "jpeg")));
+    const QImage loaded = loader_.load(write("wide.jpg", encoded(picture, "jpeg")));
     QCOMPARE(loaded.size(), picture.size());
 }
 
@@ -274,16 +273,16 @@ void PictureLoaderTest::refusesFileLargerThanLimit() {
     // Sparse, so it takes no room on disk. The toolkit's readers take a file whole, which would take more
     // memory than the loads may.
     QFile icon(write("enormous.ico", encoded(pattern(), "ico")));
-    QVERIFY(icon.resize(PictureLoader::memoryLimit() + 1));
+    QVERIFY(icon.resize(loader_.budget.total() + 1));
     QCOMPARE(failureOf(icon.fileName()), "Out of memory");
     // libpng reads a file in pieces: one of exactly the limit opens, the picture at its start.
     QFile file(write("enormous.png", encoded(pattern(), "png")));
-    QVERIFY(file.resize(PictureLoader::memoryLimit()));
-    QCOMPARE(PictureLoader::load(file.fileName()).size(), pattern().size());
+    QVERIFY(file.resize(loader_.budget.total()));
+    QCOMPARE(loader_.load(file.fileName()).size(), pattern().size());
     // A BMP is read row by row, so only its pixels count.
     QFile bmp(write("enormous.bmp", encoded(pattern(), "bmp")));
-    QVERIFY(bmp.resize(PictureLoader::memoryLimit() + 1));
-    QCOMPARE(PictureLoader::load(bmp.fileName()), pattern().convertToFormat(QImage::Format_RGB32));
+    QVERIFY(bmp.resize(loader_.budget.total() + 1));
+    QCOMPARE(loader_.load(bmp.fileName()), pattern().convertToFormat(QImage::Format_RGB32));
 }
 
 void PictureLoaderTest::refusesDamagedPictures_data() {

@@ -4,17 +4,14 @@
 #include "support/ExifJpeg.h"
 #include "support/MainWindowRig.h"
 #include "support/Pictures.h"
+#include "support/TestLoader.h"
 #include "support/TestProfiles.h"
-
-#include "picture/PictureLoader.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QColorSpace>
 #include <QImageWriter>
 #include <QtTest>
-
-using picture::PictureLoader;
 
 namespace {
 
@@ -63,6 +60,7 @@ private slots:
 
 private:
     QTemporaryDir folder_;
+    TestLoader loader_;
 };
 
 void TrueColoursTest::widePicturesMatchTheirSrgbTwins_data() {
@@ -89,15 +87,14 @@ void TrueColoursTest::widePicturesMatchTheirSrgbTwins() {
             middle.setPixel(x, 0, image.pixel(x * 16 + 8, 8));
         return middle;
     };
-    QCOMPARE_LE(
-        largestDifference(middles(PictureLoader::load(srgbPath)), middles(PictureLoader::load(widePath))), 2);
+    QCOMPARE_LE(largestDifference(middles(loader_.load(srgbPath)), middles(loader_.load(widePath))), 2);
 }
 
 void TrueColoursTest::bmpProfileApplies() {
     test::BmpFile file{.infoSize = 124, .width = 2, .height = 1, .bitCount = 24};
     file.pixels = QByteArray("\x00\x00\xff\x00\xff\x00\x00\x00", 8); // red, green as stored B, G, R
     file.profile = profiles::packaged("SwappedRedAndGreen.icc");
-    const QImage image = PictureLoader::load(pictures::write(file.bytes(), folder_.path(), "swapped.bmp"));
+    const QImage image = loader_.load(pictures::write(file.bytes(), folder_.path(), "swapped.bmp"));
     QCOMPARE_LE(largestDifference(image, blocks({qRgb(0, 255, 0), qRgb(255, 0, 0)}).scaled(2, 1)), 2);
 }
 
@@ -118,8 +115,8 @@ void TrueColoursTest::skippedPixelsNeverShowAnEarlierPicture() {
     const QString redPath = pictures::write(
         pictures::encoded(pictures::plain(size, size, qRgb(255, 0, 0)), "bmp"), folder_.path(), "red.bmp");
     for (int round = 0; round < 3; ++round) {
-        PictureLoader::load(redPath);
-        const QImage image = PictureLoader::load(sparsePath);
+        loader_.load(redPath);
+        const QImage image = loader_.load(sparsePath);
         QCOMPARE(image.size(), QSize(size, size));
         int coloured = 0;
         for (int y = 0; y < size; ++y)

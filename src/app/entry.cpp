@@ -5,8 +5,12 @@
 #include "desktop/Application.h"
 #include "desktop/Environment.h"
 #include "desktop/QtDesktop.h"
+#include "desktop/ScreenProfile.h"
 #include "desktop/StdRandom.h"
 #include "desktop/SystemClock.h"
+#include "picture/ColourStage.h"
+#include "picture/LoadBudget.h"
+#include "picture/PictureLoader.h"
 #include "ui/Appearance.h"
 #include "viewer/Form1.h"
 
@@ -38,7 +42,11 @@ int main(int argc, char** argv) {
     desktop::StdRandom random;
     desktop::Environment environment{desktop, clock, random, desktop::programFolder()};
     Main startUp(environment);
-    Form1 form(environment, startUp);
+    // Every picture the window opens goes through this one loader, within one budget, to this screen.
+    picture::LoadBudget budget(picture::LoadBudget::machineShare());
+    const picture::ColourStage screenColours(desktop::screenProfile());
+    const picture::PictureLoader loader({budget, screenColours});
+    Form1 form(environment, startUp, loader);
     form.load();
     FirstFrameProbe::watchIfAsked(form.window());
     form.show();

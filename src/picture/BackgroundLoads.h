@@ -9,16 +9,21 @@
 
 namespace picture {
 
+class PictureLoader;
+
 // Pictures loaded ahead, each on a thread of its own, so that several decode at once while the caller
 // goes on. Unfinished loads are waited for when the set is destroyed.
 class BackgroundLoads {
 public:
+    explicit BackgroundLoads(const PictureLoader& loader) : loader_(loader) {}
+
     void start(const QStringList& paths);
-    // The picture at path, once its load has ended; a failure comes out here, as PictureLoader::load's
-    // own would. A path that was never started is loaded here and now.
+    // The picture at path, once its load has ended; a failure comes out here, as the loader's own
+    // would. A path that was never started is loaded here and now.
     QImage take(const QString& path);
 
 private:
+    const PictureLoader& loader_;
     std::map<QString, std::future<QImage>> loads_;
 };
 

@@ -1,7 +1,6 @@
 #include "picture/ColourStage.h"
 
 #include "picture/colour/ColourTransform.h"
-#include "picture/colour/DisplayProfile.h"
 
 #include <QColorSpace>
 
@@ -65,11 +64,6 @@ ColourStage::ColourStage(const QByteArray& target) : target_(ColourProfile::from
 }
 
 ColourStage::~ColourStage() = default;
-
-void ColourStage::toScreen(DecodedPicture& decoded) {
-    static const ColourStage stage(DisplayProfile::read());
-    stage.convert(decoded);
-}
 
 void ColourStage::convert(DecodedPicture& decoded) const {
     const QByteArray& icc = decoded.colour.iccProfile;

@@ -27,9 +27,6 @@ public:
     // Leaves decoded.image RGB32 in the target space and decoded.cmyk cleared.
     void convert(DecodedPicture& decoded) const;
 
-    // convert() with the one stage for this screen, whose profile is read on first use.
-    static void toScreen(DecodedPicture& decoded);
-
 private:
     // Null when the picture's numbers already mean the target's.
     using Transform = std::shared_ptr<const ColourTransform>;

@@ -34,12 +34,10 @@ QImage LoadBudget::Claim::rgb32(int width, int height, qint64 alongside) {
     return image;
 }
 
-LoadBudget& LoadBudget::shared() {
+qint64 LoadBudget::machineShare() {
     // A quarter of the machine leaves room for the pictures on show and everything else. The floor still
     // opens ordinary photos on a small machine; the ceiling keeps one picture's byte count within an int.
-    static LoadBudget budget(std::clamp(desktop::physicalMemory() / 4 / megabyte, qint64(256), qint64(2047)) *
-                             megabyte);
-    return budget;
+    return std::clamp(desktop::physicalMemory() / 4 / megabyte, qint64(256), qint64(2047)) * megabyte;
 }
 
 LoadBudget::Claim LoadBudget::claim(qint64 bytes) {

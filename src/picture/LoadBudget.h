@@ -9,9 +9,9 @@
 
 namespace picture {
 
-// The memory that picture loads may take at once, shared by every load in the process: the file bytes a
-// load holds, its intermediate buffers and the final pixels. A decoder gets a claim from the loader and
-// claims through it before it allocates, from the header, before any pixel is decoded:
+// The memory that picture loads may take at once, shared by every load of the loader it is given to: the
+// file bytes a load holds, its intermediate buffers and the final pixels. A decoder gets a claim from the
+// loader and claims through it before it allocates, from the header, before any pixel is decoded:
 //
 //     claim.budget().refuseIfTooLarge(QSize(width, height), claim.bytes());
 //     QImage image = claim.rgb32(width, height, intermediateBytes); // claimed in one step, then allocated
@@ -51,8 +51,8 @@ public:
     LoadBudget(const LoadBudget&) = delete;
     LoadBudget& operator=(const LoadBudget&) = delete;
 
-    // The process's budget, sized to the machine's memory.
-    static LoadBudget& shared();
+    // The bytes the program's loads may take together on this machine, from its installed memory.
+    static qint64 machineShare();
 
     Claim claim(qint64 bytes = 0);
     // Refuses a picture whose pixels, with otherBytes beside them, exceed the whole budget.

@@ -40,25 +40,21 @@ Decoder decoderFor(QFile& file) {
 
 } // namespace
 
-QImage PictureLoader::load(const QString& path) {
-    return load(path, LoadBudget::shared());
+PictureLoader::PictureLoader(Needs needs) : needs_(needs) {
+    ToolkitDecoder::allowFor(needs_.budget);
 }
 
-QImage PictureLoader::load(const QString& path, LoadBudget& budget) {
+QImage PictureLoader::load(const QString& path) const {
     QFile file(path);
     open(file);
-    LoadBudget::Claim claim = budget.claim();
+    LoadBudget::Claim claim = needs_.budget.claim();
     DecodedPicture decoded = decoderFor(file)(file, claim);
-    ColourStage::toScreen(decoded);
+    needs_.screen.convert(decoded);
     // A quarter turn makes a turned copy beside the decoded pixels; mirroring works in place.
     if (decoded.orientation >= 5)
         claim.grow(decoded.image.sizeInBytes());
     Orientation::apply(decoded);
     return std::move(decoded.image);
-}
-
-qint64 PictureLoader::memoryLimit() {
-    return LoadBudget::shared().total();
 }
 
 } // namespace picture

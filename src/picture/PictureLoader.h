@@ -7,17 +7,29 @@
 
 namespace picture {
 
+class ColourStage;
+
 // Loads picture files by path: JPEG, PNG, GIF, BMP and every other format the installed toolkit reads,
 // judged by content rather than by extension. The result is 32-bit RGB, the format that paints fastest.
 // Failures carry short descriptions: "File not found", "Invalid picture", "Out of memory", ...
+// Start-up builds one and hands it to whatever opens pictures; loads may run on any thread at once.
 class PictureLoader {
 public:
-    // Within the process's shared memory budget.
-    static QImage load(const QString& path);
-    static QImage load(const QString& path, LoadBudget& budget);
+    // What the loads work with, made before the loader and kept beyond it.
+    struct Needs {
+        // The memory the loads running at one time may take together.
+        LoadBudget& budget;
+        // Brings every picture into the screen's colours.
+        const ColourStage& screen;
+    };
 
-    // The most bytes the loads running at one time may take together, sized to the machine's memory.
-    static qint64 memoryLimit();
+    // Built before any load runs: it lets the toolkit's reader take what the budget allows.
+    explicit PictureLoader(Needs needs);
+
+    QImage load(const QString& path) const;
+
+private:
+    Needs needs_;
 };
 
 } // namespace picture

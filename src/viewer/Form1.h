@@ -17,11 +17,15 @@
 
 class StartUpModule;
 
+namespace picture {
+class PictureLoader;
+}
+
 // The main window: two panes side by side under their caption strips, and the seven command buttons.
 // The scroll bars and the text box that takes the focus lie below the client area, out of sight.
 class Form1 : public ui::Form {
 public:
-    Form1(desktop::Environment& environment, StartUpModule& startUp);
+    Form1(desktop::Environment& environment, StartUpModule& startUp, const picture::PictureLoader& loader);
     ~Form1() override;
 
     // The controls keep their design names. On screen:
@@ -95,6 +99,7 @@ private:
 
     desktop::Environment& env_;
     StartUpModule& startUp_;
+    const picture::PictureLoader& loader_;
     std::unique_ptr<Form2> form2_;
     std::unique_ptr<Form2> unloadedForm2_;
 };

@@ -22,7 +22,7 @@ MainWindowRig::MainWindowRig(const QStringList& filesBesideProgram) {
         QDir().mkpath(QFileInfo(target).absolutePath());
         QFile::copy(buildFile(file), target);
     }
-    form = std::make_unique<Form1>(environment, startUp);
+    form = std::make_unique<Form1>(environment, startUp, loader.loader);
 }
 
 void MainWindowRig::start() {

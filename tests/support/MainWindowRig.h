@@ -2,6 +2,7 @@
 
 #include "support/FakeDesktop.h"
 #include "support/ScriptedChance.h"
+#include "support/TestLoader.h"
 
 #include "app/Main.h"
 #include "desktop/Environment.h"
@@ -23,6 +24,7 @@ public:
     ScriptedRandom random;
     desktop::Environment environment{desktop, clock, random, folder.path()};
     Main startUp{environment};
+    TestLoader loader;
     std::unique_ptr<Form1> form;
 
     // Loads and shows the window, as the program's start does.

@@ -60,11 +60,6 @@ QByteArray readProfile(QIODevice& file, const BmpHeader& header) {
 
 } // namespace
 
-DecodedPicture BmpDecoder::decode(QIODevice& file) {
-    LoadBudget::Claim claim = LoadBudget::shared().claim();
-    return decode(file, claim);
-}
-
 DecodedPicture BmpDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     const BmpHeader header = BmpHeader::read(file, file.size());
     DecodedPicture decoded;

@@ -16,8 +16,6 @@ public:
     // file is a regular file, open, at offset 0. Throws "Invalid picture", "Picture too large: W x H
     // pixels" or "Out of memory".
     static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim);
-    // The same, with a claim of its own on the shared budget.
-    static DecodedPicture decode(QIODevice& file);
 };
 
 } // namespace picture

@@ -8,7 +8,8 @@
 #include <QImageReader>
 #include <QPainter>
 
-#include <mutex>
+#include <algorithm>
+#include <limits>
 
 namespace picture {
 
@@ -24,12 +25,6 @@ qint64 readerBytesPerPixel(const QByteArray& format) {
     if (format == "pgm")
         return 2;
     return 8;
-}
-
-// Without a limit of its own the toolkit refuses anything over 128 MB decoded, a mere 33 megapixels.
-void applyAllocationLimit(const LoadBudget& budget) {
-    static std::once_flag applied;
-    std::call_once(applied, [&] { QImageReader::setAllocationLimit(int(budget.total() / megabyte)); });
 }
 
 // Read rather than mapped: a file cut short by another program while mapped would bring the program
@@ -62,9 +57,18 @@ void flattenToRgb32(QImage& image) {
 
 } // namespace
 
+// Without a limit of its own the toolkit refuses anything over 128 MB decoded, a mere 33 megapixels. No
+// lower limit is needed to hold a load to a smaller budget: it claims the reader's bytes from the header
+// before the reader allocates them.
+void ToolkitDecoder::allowFor(const LoadBudget& budget) {
+    const int limit = int(std::min<qint64>(budget.total() / megabyte, std::numeric_limits<int>::max()));
+    const int current = QImageReader::allocationLimit();
+    if (current != 0 && current < limit)
+        QImageReader::setAllocationLimit(limit);
+}
+
 DecodedPicture ToolkitDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     const LoadBudget& budget = claim.budget();
-    applyAllocationLimit(budget);
     const QByteArray bytes = contents(file, claim);
     QBuffer buffer;
     buffer.setData(bytes);

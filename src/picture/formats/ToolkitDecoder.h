@@ -14,6 +14,10 @@ namespace picture {
 class ToolkitDecoder {
 public:
     static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim);
+
+    // Lets the toolkit's reader take what budget allows. Its limit is one number for the whole process,
+    // read by every reader on every thread, so it is set before any load runs and only ever raised.
+    static void allowFor(const LoadBudget& budget);
 };
 
 } // namespace picture

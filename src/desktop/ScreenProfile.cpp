@@ -1,4 +1,4 @@
-#include "picture/colour/DisplayProfile.h"
+#include "desktop/ScreenProfile.h"
 
 #include <QGuiApplication>
 
@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-namespace picture {
+namespace desktop {
 
 namespace {
 
@@ -22,7 +22,7 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
 
 } // namespace
 
-QByteArray DisplayProfile::read() {
+QByteArray screenProfile() {
     if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb"))
         return {};
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
@@ -44,4 +44,4 @@ QByteArray DisplayProfile::read() {
     return profile;
 }
 
-} // namespace picture
+} // namespace desktop
