@@ -18,7 +18,7 @@ BenchWindow::BenchWindow() {
 
 void BenchWindow::place(int pane, const QString& path) {
     ImagePane& target = pane == 1 ? form.pane1 : form.pane2;
-    target.Inner.setPicture(picture::PictureLoader::load(path));
+    target.Inner.setPicture(picture::PictureLoader::load(path, formats));
     PaneFit(target);
 }
 

@@ -24,6 +24,8 @@ public:
     desktop::Environment environment{desktop, clock, random, folder.path()};
     Main startUp{environment};
     Form1 form{environment, startUp};
+    // The program folder's format modules: none, as the benchmarks open JPEG and BMP.
+    picture::FormatModules formats{folder.filePath(QStringLiteral("formats"))};
 
     // Loads a picture into pane 1 or 2 the way the program does, without its file dialog.
     void place(int pane, const QString& path);

@@ -87,7 +87,7 @@ void openPicture(benchmark::State& state, OpenCase c) {
     BenchWindow window;
     Form1& form = window.form;
     auto open = [&] {
-        form.Picture1.setPicture(picture::PictureLoader::load(path));
+        form.Picture1.setPicture(picture::PictureLoader::load(path, window.formats));
         PaneFit(form.pane1);
         form.Picture2.widget()->repaint();
     };

@@ -2,6 +2,7 @@
 // Whatever the bytes, the load gives a picture or fails with a Failure.
 #include "QuietOffscreen.h"
 #include "desktop/Failure.h"
+#include "picture/FormatModules.h"
 #include "picture/PictureLoader.h"
 
 #include <QFile>
@@ -19,6 +20,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const QTemporaryDir dir;
+    // The fuzz build has no format modules: their formats are refused as unsupported.
+    static picture::FormatModules formats(dir.filePath(QStringLiteral("formats")));
     // No extension: the loader goes by content.
     QFile file(dir.filePath(QStringLiteral("picture")));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
@@ -26,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         qFatal("cannot write %s", qPrintable(file.fileName()));
     file.close();
     try {
-        picture::PictureLoader::load(file.fileName());
+        picture::PictureLoader::load(file.fileName(), formats);
     } catch (const desktop::Failure&) {
     } catch (const std::bad_alloc&) {
     }

@@ -1,3 +1,4 @@
+#include "support/BuiltFormats.h"
 #include "support/Pictures.h"
 
 #include "desktop/Failure.h"
@@ -113,8 +114,9 @@ void LoadBudgetTest::picturesLoadingTogetherShareTheBudget() {
         const QString path =
             pictures::write(pictures::encoded(picture, QByteArray(name).sliced(2).constData()), dir.path(),
                             QString::fromLatin1(name));
-        loads.push_back(std::async(std::launch::async,
-                                   [&budget, path] { return picture::PictureLoader::load(path, budget); }));
+        loads.push_back(std::async(std::launch::async, [&budget, path] {
+            return picture::PictureLoader::load(path, budget, builtFormats());
+        }));
     }
     for (std::future<QImage>& load : loads)
         QCOMPARE(load.get().size(), picture.size());

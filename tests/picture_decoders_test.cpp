@@ -1,3 +1,4 @@
+#include "support/BuiltFormats.h"
 #include "support/DamagedPictures.h"
 #include "support/JpegWriter.h"
 #include "support/Pictures.h"
@@ -49,7 +50,7 @@ constexpr qint64 megabyte = 1024 * 1024;
 
 QString failureOf(const QString& path, LoadBudget& budget) {
     try {
-        picture::PictureLoader::load(path, budget);
+        picture::PictureLoader::load(path, budget, builtFormats());
     } catch (const desktop::Failure& failure) {
         return failure.description();
     }
@@ -196,8 +197,8 @@ void PictureDecodersTest::boundsTheScansOfProgressiveJpeg() {
             grey.setPixel(x, y, qRgb(x * 3, x * 3, x * 3));
     LoadBudget budget(256 * megabyte);
     // 64 scans, as many as a file needs to send each coefficient apart: read in full.
-    const QImage loaded =
-        picture::PictureLoader::load(write("p.jpg", test::writeJpeg(grey, progressive(0))), budget);
+    const QImage loaded = picture::PictureLoader::load(write("p.jpg", test::writeJpeg(grey, progressive(0))),
+                                                       budget, builtFormats());
     QCOMPARE(loaded.size(), grey.size());
     for (const QPoint at : {QPoint(0, 0), QPoint(33, 20), QPoint(63, 39)})
         QCOMPARE_LE(qAbs(qRed(loaded.pixel(at)) - qRed(grey.pixel(at))), 3);
@@ -242,7 +243,7 @@ void PictureDecodersTest::decodesWideSamplesStraightIntoTheFinalPixels() {
 
     LoadBudget budget(256 * megabyte);
     const PeakMemoryWatch memory;
-    const QImage loaded = picture::PictureLoader::load(write("wide.png", png), budget);
+    const QImage loaded = picture::PictureLoader::load(write("wide.png", png), budget, builtFormats());
     const qint64 pixelBytes = qint64(width) * height * 4;
     QCOMPARE_LT(memory.growth(), pixelBytes * 5 / 4);
     QCOMPARE_LT(budget.peak(), pixelBytes + megabyte);
@@ -274,7 +275,7 @@ void PictureDecodersTest::laysTransparentGifPixelsOverWhite() {
     gif.insert(frame, QByteArray("\x21\xF9\x04\x01\0\0\0\0", 8));
     qToLittleEndian(quint16(20), gif.data() + 6);
     LoadBudget budget(256 * megabyte);
-    const QImage loaded = picture::PictureLoader::load(write("t.gif", gif), budget);
+    const QImage loaded = picture::PictureLoader::load(write("t.gif", gif), budget, builtFormats());
     QCOMPARE(loaded.size(), QSize(20, 16));
     const QImage indexed = pattern.convertToFormat(QImage::Format_Indexed8);
     for (int y = 0; y < 16; ++y) {
@@ -328,11 +329,14 @@ void PictureDecodersTest::opensWholeTextFormatsExactly() {
         for (int x = 0; x < pattern.width(); ++x)
             pattern.setPixel(x, y, (x * y) % 3 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
     LoadBudget budget(64 * megabyte);
-    QCOMPARE(picture::PictureLoader::load(write("w.pgm", damaged::plainNetpbm(pattern, false)), budget),
+    QCOMPARE(picture::PictureLoader::load(write("w.pgm", damaged::plainNetpbm(pattern, false)), budget,
+                                          builtFormats()),
              pattern);
-    QCOMPARE(picture::PictureLoader::load(write("w.ppm", damaged::plainNetpbm(pattern, true)), budget),
+    QCOMPARE(picture::PictureLoader::load(write("w.ppm", damaged::plainNetpbm(pattern, true)), budget,
+                                          builtFormats()),
              pattern);
-    QCOMPARE(picture::PictureLoader::load(write("w.xbm", damaged::xbm(pattern)), budget), pattern);
+    QCOMPARE(picture::PictureLoader::load(write("w.xbm", damaged::xbm(pattern)), budget, builtFormats()),
+             pattern);
 }
 
 QTEST_MAIN(PictureDecodersTest)

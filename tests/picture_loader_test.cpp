@@ -1,5 +1,6 @@
 #include "desktop/Failure.h"
 #include "picture/PictureLoader.h"
+#include "support/BuiltFormats.h"
 #include "support/GifEncoder.h"
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
@@ -163,7 +164,7 @@ QString PictureLoaderTest::write(const QString& name, const QByteArray& bytes) {
 
 QString PictureLoaderTest::failureOf(const QString& path) {
     try {
-        PictureLoader::load(path);
+        PictureLoader::load(path, builtFormats());
     } catch (const desktop::Failure& failure) {
         return failure.description();
     }
@@ -201,7 +202,7 @@ void PictureLoaderTest::opensEveryFormat() {
     QFETCH(QImage, expected);
     QFETCH(int, tolerance);
 
-    const QImage loaded = PictureLoader::load(write(name, bytes));
+    const QImage loaded = PictureLoader::load(write(name, bytes), builtFormats());
     QCOMPARE(loaded.format(), QImage::Format_RGB32);
     QCOMPARE(loaded.size(), expected.size());
     QCOMPARE_LE(largestDifference(loaded, expected), tolerance);
@@ -213,7 +214,7 @@ void PictureLoaderTest::laysTransparencyOverWhite() {
     picture.setPixel(1, 0, qRgba(0, 0, 0, 128));
     picture.setPixel(2, 0, qRgba(0, 0, 255, 255));
 
-    const QImage loaded = PictureLoader::load(write("alpha.png", encoded(picture, "png")));
+    const QImage loaded = PictureLoader::load(write("alpha.png", encoded(picture, "png")), builtFormats());
     QCOMPARE(loaded.format(), QImage::Format_RGB32);
     QCOMPARE(loaded.pixel(0, 0), qRgb(255, 255, 255));
     QCOMPARE_LE(qAbs(qGray(loaded.pixel(1, 0)) - 127), 1);
@@ -222,7 +223,8 @@ void PictureLoaderTest::laysTransparencyOverWhite() {
 
 void PictureLoaderTest::sizesGifByItsLogicalScreen() {
     const QByteArray small = patched<quint16>(encoded(pattern(), "gif"), 6, 400);
-    const QImage loaded = PictureLoader::load(write("screen.gif", patched<quint16>(small, 8, 300)));
+    const QImage loaded =
+        PictureLoader::load(write("screen.gif", patched<quint16>(small, 8, 300)), builtFormats());
     QCOMPARE(loaded.size(), QSize(400, 300));
     QCOMPARE(loaded.pixel(96, 63), pattern().pixel(96, 63));
 
@@ -232,7 +234,7 @@ void PictureLoaderTest::sizesGifByItsLogicalScreen() {
     const QByteArray frame = gif.mid(firstFrame, gif.size() - firstFrame - 1);
     const QByteArray laterFrame = patched<quint16>(patched<quint16>(frame, 1, 10), 3, 5);
     const QByteArray noScreen = patched<quint32>(gif.chopped(1) + laterFrame + ';', 6, 0);
-    const QImage framed = PictureLoader::load(write("frames.gif", noScreen));
+    const QImage framed = PictureLoader::load(write("frames.gif", noScreen), builtFormats());
     QCOMPARE(framed.size(), QSize(97, 64));
     QCOMPARE(framed.pixel(96, 63), pattern().pixel(96, 63));
 }
@@ -241,7 +243,7 @@ void PictureLoaderTest::opensPictureBeyondToolkitDefaultLimit() {
     // 137 MB decoded: over the toolkit's own 128 MB, well within ours.
     QImage picture(12000, 3000, QImage::Format_RGB32);
     picture.fill(qRgb(30, 120, 200));
-    const QImage loaded = PictureLoader::load(write("wide.jpg", encoded(picture, "jpeg")));
+    const QImage loaded = PictureLoader::load(write("wide.jpg", encoded(picture, "jpeg")), builtFormats());
     QCOMPARE(loaded.size(), picture.size());
 }
 
@@ -279,11 +281,12 @@ void PictureLoaderTest::refusesFileLargerThanLimit() {
     // libpng reads a file in pieces: one of exactly the limit opens, the picture at its start.
     QFile file(write("enormous.png", encoded(pattern(), "png")));
     QVERIFY(file.resize(PictureLoader::memoryLimit()));
-    QCOMPARE(PictureLoader::load(file.fileName()).size(), pattern().size());
+    QCOMPARE(PictureLoader::load(file.fileName(), builtFormats()).size(), pattern().size());
     // A BMP is read row by row, so only its pixels count.
     QFile bmp(write("enormous.bmp", encoded(pattern(), "bmp")));
     QVERIFY(bmp.resize(PictureLoader::memoryLimit() + 1));
-    QCOMPARE(PictureLoader::load(bmp.fileName()), pattern().convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(PictureLoader::load(bmp.fileName(), builtFormats()),
+             pattern().convertToFormat(QImage::Format_RGB32));
 }
 
 void PictureLoaderTest::refusesDamagedPictures_data() {

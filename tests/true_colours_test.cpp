@@ -1,6 +1,7 @@
 // Pictures through the whole load: colours as their files describe them, upright as they were taken, and
 // no pixel a file did not fill.
 #include "support/BmpFile.h"
+#include "support/BuiltFormats.h"
 #include "support/ExifJpeg.h"
 #include "support/MainWindowRig.h"
 #include "support/Pictures.h"
@@ -89,15 +90,17 @@ void TrueColoursTest::widePicturesMatchTheirSrgbTwins() {
             middle.setPixel(x, 0, image.pixel(x * 16 + 8, 8));
         return middle;
     };
-    QCOMPARE_LE(
-        largestDifference(middles(PictureLoader::load(srgbPath)), middles(PictureLoader::load(widePath))), 2);
+    QCOMPARE_LE(largestDifference(middles(PictureLoader::load(srgbPath, builtFormats())),
+                                  middles(PictureLoader::load(widePath, builtFormats()))),
+                2);
 }
 
 void TrueColoursTest::bmpProfileApplies() {
     test::BmpFile file{.infoSize = 124, .width = 2, .height = 1, .bitCount = 24};
     file.pixels = QByteArray("\x00\x00\xff\x00\xff\x00\x00\x00", 8); // red, green as stored B, G, R
     file.profile = profiles::packaged("SwappedRedAndGreen.icc");
-    const QImage image = PictureLoader::load(pictures::write(file.bytes(), folder_.path(), "swapped.bmp"));
+    const QImage image =
+        PictureLoader::load(pictures::write(file.bytes(), folder_.path(), "swapped.bmp"), builtFormats());
     QCOMPARE_LE(largestDifference(image, blocks({qRgb(0, 255, 0), qRgb(255, 0, 0)}).scaled(2, 1)), 2);
 }
 
@@ -118,8 +121,8 @@ void TrueColoursTest::skippedPixelsNeverShowAnEarlierPicture() {
     const QString redPath = pictures::write(
         pictures::encoded(pictures::plain(size, size, qRgb(255, 0, 0)), "bmp"), folder_.path(), "red.bmp");
     for (int round = 0; round < 3; ++round) {
-        PictureLoader::load(redPath);
-        const QImage image = PictureLoader::load(sparsePath);
+        PictureLoader::load(redPath, builtFormats());
+        const QImage image = PictureLoader::load(sparsePath, builtFormats());
         QCOMPARE(image.size(), QSize(size, size));
         int coloured = 0;
         for (int y = 0; y < size; ++y)

@@ -12,4 +12,8 @@ void outOfMemory() {
     throw desktop::Failure(QStringLiteral("Out of memory"));
 }
 
+void unsupportedFormat() {
+    throw desktop::Failure(QStringLiteral("Unsupported picture format"));
+}
+
 } // namespace picture

@@ -2,13 +2,10 @@
 
 #include "desktop/Failure.h"
 #include "picture/ColourStage.h"
+#include "picture/FormatModules.h"
+#include "picture/FormatSignatures.h"
 #include "picture/Orientation.h"
 #include "picture/PictureFailures.h"
-#include "picture/formats/BmpDecoder.h"
-#include "picture/formats/GifDecoder.h"
-#include "picture/formats/JpegDecoder.h"
-#include "picture/formats/PngDecoder.h"
-#include "picture/formats/ToolkitDecoder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -32,33 +29,23 @@ void open(QFile& file) {
         invalidPicture();
 }
 
-using Decoder = DecodedPicture (*)(QIODevice&, LoadBudget::Claim&);
-
-// Formats with a library of their own are known by their signatures; the toolkit judges the rest.
-Decoder decoderFor(QFile& file) {
-    const QByteArray start = file.peek(8);
-    if (start.startsWith("\xFF\xD8"))
-        return &JpegDecoder::decode;
-    if (start.startsWith("\x89PNG\r\n\x1A\n"))
-        return &PngDecoder::decode;
-    if (start.startsWith("GIF87a") || start.startsWith("GIF89a"))
-        return &GifDecoder::decode;
-    if (start.startsWith("BM"))
-        return &BmpDecoder::decode;
-    return &ToolkitDecoder::decode;
+// The reader the file's content names: one built in, or one from its format's module.
+Decoder decoderFor(QFile& file, FormatModules& formats) {
+    const Format format = FormatSignatures::recognise(file);
+    return format.builtIn ? format.builtIn : formats.reader(format.name);
 }
 
 } // namespace
 
-QImage PictureLoader::load(const QString& path) {
-    return load(path, LoadBudget::shared());
+QImage PictureLoader::load(const QString& path, FormatModules& formats) {
+    return load(path, LoadBudget::shared(), formats);
 }
 
-QImage PictureLoader::load(const QString& path, LoadBudget& budget) {
+QImage PictureLoader::load(const QString& path, LoadBudget& budget, FormatModules& formats) {
     QFile file(path);
     open(file);
     LoadBudget::Claim claim = budget.claim();
-    DecodedPicture decoded = decoderFor(file)(file, claim);
+    DecodedPicture decoded = decoderFor(file, formats)(file, claim);
     ColourStage::toScreen(decoded);
     // A quarter turn makes a turned copy beside the decoded pixels; mirroring works in place.
     if (decoded.orientation >= 5)

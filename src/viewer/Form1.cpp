@@ -54,7 +54,8 @@ Form1::Form1(desktop::Environment& environment, StartUpModule& startUp)
       Label2(*this, QStringLiteral("Label2"), QStringLiteral("Image File #2")),
       PushButton2(*this, QStringLiteral("PushButton2"), QStringLiteral("Help")),
       CommonDialog1(environment.desktop), SkinFramework1(environment.programFolder), env_(environment),
-      startUp_(startUp) {
+      startUp_(startUp),
+      formats_(desktop::besideProgram(environment.programFolder, QStringLiteral("formats"))) {
     setBackColor(Qt::white);
     setFont(designFont(9));
 
@@ -218,7 +219,9 @@ void Form1::openInto(ImagePane& pane, const QString& where) {
     if (cancelled)
         return;
     guard.step(110, [&] { setMousePointer(Hourglass); });
-    guard.step(112, [&] { pane.Inner.setPicture(picture::PictureLoader::load(CommonDialog1.fileName())); });
+    guard.step(112, [&] {
+        pane.Inner.setPicture(picture::PictureLoader::load(CommonDialog1.fileName(), formats_));
+    });
     guard.step(114, [&] { PaneFit(pane); });
     guard.step(116, [&] { setMousePointer(Default); });
 }
@@ -263,7 +266,7 @@ void Form1::PushButton9_Click() {
     const QString second = QStringLiteral("Samples/sample2.bmp");
     // Both samples decode at once, on threads of their own; each is waited for at the step that shows it,
     // so a failure is still reported there.
-    picture::BackgroundLoads loads;
+    picture::BackgroundLoads loads(formats_);
     QString path;
     guard.step(104, [&] {
         path = desktop::besideProgram(env_.programFolder, first);

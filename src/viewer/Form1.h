@@ -4,6 +4,7 @@
 #include "fullscreen/Form2.h"
 #include "pane/ImagePane.h"
 #include "pane/PaneHandlers.h"
+#include "picture/FormatModules.h"
 #include "ui/CommonDialog.h"
 #include "ui/Form.h"
 #include "ui/Label.h"
@@ -83,6 +84,8 @@ private:
 
     desktop::Environment& env_;
     StartUpModule& startUp_;
+    // The readers of the formats kept in modules, in the formats folder beside the program.
+    picture::FormatModules formats_;
     std::unique_ptr<Form2> form2_;
     std::unique_ptr<Form2> unloadedForm2_;
 };
