@@ -3,6 +3,7 @@
 #include "support/JpegWriter.h"
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
+#include "support/ToolFolder.h"
 
 #include "desktop/Failure.h"
 #include "picture/LoadBudget.h"
@@ -16,6 +17,8 @@
 
 #include <thread>
 
+#include <tiffio.h>
+
 using picture::LoadBudget;
 
 // The decoders behind the loader: damage inside compressed data, bounded work, the shared memory budget
@@ -24,6 +27,7 @@ class PictureDecodersTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void refusesDamageInsideTheData_data();
     void refusesDamageInsideTheData();
     void refusesHeadersBeyondTheBudget_data();
@@ -35,6 +39,9 @@ private slots:
     void laysTransparentGifPixelsOverWhite();
     void readsWhatJpegSaysBesideItsPixels();
     void opensWholeTextFormatsExactly();
+    void readsModuleFormatsAsTheirLibrariesDo_data();
+    void readsModuleFormatsAsTheirLibrariesDo();
+    void readsWhatModuleFormatsSayBesideTheirPixels();
 
 private:
     QString write(const QString& name, const QByteArray& bytes) {
@@ -42,6 +49,8 @@ private:
     }
 
     QTemporaryDir dir_;
+    // The module formats' pictures, made by their libraries' tools from in.png, alpha.png and small.png.
+    ToolFolder tools_;
 };
 
 namespace {
@@ -108,7 +117,106 @@ QByteArray be16s(std::initializer_list<quint16> values) {
     return bytes;
 }
 
+// The picture over white, from straight or premultiplied alpha.
+QRgb overWhite(int red, int green, int blue, int alpha, bool premultiplied) {
+    const auto lay = [alpha, premultiplied](int c) {
+        return premultiplied ? std::min(255, c + 255 - alpha) : (c * alpha + 255 * (255 - alpha) + 127) / 255;
+    };
+    return qRgb(lay(red), lay(green), lay(blue));
+}
+
+// A PAM of RGBA bytes, as dwebp writes it, over white.
+QImage pamOverWhite(const QByteArray& pam) {
+    const QList<QByteArray> header = pam.left(pam.indexOf("ENDHDR\n")).split('\n');
+    const int width = header[1].split(' ')[1].toInt();
+    const int height = header[2].split(' ')[1].toInt();
+    const auto* pixel = reinterpret_cast<const uchar*>(pam.constData() + pam.indexOf("ENDHDR\n") + 7);
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x, pixel += 4)
+            image.setPixel(x, y, overWhite(pixel[0], pixel[1], pixel[2], pixel[3], false));
+    return image;
+}
+
+// libtiff's own rendering of a TIFF, over white.
+QImage libtiffOverWhite(const QString& path) {
+    TIFF* tiff = TIFFOpen(QFile::encodeName(path).constData(), "r");
+    quint32 width = 0;
+    quint32 height = 0;
+    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+    std::vector<quint32> raster(size_t(width) * height);
+    QImage image(int(width), int(height), QImage::Format_RGB32);
+    if (!TIFFReadRGBAImageOriented(tiff, width, height, raster.data(), ORIENTATION_TOPLEFT, 1))
+        image = QImage();
+    TIFFClose(tiff);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const quint32 p = raster[size_t(y) * width + x];
+            image.setPixel(x, y, overWhite(TIFFGetR(p), TIFFGetG(p), TIFFGetB(p), TIFFGetA(p), true));
+        }
+    return image;
+}
+
+// A WebP or TIFF through its module's reader alone.
+picture::DecodedPicture decodedByModule(const QString& module, const QByteArray& bytes) {
+    QBuffer file;
+    file.setData(bytes);
+    file.open(QIODevice::ReadOnly);
+    LoadBudget budget(64 * megabyte);
+    LoadBudget::Claim claim = budget.claim();
+    return builtFormats().reader(module)(file, claim);
+}
+
+// The same WebP with its RIFF and only chunk's sizes matching a cut that keeps two thirds.
+QByteArray webpCutWithSizesMended(QByteArray webp) {
+    webp.truncate(webp.size() * 2 / 3 & ~1);
+    qToLittleEndian(quint32(webp.size() - 8), webp.data() + 4);
+    qToLittleEndian(quint32(webp.size() - 20), webp.data() + 16);
+    return webp;
+}
+
+// The same little-endian TIFF with 16 bytes inverted in the middle of the data before its directory.
+QByteArray tiffWithFlippedData(QByteArray tiff) {
+    const qsizetype middle = (8 + qFromLittleEndian<quint32>(tiff.constData() + 4)) / 2;
+    for (qsizetype i = middle; i < middle + 16; ++i)
+        tiff[i] = char(~tiff[i]);
+    return tiff;
+}
+
+// The entry of a tag in a little-endian TIFF's first directory.
+char* tiffEntry(QByteArray& tiff, quint16 tag) {
+    const qsizetype directory = qFromLittleEndian<quint32>(tiff.constData() + 4);
+    const int count = qFromLittleEndian<quint16>(tiff.constData() + directory);
+    for (qsizetype entry = directory + 2; entry < directory + 2 + count * 12; entry += 12)
+        if (qFromLittleEndian<quint16>(tiff.constData() + entry) == tag)
+            return tiff.data() + entry;
+    return nullptr;
+}
+
+// The TIFF with the tag of its directory's last entry, PrimaryChromaticities, made another.
+QByteArray tiffWithLastTagAs(QByteArray tiff, quint16 tag) {
+    qToLittleEndian(tag, tiffEntry(tiff, 319));
+    return tiff;
+}
+
 } // namespace
+
+void PictureDecodersTest::initTestCase() {
+    QImage translucent = pictures::coordinates(97, 64).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < translucent.height(); ++y)
+        for (int x = 0; x < translucent.width(); ++x)
+            translucent.setPixel(x, y,
+                                 (translucent.pixel(x, y) & 0xFFFFFF) | quint32((x * 5 + y * 3) % 256) << 24);
+    tools_.save(pictures::coordinates(97, 64), "in.png");
+    tools_.save(translucent, "alpha.png");
+    tools_.save(pictures::coordinates(16, 16), "small.png");
+    QVERIFY(!tools_.run("cwebp", {"-quiet", "-lossless", "small.png", "-o", "small.webp"}, "small.webp")
+                 .isEmpty());
+    QVERIFY(!tools_.run("cwebp", {"-quiet", "-lossless", "in.png", "-o", "in.webp"}, "in.webp").isEmpty());
+    QVERIFY(!tools_.run("convert", {"in.png", "-depth", "8", "-compress", "none", "base.tif"}, "base.tif")
+                 .isEmpty());
+}
 
 void PictureDecodersTest::refusesDamageInsideTheData_data() {
     QTest::addColumn<QString>("name");
@@ -135,6 +243,25 @@ void PictureDecodersTest::refusesDamageInsideTheData_data() {
         << "a.xbm"
         << QByteArray(
                "#define b_width 20000\n#define b_height 20000\nstatic char b_bits[] = {\n0x00, 0x01 };\n");
+    QTest::newRow("lossless webp cut short, its sizes mended")
+        << "a.webp"
+        << webpCutWithSizesMended(
+               tools_.run("cwebp", {"-quiet", "-lossless", "in.png", "-o", "a.webp"}, "a.webp"));
+    QTest::newRow("lossy webp cut short, its sizes mended")
+        << "a.webp"
+        << webpCutWithSizesMended(tools_.run("cwebp", {"-quiet", "in.png", "-o", "a.webp"}, "a.webp"));
+    QTest::newRow("deflate tiff with 16 bytes flipped")
+        << "a.tif" << tiffWithFlippedData(tools_.run("tiffcp", {"-c", "zip", "base.tif", "a.tif"}, "a.tif"));
+    // libtiff warns, and reads on.
+    QTest::newRow("tiff whose directory is out of order")
+        << "a.tif"
+        << tiffWithLastTagAs(tools_.run("tiffcp", {"-c", "zip", "base.tif", "a.tif"}, "a.tif"), 100);
+    QTest::newRow("lzw tiff with 16 bytes flipped")
+        << "a.tif" << tiffWithFlippedData(tools_.run("tiffcp", {"-c", "lzw", "base.tif", "a.tif"}, "a.tif"));
+    QTest::newRow("jpeg tiff with 16 bytes flipped")
+        << "a.tif"
+        << tiffWithFlippedData(
+               tools_.run("tiffcp", {"-c", "jpeg", "-r", "16", "base.tif", "a.tif"}, "a.tif"));
 }
 
 void PictureDecodersTest::refusesDamageInsideTheData() {
@@ -162,6 +289,10 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget_data() {
     QTest::newRow("gif") << "a.gif" << pictures::encoded(pictures::coordinates(8, 8), "gif").left(13);
     QTest::newRow("jpeg cut inside its header")
         << "a.jpg" << damaged::jpegClaiming(pictures::encoded(shading(), "jpeg"), 5000, 4000).left(200);
+    QTest::newRow("webp") << "a.webp"
+                          << tools_.run("cwebp", {"-quiet", "-lossless", "small.png", "-o", "a.webp"},
+                                        "a.webp");
+    QTest::newRow("tiff") << "a.tif" << tools_.run("tiffcp", {"-c", "zip", "base.tif", "a.tif"}, "a.tif");
 }
 
 void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
@@ -176,6 +307,13 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
     } else if (name.endsWith(".gif")) {
         qToLittleEndian(quint16(5000), bytes.data() + 6);
         qToLittleEndian(quint16(4000), bytes.data() + 8);
+    } else if (name.endsWith(".webp")) {
+        // A lossless frame's header: 14 bits each of width - 1 and height - 1, then its flags.
+        const quint32 flags = qFromLittleEndian<quint32>(bytes.constData() + 21) & 0xF0000000u;
+        qToLittleEndian(flags | 4999u | 3999u << 14, bytes.data() + 21);
+    } else if (name.endsWith(".tif")) {
+        qToLittleEndian(quint16(5000), tiffEntry(bytes, TIFFTAG_IMAGEWIDTH) + 8);
+        qToLittleEndian(quint16(4000), tiffEntry(bytes, TIFFTAG_IMAGELENGTH) + 8);
     }
     LoadBudget budget(64 * megabyte);
     QCOMPARE(failureOf(write(name, bytes), budget), "Picture too large: 5000 x 4000 pixels");
@@ -337,6 +475,125 @@ void PictureDecodersTest::opensWholeTextFormatsExactly() {
              pattern);
     QCOMPARE(picture::PictureLoader::load(write("w.xbm", damaged::xbm(pattern)), budget, builtFormats()),
              pattern);
+}
+
+void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments"); // the last names the file made
+    QTest::addColumn<QString>("reference");
+    const auto cwebp = [](QStringList options) {
+        return QStringList{"-quiet"} + options + QStringList{"-o", "p.webp"};
+    };
+    QTest::newRow("lossy webp named .jpg") << "photo.jpg"
+                                           << "cwebp" << cwebp({"in.png"}) << "dwebp";
+    QTest::newRow("lossless webp with alpha") << "p.webp"
+                                              << "cwebp" << cwebp({"-lossless", "alpha.png"}) << "dwebp";
+    QTest::newRow("lossy webp with alpha") << "p.webp"
+                                           << "cwebp" << cwebp({"-q", "60", "alpha.png"}) << "dwebp";
+    QTest::newRow("webp animation: its first frame on its canvas")
+        << "p.webp"
+        << "webpmux"
+        << QStringList{"-frame", "small.webp", "+100+8+4", "-frame", "in.webp", "+100", "-o", "p.webp"}
+        << "first frame";
+    const auto convert = [](QStringList options) {
+        return QStringList{"in.png"} + options + QStringList{"p.tif"};
+    };
+    QTest::newRow("8-bit lzw tiff") << "p.tif"
+                                    << "convert" << convert({"-depth", "8", "-compress", "lzw"}) << "libtiff";
+    QTest::newRow("16-bit deflate tiff with alpha")
+        << "p.tif"
+        << "convert" << QStringList{"alpha.png", "-depth", "16", "-compress", "zip", "p.tif"} << "libtiff";
+    QTest::newRow("tiff with premultiplied alpha")
+        << "p.tif"
+        << "convert" << QStringList{"alpha.png", "-depth", "8", "-define", "tiff:alpha=associated", "p.tif"}
+        << "libtiff";
+    QTest::newRow("32-bit float tiff")
+        << "p.tif"
+        << "convert" << convert({"-define", "quantum:format=floating-point", "-depth", "32"}) << "source";
+    QTest::newRow("palette tiff") << "p.tif"
+                                  << "convert" << convert({"-depth", "8", "-type", "palette"}) << "libtiff";
+    QTest::newRow("1-bit tiff") << "p.tif"
+                                << "convert" << convert({"-colorspace", "gray", "-depth", "1"}) << "libtiff";
+    QTest::newRow("2-bit grey tiff") << "p.tif"
+                                     << "convert" << convert({"-colorspace", "gray", "-depth", "2"})
+                                     << "libtiff";
+    QTest::newRow("16-bit grey tiff")
+        << "p.tif"
+        << "convert" << convert({"-colorspace", "gray", "-depth", "16"}) << "libtiff";
+    QTest::newRow("tiled tiff") << "p.tif"
+                                << "tiffcp"
+                                << QStringList{"-t", "-w", "32", "-l", "16", "-c", "zip", "base.tif", "p.tif"}
+                                << "libtiff";
+    QTest::newRow("ycbcr jpeg tiff") << "p.tif"
+                                     << "tiffcp" << QStringList{"-c", "jpeg", "-r", "16", "base.tif", "p.tif"}
+                                     << "libtiff";
+    QTest::newRow("tiff with its planes apart")
+        << "p.tif"
+        << "tiffcp" << QStringList{"-p", "separate", "base.tif", "p.tif"} << "libtiff";
+}
+
+void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo() {
+    QFETCH(QString, name);
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, reference);
+    const QByteArray bytes = tools_.run(program, arguments, arguments.last());
+    QVERIFY(!bytes.isEmpty());
+    QImage expected = pictures::coordinates(97, 64);
+    if (reference == "dwebp") {
+        expected =
+            pamOverWhite(tools_.run("dwebp", {"-quiet", "-pam", arguments.last(), "-o", "p.pam"}, "p.pam"));
+    } else if (reference == "libtiff") {
+        expected = libtiffOverWhite(tools_.path(arguments.last()));
+    } else if (reference == "first frame") {
+        expected.fill(Qt::white);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                expected.setPixel(8 + x, 4 + y, pictures::coordinates(16, 16).pixel(x, y));
+    }
+    LoadBudget budget(256 * megabyte);
+    const QImage loaded = picture::PictureLoader::load(write(name, bytes), budget, builtFormats());
+    QCOMPARE(loaded.size(), expected.size());
+    QCOMPARE_LE(pictures::largestDifference(loaded, expected), 1);
+}
+
+void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
+    QByteArray profile(3000, '\0');
+    for (qsizetype i = 0; i < profile.size(); ++i)
+        profile[i] = char(i * 7 / 3);
+    tools_.write(profile, "p.icc");
+    tools_.write(test::exifOrientation(6, true), "p.exif");
+    tools_.run("webpmux", {"-set", "icc", "p.icc", "in.webp", "-o", "icc.webp"}, "icc.webp");
+    const picture::DecodedPicture webp = decodedByModule(
+        "webp", tools_.run("webpmux", {"-set", "exif", "p.exif", "icc.webp", "-o", "p.webp"}, "p.webp"));
+    QCOMPARE(webp.colour.iccProfile, profile);
+    QCOMPARE(webp.orientation, 6);
+
+    tools_.run("tiffcp", {"base.tif", "p.tif"}, "p.tif");
+    TIFF* tagged = TIFFOpen(QFile::encodeName(tools_.path("p.tif")).constData(), "r+");
+    TIFFSetField(tagged, TIFFTAG_ORIENTATION, ORIENTATION_LEFTBOT);
+    TIFFSetField(tagged, TIFFTAG_ICCPROFILE, quint32(profile.size()), profile.constData());
+    TIFFRewriteDirectory(tagged);
+    TIFFClose(tagged);
+    QFile file(tools_.path("p.tif"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const picture::DecodedPicture tiff = decodedByModule("tiff", file.readAll());
+    QCOMPARE(tiff.colour.iccProfile, profile);
+    QCOMPARE(tiff.orientation, 8);
+    QVERIFY(!tiff.cmyk);
+    // A private tag is how TIFF grows: libtiff warns that it does not know it, and that is no damage.
+    const QByteArray privateTag =
+        tiffWithLastTagAs(tools_.run("tiffcp", {"base.tif", "p.tif"}, "p.tif"), 65000);
+    QCOMPARE(decodedByModule("tiff", privateTag).image.size(), QSize(97, 64));
+
+    tools_.save(pictures::plain(8, 8, qRgb(255, 0, 0)), "red.png");
+    const picture::DecodedPicture cmyk = decodedByModule(
+        "tiff",
+        tools_.run("convert", {"red.png", "-colorspace", "cmyk", "-depth", "8", "cmyk.tif"}, "cmyk.tif"));
+    QVERIFY(cmyk.cmyk);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(cmyk.image.constScanLine(4)), 4),
+             QByteArray("\0\xFF\xFF\0", 4));
 }
 
 QTEST_MAIN(PictureDecodersTest)

@@ -17,7 +17,6 @@ QString ToolFolder::write(const QByteArray& bytes, const QString& name) {
 }
 
 QByteArray ToolFolder::run(const QString& program, const QStringList& arguments, const QString& output) {
-    QFile::remove(path(output));
     QProcess tool;
     tool.setWorkingDirectory(dir_.path());
     tool.start(program, arguments);

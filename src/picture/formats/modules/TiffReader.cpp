@@ -79,7 +79,7 @@ Tiff open(Session& session, qint64 largestAllocation) {
     Tiff tiff(TIFFClientOpenExt("picture", "rm", &session, readBytes, writeNothing, seekTo, closeNothing,
                                 sizeOf, mapNothing, unmapNothing, options));
     TIFFOpenOptionsFree(options);
-    if (!tiff || session.damaged)
+    if (!tiff)
         invalidPicture();
     return tiff;
 }
@@ -329,9 +329,11 @@ DecodedPicture TiffReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     const Tiff tiff = open(session, claim.budget().total());
     const QSize size(int(field<quint32>(tiff.get(), TIFFTAG_IMAGEWIDTH)),
                      int(field<quint32>(tiff.get(), TIFFTAG_IMAGELENGTH)));
-    if (size.isEmpty())
+    // A size the directory declares is judged even when the rest of the directory is damaged.
+    if (!size.isEmpty())
+        claim.budget().refuseIfTooLarge(size, claim.bytes());
+    if (size.isEmpty() || session.damaged)
         invalidPicture();
-    claim.budget().refuseIfTooLarge(size, claim.bytes());
 
     DecodedPicture decoded;
     describe(tiff.get(), decoded);

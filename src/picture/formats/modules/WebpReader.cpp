@@ -5,6 +5,7 @@
 #include "picture/formats/FormatModule.h"
 #include "picture/formats/OverWhite.h"
 
+#include <cstring>
 #include <memory>
 
 #include <webp/decode.h>
@@ -79,7 +80,7 @@ DecodedPicture WebpReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     decoded.image = claim.rgb32(canvas.width(), canvas.height(), decoderBuffers(config.input));
     const bool coversCanvas = QSize(frame.width, frame.height) == canvas;
     if (!coversCanvas)
-        decoded.image.fill(Qt::transparent);
+        std::memset(decoded.image.bits(), 0, size_t(decoded.image.sizeInBytes())); // transparent
     const qsizetype stride = decoded.image.bytesPerLine();
     config.output.colorspace = MODE_BGRA;
     config.output.is_external_memory = 1;
