@@ -241,9 +241,11 @@ private:
     const Layout& layout_;
 };
 
-// The buffer one strip or tile decodes into.
+// The buffer one strip or tile decodes into, for each plane where the samples lie apart.
 qint64 pieceBytes(TIFF* tiff) {
-    return qint64(TIFFIsTiled(tiff) ? TIFFTileSize64(tiff) : TIFFStripSize64(tiff));
+    const qint64 piece = qint64(TIFFIsTiled(tiff) ? TIFFTileSize64(tiff) : TIFFStripSize64(tiff));
+    const bool apart = field<quint16>(tiff, TIFFTAG_PLANARCONFIG) == PLANARCONFIG_SEPARATE;
+    return apart ? piece * field<quint16>(tiff, TIFFTAG_SAMPLESPERPIXEL) : piece;
 }
 
 void readStrips(TIFF* tiff, const Session& session, const RowConverter& rows, QImage& image) {

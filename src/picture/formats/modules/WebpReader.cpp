@@ -5,6 +5,8 @@
 #include "picture/formats/FormatModule.h"
 #include "picture/formats/OverWhite.h"
 
+#include <QScopeGuard>
+
 #include <cstring>
 #include <memory>
 
@@ -64,8 +66,6 @@ DecodedPicture WebpReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
         invalidPicture();
     const QSize canvas(int(WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_WIDTH)),
                        int(WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_HEIGHT)));
-    claim.budget().refuseIfTooLarge(canvas, claim.bytes());
-
     WebPIterator frame;
     const bool found = WebPDemuxGetFrame(demux.get(), 1, &frame);
     const auto release = qScopeGuard([&frame] { WebPDemuxReleaseIterator(&frame); });
@@ -74,10 +74,12 @@ DecodedPicture WebpReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
         WebPGetFeatures(frame.fragment.bytes, frame.fragment.size, &config.input) != VP8_STATUS_OK ||
         config.input.width != frame.width || config.input.height != frame.height)
         invalidPicture();
+    const qint64 buffers = decoderBuffers(config.input);
+    claim.budget().refuseIfTooLarge(canvas, claim.bytes() + buffers);
 
     DecodedPicture decoded;
     describe(demux.get(), decoded);
-    decoded.image = claim.rgb32(canvas.width(), canvas.height(), decoderBuffers(config.input));
+    decoded.image = claim.rgb32(canvas.width(), canvas.height(), buffers);
     const bool coversCanvas = QSize(frame.width, frame.height) == canvas;
     if (!coversCanvas)
         std::memset(decoded.image.bits(), 0, size_t(decoded.image.sizeInBytes())); // transparent
