@@ -16,15 +16,16 @@ QString ToolFolder::write(const QByteArray& bytes, const QString& name) {
     return name;
 }
 
-QByteArray ToolFolder::run(const QString& program, const QStringList& arguments, const QString& output) {
+QByteArray ToolFolder::run(const QString& commandLine) {
+    const QStringList words = commandLine.split(QLatin1Char(' '));
     QProcess tool;
     tool.setWorkingDirectory(dir_.path());
-    tool.start(program, arguments);
+    tool.start(words.first(), words.mid(1));
     if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0) {
-        qWarning("%s failed: %s", qPrintable(program), tool.readAllStandardError().constData());
+        qWarning("%s failed: %s", qPrintable(commandLine), tool.readAllStandardError().constData());
         return {};
     }
-    QFile file(path(output));
+    QFile file(path(words.last()));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
