@@ -8,6 +8,7 @@
 #include "desktop/StdRandom.h"
 #include "desktop/SystemClock.h"
 #include "picture/ColourStage.h"
+#include "picture/FormatModules.h"
 #include "picture/LoadBudget.h"
 #include "picture/PictureLoader.h"
 #include "viewer/Form1.h"
@@ -29,7 +30,9 @@ public:
     Main startUp{environment};
     picture::LoadBudget budget{picture::LoadBudget::machineShare()};
     const picture::ColourStage screenColours{desktop::screenProfile()};
-    const picture::PictureLoader loader{{budget, screenColours}};
+    // The program folder's format modules: none, as the benchmarks open JPEG and BMP.
+    picture::FormatModules formats{folder.filePath(QStringLiteral("formats"))};
+    const picture::PictureLoader loader{{budget, screenColours, formats}};
     Form1 form{environment, startUp, loader};
 
     // Loads a picture into pane 1 or 2 the way the program does, without its file dialog.

@@ -37,8 +37,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-# The linked libraries are found by dpkg-shlibdeps (package dpkg-dev); the X11 platform plug-in and a
-# font are loaded at run time, so they are named here.
+# The linked libraries are found by dpkg-shlibdeps (package dpkg-dev), the format modules' too (libwebp,
+# libwebpdemux, libtiff): a module is part of the program, and a missing library would refuse its format.
+# The X11 platform plug-in and a font are loaded at run time, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation")
 # Load Sample/Example Files offers to open the samples' folder with xdg-open; on a desktop with Wayland

@@ -3,6 +3,7 @@
 #include "QuietOffscreen.h"
 #include "desktop/Failure.h"
 #include "picture/ColourStage.h"
+#include "picture/FormatModules.h"
 #include "picture/LoadBudget.h"
 #include "picture/PictureLoader.h"
 
@@ -23,7 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const QTemporaryDir dir;
     static picture::LoadBudget budget(picture::LoadBudget::machineShare());
     static const picture::ColourStage srgbScreen{QByteArray()};
-    static const picture::PictureLoader loader({budget, srgbScreen});
+    // The fuzz build has no format modules: their formats are refused as unsupported.
+    static picture::FormatModules formats(dir.filePath(QStringLiteral("formats")));
+    static const picture::PictureLoader loader({budget, srgbScreen, formats});
     // No extension: the loader goes by content.
     QFile file(dir.filePath(QStringLiteral("picture")));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||

@@ -13,10 +13,22 @@ cmake -S "$here/project" -B "$build" -DCMAKE_CXX_COMPILER="$cxx" >/dev/null
 cmake --build "$build" -j "$(nproc)"
 rm -rf "$build/seeds"
 "$build/make_seeds" "$build/seeds"
+# The module readers' seeds come from their libraries' own tools.
+png="$build/seeds/png_decoder/alpha.png"
+webp="$build/seeds/webp_reader"
+tiff="$build/seeds/tiff_reader"
+mkdir -p "$webp" "$tiff"
+cwebp -quiet "$png" -o "$webp/lossy.webp"
+cwebp -quiet -lossless "$png" -o "$webp/lossless.webp"
+convert "$png" -alpha off -depth 8 -compress none "$tiff/plain.tif"
+convert "$png" -depth 16 -compress lzw "$tiff/lzw16.tif"
+tiffcp -c jpeg -r 16 "$tiff/plain.tif" "$tiff/jpeg.tif"
+tiffcp -t -w 16 -l 16 -c zip -p separate "$tiff/plain.tif" "$tiff/tiled.tif"
 mkdir -p "$build/crashes"
 
 failed=()
-for target in cursor_file style_sheet picture_loader jpeg_decoder png_decoder gif_decoder text_picture bmp_decoder colour_profile; do
+for target in cursor_file style_sheet picture_loader jpeg_decoder png_decoder gif_decoder text_picture bmp_decoder colour_profile \
+  webp_reader tiff_reader; do
   mkdir -p "$build/corpus/$target"
   options=(-max_total_time="$seconds" -rss_limit_mb=2560 -timeout=10 -print_final_stats=1
            -artifact_prefix="$build/crashes/$target-")

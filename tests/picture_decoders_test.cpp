@@ -1,9 +1,12 @@
+#include "support/BuiltFormats.h"
 #include "support/DamagedPictures.h"
 #include "support/JpegWriter.h"
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
 #include "support/Resident.h"
 #include "support/TestLoader.h"
+#include "support/TestProfiles.h"
+#include "support/ToolFolder.h"
 
 #include "desktop/Failure.h"
 #include "picture/LoadBudget.h"
@@ -26,6 +29,7 @@ class PictureDecodersTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void refusesDamageInsideTheData_data();
     void refusesDamageInsideTheData();
     void refusesHeadersBeyondTheBudget_data();
@@ -38,6 +42,9 @@ private slots:
     void laysTransparentGifPixelsOverWhite();
     void readsWhatJpegSaysBesideItsPixels();
     void opensWholeTextFormatsExactly();
+    void readsModuleFormatsAsTheirLibrariesDo_data();
+    void readsModuleFormatsAsTheirLibrariesDo();
+    void readsWhatModuleFormatsSayBesideTheirPixels();
 
 private:
     QString write(const QString& name, const QByteArray& bytes) {
@@ -45,6 +52,8 @@ private:
     }
 
     QTemporaryDir dir_;
+    // The module formats' pictures, made by their libraries' tools from in.png, alpha.png and small.png.
+    ToolFolder tools_;
 };
 
 namespace {
@@ -119,7 +128,62 @@ QByteArray be16s(std::initializer_list<quint16> values) {
     return bytes;
 }
 
+// A WebP or TIFF through its module's reader alone.
+picture::DecodedPicture decodedByModule(const QString& module, const QByteArray& bytes) {
+    QBuffer file;
+    file.setData(bytes);
+    file.open(QIODevice::ReadOnly);
+    LoadBudget budget(64 * megabyte);
+    LoadBudget::Claim claim = budget.claim();
+    return builtFormats().reader(module)(file, claim);
+}
+
+// The same WebP with its RIFF and only chunk's sizes matching a cut that keeps two thirds.
+QByteArray webpCutWithSizesMended(QByteArray webp) {
+    webp.truncate(webp.size() * 2 / 3 & ~1);
+    qToLittleEndian(quint32(webp.size() - 8), webp.data() + 4);
+    qToLittleEndian(quint32(webp.size() - 20), webp.data() + 16);
+    return webp;
+}
+
+// The same little-endian TIFF with 16 bytes inverted in the middle of the data before its directory.
+QByteArray tiffWithFlippedData(QByteArray tiff) {
+    const qsizetype middle = (8 + qFromLittleEndian<quint32>(tiff.constData() + 4)) / 2;
+    for (qsizetype i = middle; i < middle + 16; ++i)
+        tiff[i] = char(~tiff[i]);
+    return tiff;
+}
+
+// The entry of a tag in a little-endian TIFF's first directory.
+char* tiffEntry(QByteArray& tiff, quint16 tag) {
+    const qsizetype directory = qFromLittleEndian<quint32>(tiff.constData() + 4);
+    const int count = qFromLittleEndian<quint16>(tiff.constData() + directory);
+    for (qsizetype entry = directory + 2; entry < directory + 2 + count * 12; entry += 12)
+        if (qFromLittleEndian<quint16>(tiff.constData() + entry) == tag)
+            return tiff.data() + entry;
+    return nullptr;
+}
+
+// The TIFF with the tag of its directory's last entry, PrimaryChromaticities, made another.
+QByteArray tiffWithLastTagAs(QByteArray tiff, quint16 tag) {
+    qToLittleEndian(tag, tiffEntry(tiff, 319));
+    return tiff;
+}
+
 } // namespace
+
+void PictureDecodersTest::initTestCase() {
+    QImage translucent(97, 64, QImage::Format_ARGB32);
+    for (int y = 0; y < translucent.height(); ++y)
+        for (int x = 0; x < translucent.width(); ++x)
+            translucent.setPixel(x, y, qRgba(x * 2, y * 3, 100, (x * 5 + y * 3) % 256));
+    tools_.save(pictures::coordinates(97, 64), "in.png");
+    tools_.save(translucent, "alpha.png");
+    tools_.save(pictures::coordinates(16, 16), "small.png");
+    QVERIFY(!tools_.run("cwebp -quiet -lossless small.png -o small.webp").isEmpty());
+    QVERIFY(!tools_.run("cwebp -quiet -lossless in.png -o in.webp").isEmpty());
+    QVERIFY(!tools_.run("convert in.png -depth 8 -compress none base.tif").isEmpty());
+}
 
 void PictureDecodersTest::refusesDamageInsideTheData_data() {
     QTest::addColumn<QString>("name");
@@ -148,6 +212,18 @@ void PictureDecodersTest::refusesDamageInsideTheData_data() {
         << "a.xbm"
         << QByteArray(
                "#define b_width 20000\n#define b_height 20000\nstatic char b_bits[] = {\n0x00, 0x01 };\n");
+    QTest::newRow("lossless webp cut short, its sizes mended")
+        << "a.webp" << webpCutWithSizesMended(tools_.run("cwebp -quiet -lossless in.png -o a.webp"));
+    QTest::newRow("lossy webp cut short, its sizes mended")
+        << "a.webp" << webpCutWithSizesMended(tools_.run("cwebp -quiet in.png -o a.webp"));
+    // libtiff warns, and reads on.
+    QTest::newRow("tiff whose directory is out of order")
+        << "a.tif" << tiffWithLastTagAs(tools_.run("tiffcp -c zip base.tif a.tif"), 100);
+    for (const char* compression : {"zip", "lzw", "jpeg"})
+        QTest::addRow("%s tiff with 16 bytes flipped", compression)
+            << "a.tif"
+            << tiffWithFlippedData(
+                   tools_.run(QStringLiteral("tiffcp -r 16 -c %1 base.tif a.tif").arg(compression)));
 }
 
 void PictureDecodersTest::refusesDamageInsideTheData() {
@@ -175,6 +251,8 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget_data() {
     QTest::newRow("gif") << "a.gif" << pictures::encoded(pictures::coordinates(8, 8), "gif").left(13);
     QTest::newRow("jpeg cut inside its header")
         << "a.jpg" << damaged::jpegClaiming(pictures::encoded(shading(), "jpeg"), 5000, 4000).left(200);
+    QTest::newRow("webp") << "a.webp" << tools_.run("cwebp -quiet -lossless small.png -o a.webp");
+    QTest::newRow("tiff") << "a.tif" << tools_.run("tiffcp -c zip base.tif a.tif");
 }
 
 void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
@@ -189,6 +267,13 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
     } else if (name.endsWith(".gif")) {
         qToLittleEndian(quint16(5000), bytes.data() + 6);
         qToLittleEndian(quint16(4000), bytes.data() + 8);
+    } else if (name.endsWith(".webp")) {
+        // A lossless frame's header: 14 bits each of width - 1 and height - 1, then its flags.
+        const quint32 flags = qFromLittleEndian<quint32>(bytes.constData() + 21) & 0xF0000000u;
+        qToLittleEndian(flags | 4999u | 3999u << 14, bytes.data() + 21);
+    } else if (name.endsWith(".tif")) {
+        qToLittleEndian(quint16(5000), tiffEntry(bytes, 256) + 8); // ImageWidth
+        qToLittleEndian(quint16(4000), tiffEntry(bytes, 257) + 8); // ImageLength
     }
     const TestLoader loader(64 * megabyte);
     QCOMPARE(failureOf(write(name, bytes), loader), "Picture too large: 5000 x 4000 pixels");
@@ -363,6 +448,78 @@ void PictureDecodersTest::opensWholeTextFormatsExactly() {
     QCOMPARE(loader.load(write("w.pgm", damaged::plainNetpbm(pattern, false))), pattern);
     QCOMPARE(loader.load(write("w.ppm", damaged::plainNetpbm(pattern, true))), pattern);
     QCOMPARE(loader.load(write("w.xbm", damaged::xbm(pattern))), pattern);
+}
+
+void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo_data() {
+    QTest::addColumn<QString>("command");
+    QTest::newRow("lossy webp") << "cwebp -quiet in.png -o p.webp";
+    QTest::newRow("lossless webp with alpha") << "cwebp -quiet -lossless alpha.png -o p.webp";
+    QTest::newRow("lossy webp with alpha") << "cwebp -quiet -q 60 alpha.png -o p.webp";
+    QTest::newRow("webp animation: its first frame on its canvas")
+        << "webpmux -frame small.webp +100+8+4 -frame in.webp +100 -o p.webp";
+    QTest::newRow("8-bit lzw tiff") << "convert in.png -depth 8 -compress lzw p.tif";
+    QTest::newRow("16-bit deflate tiff with alpha") << "convert alpha.png -depth 16 -compress zip p.tif";
+    QTest::newRow("tiff with premultiplied alpha")
+        << "convert alpha.png -depth 8 -define tiff:alpha=associated p.tif";
+    QTest::newRow("32-bit float tiff")
+        << "convert in.png -define quantum:format=floating-point -depth 32 p.tif";
+    QTest::newRow("palette tiff") << "convert in.png -depth 8 -type palette p.tif";
+    QTest::newRow("1-bit tiff") << "convert in.png -colorspace gray -depth 1 p.tif";
+    QTest::newRow("16-bit grey tiff") << "convert in.png -colorspace gray -depth 16 p.tif";
+    QTest::newRow("tiled tiff") << "tiffcp -t -w 32 -l 16 -c zip base.tif p.tif";
+    QTest::newRow("ycbcr jpeg tiff") << "tiffcp -c jpeg -r 16 base.tif p.tif";
+    QTest::newRow("tiff with its planes apart") << "tiffcp -p separate base.tif p.tif";
+}
+
+void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo() {
+    QFETCH(QString, command);
+    const QByteArray bytes = tools_.run(command);
+    QVERIFY(!bytes.isEmpty());
+    // The library's own decoding over white, through ImageMagick, which lays no animation's first frame on
+    // its canvas.
+    QImage expected(97, 64, QImage::Format_RGB32);
+    if (command.startsWith("webpmux")) {
+        expected.fill(Qt::white);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                expected.setPixel(8 + x, 4 + y, pictures::coordinates(16, 16).pixel(x, y));
+    } else {
+        tools_.run("convert " + command.split(' ').last() + " -background white -flatten -depth 8 e.png");
+        expected.load(tools_.path("e.png"));
+    }
+    const TestLoader loader(256 * megabyte);
+    // Named for another format: the content decides.
+    const QImage loaded = loader.load(write("photo.jpg", bytes));
+    QCOMPARE(loaded.size(), expected.size());
+    QCOMPARE_LE(pictures::largestDifference(loaded, expected), 1);
+}
+
+void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
+    tools_.save(pictures::plain(8, 8, qRgb(255, 0, 0)), "red.png");
+    const picture::DecodedPicture cmyk =
+        decodedByModule("tiff", tools_.run("convert red.png -colorspace cmyk -depth 8 cmyk.tif"));
+    QVERIFY(cmyk.cmyk);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(cmyk.image.constScanLine(4)), 4),
+             QByteArray("\0\xFF\xFF\0", 4));
+    // A private tag is how TIFF grows: libtiff warns that it does not know it, and that is no damage.
+    const QByteArray privateTag = tiffWithLastTagAs(tools_.run("tiffcp base.tif p.tif"), 65000);
+    QCOMPARE(decodedByModule("tiff", privateTag).image.size(), QSize(97, 64));
+
+    const QByteArray profile = profiles::packaged("AdobeRGB1998.icc");
+    if (profile.isEmpty())
+        QSKIP("no packaged colour profile");
+    tools_.write(profile, "p.icc");
+    tools_.write(test::exifOrientation(6, true), "p.exif");
+    tools_.run("webpmux -set icc p.icc in.webp -o icc.webp");
+    const picture::DecodedPicture webp =
+        decodedByModule("webp", tools_.run("webpmux -set exif p.exif icc.webp -o p.webp"));
+    QCOMPARE(webp.colour.iccProfile, profile);
+    QCOMPARE(webp.orientation, 6);
+    const picture::DecodedPicture tiff =
+        decodedByModule("tiff", tools_.run("convert base.tif -orient LeftBottom -profile p.icc p.tif"));
+    QCOMPARE(tiff.colour.iccProfile, profile);
+    QCOMPARE(tiff.orientation, 8);
+    QVERIFY(!tiff.cmyk);
 }
 
 QTEST_MAIN(PictureDecodersTest)

@@ -112,19 +112,6 @@ QByteArray iconFile(int listedSide, int side) {
     return ico;
 }
 
-int largestDifference(const QImage& a, const QImage& b) {
-    int largest = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y);
-            const QRgb q = b.pixel(x, y);
-            largest = std::max(
-                {largest, qAbs(qRed(p) - qRed(q)), qAbs(qGreen(p) - qGreen(q)), qAbs(qBlue(p) - qBlue(q))});
-        }
-    }
-    return largest;
-}
-
 } // namespace
 
 class PictureLoaderTest : public QObject {
@@ -203,7 +190,7 @@ void PictureLoaderTest::opensEveryFormat() {
     const QImage loaded = loader_.load(write(name, bytes));
     QCOMPARE(loaded.format(), QImage::Format_RGB32);
     QCOMPARE(loaded.size(), expected.size());
-    QCOMPARE_LE(largestDifference(loaded, expected), tolerance);
+    QCOMPARE_LE(pictures::largestDifference(loaded, expected), tolerance);
 }
 
 void PictureLoaderTest::laysTransparencyOverWhite() {

@@ -1,6 +1,7 @@
 // Pictures through the whole load: colours as their files describe them, upright as they were taken, and
 // no pixel a file did not fill.
 #include "support/BmpFile.h"
+#include "support/BuiltFormats.h"
 #include "support/ExifJpeg.h"
 #include "support/MainWindowRig.h"
 #include "support/Pictures.h"
@@ -35,17 +36,6 @@ QByteArray encoded(const QImage& picture, const char* format) {
     return bytes;
 }
 
-int largestDifference(const QImage& a, const QImage& b) {
-    int largest = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                                std::abs(qBlue(p) - qBlue(q))});
-        }
-    return largest;
-}
-
 } // namespace
 
 class TrueColoursTest : public QObject {
@@ -77,7 +67,7 @@ void TrueColoursTest::widePicturesMatchTheirSrgbTwins() {
     const QImage srgb = blocks({qRgb(0, 255, 0), qRgb(255, 0, 0), qRgb(0, 0, 255), qRgb(128, 128, 128),
                                 qRgb(200, 150, 100), qRgb(255, 255, 255)});
     const QImage wide = srgb.convertedToColorSpace(space);
-    QVERIFY(largestDifference(srgb, wide) > 40);
+    QVERIFY(pictures::largestDifference(srgb, wide) > 40);
     const QString srgbPath = pictures::write(encoded(srgb, format), folder_.path(), "srgb." + format);
     const QString widePath = pictures::write(encoded(wide, format), folder_.path(), "wide." + format);
     // Block middles: JPEG blurs colour across the edges of its blocks, differently in each space.
@@ -87,7 +77,7 @@ void TrueColoursTest::widePicturesMatchTheirSrgbTwins() {
             middle.setPixel(x, 0, image.pixel(x * 16 + 8, 8));
         return middle;
     };
-    QCOMPARE_LE(largestDifference(middles(loader_.load(srgbPath)), middles(loader_.load(widePath))), 2);
+    QCOMPARE_LE(pictures::largestDifference(middles(loader_.load(srgbPath)), middles(loader_.load(widePath))), 2);
 }
 
 void TrueColoursTest::bmpProfileApplies() {
@@ -95,7 +85,7 @@ void TrueColoursTest::bmpProfileApplies() {
     file.pixels = QByteArray("\x00\x00\xff\x00\xff\x00\x00\x00", 8); // red, green as stored B, G, R
     file.profile = profiles::packaged("SwappedRedAndGreen.icc");
     const QImage image = loader_.load(pictures::write(file.bytes(), folder_.path(), "swapped.bmp"));
-    QCOMPARE_LE(largestDifference(image, blocks({qRgb(0, 255, 0), qRgb(255, 0, 0)}).scaled(2, 1)), 2);
+    QCOMPARE_LE(pictures::largestDifference(image, blocks({qRgb(0, 255, 0), qRgb(255, 0, 0)}).scaled(2, 1)), 2);
 }
 
 void TrueColoursTest::skippedPixelsNeverShowAnEarlierPicture() {
@@ -151,7 +141,7 @@ void TrueColoursTest::turnedPicturesOpenUpright() {
 
     const QImage shown = rig.form->Picture1.image();
     QCOMPARE(shown.size(), QSize(down, across));
-    QCOMPARE_LE(largestDifference(shown.copy(0, 0, 24, 24), upright.copy(0, 0, 24, 24)), 4);
+    QCOMPARE_LE(pictures::largestDifference(shown.copy(0, 0, 24, 24), upright.copy(0, 0, 24, 24)), 4);
     QCOMPARE(rig.form->HScroll1.max(), rig.form->HScroll2.max());
     QCOMPARE(rig.form->VScroll1.max(), rig.form->VScroll2.max());
     QVERIFY(rig.form->VScroll1.max() > rig.form->HScroll1.max());

@@ -4,11 +4,13 @@
 #include "app/PlatformChoice.h"
 #include "desktop/Application.h"
 #include "desktop/Environment.h"
+#include "desktop/Files.h"
 #include "desktop/QtDesktop.h"
 #include "desktop/ScreenProfile.h"
 #include "desktop/StdRandom.h"
 #include "desktop/SystemClock.h"
 #include "picture/ColourStage.h"
+#include "picture/FormatModules.h"
 #include "picture/LoadBudget.h"
 #include "picture/PictureLoader.h"
 #include "ui/Appearance.h"
@@ -45,7 +47,10 @@ int main(int argc, char** argv) {
     // Every picture the window opens goes through this one loader, within one budget, to this screen.
     picture::LoadBudget budget(picture::LoadBudget::machineShare());
     const picture::ColourStage screenColours(desktop::screenProfile());
-    const picture::PictureLoader loader({budget, screenColours});
+    // The readers whose libraries start-up should not pay for wait in the formats folder beside the program.
+    picture::FormatModules formats(
+        desktop::besideProgram(environment.programFolder, QStringLiteral("formats")));
+    const picture::PictureLoader loader({budget, screenColours, formats});
     Form1 form(environment, startUp, loader);
     form.load();
     FirstFrameProbe::watchIfAsked(form.window());

@@ -38,6 +38,10 @@ void outOfMemory() {
     throw Failure(outOfMemoryText());
 }
 
+void unsupportedFormat() {
+    throw Failure(QStringLiteral("Unsupported picture format"));
+}
+
 void pictureTooLarge(QSize size) {
     throw Failure(QStringLiteral("Picture too large: %1 x %2 pixels").arg(size.width()).arg(size.height()));
 }

@@ -15,6 +15,9 @@ namespace desktop {
 [[noreturn]] void noFileBrowser();
 [[noreturn]] void invalidPicture();
 [[noreturn]] void outOfMemory();
+// A format this installation cannot read: its reader's module, or a library the module needs, is missing,
+// or the file takes a shape of the format its reader does not know.
+[[noreturn]] void unsupportedFormat();
 [[noreturn]] void pictureTooLarge(QSize size);
 [[noreturn]] void pictureTooLargeToPan(qint64 excess);
 [[noreturn]] void invalidSkin();

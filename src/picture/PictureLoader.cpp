@@ -2,12 +2,10 @@
 
 #include "desktop/Files.h"
 #include "picture/ColourStage.h"
+#include "picture/FormatModules.h"
+#include "picture/FormatSignatures.h"
 #include "picture/Orientation.h"
 #include "picture/PictureFailures.h"
-#include "picture/formats/BmpDecoder.h"
-#include "picture/formats/GifDecoder.h"
-#include "picture/formats/JpegDecoder.h"
-#include "picture/formats/PngDecoder.h"
 #include "picture/formats/ToolkitDecoder.h"
 
 #include <QFile>
@@ -22,20 +20,10 @@ void open(QFile& file) {
         invalidPicture();
 }
 
-using Decoder = DecodedPicture (*)(QIODevice&, LoadBudget::Claim&);
-
-// Formats with a library of their own are known by their signatures; the toolkit judges the rest.
-Decoder decoderFor(QFile& file) {
-    const QByteArray start = file.peek(8);
-    if (start.startsWith("\xFF\xD8"))
-        return &JpegDecoder::decode;
-    if (start.startsWith("\x89PNG\r\n\x1A\n"))
-        return &PngDecoder::decode;
-    if (start.startsWith("GIF87a") || start.startsWith("GIF89a"))
-        return &GifDecoder::decode;
-    if (start.startsWith("BM"))
-        return &BmpDecoder::decode;
-    return &ToolkitDecoder::decode;
+// The reader the file's content names: one built in, or one from its format's module.
+Decoder decoderFor(QFile& file, FormatModules& formats) {
+    const Format format = FormatSignatures::recognise(file);
+    return format.builtIn ? format.builtIn : formats.reader(format.name);
 }
 
 } // namespace
@@ -48,7 +36,7 @@ QImage PictureLoader::load(const QString& path) const {
     QFile file(path);
     open(file);
     LoadBudget::Claim claim = needs_.budget.claim();
-    DecodedPicture decoded = decoderFor(file)(file, claim);
+    DecodedPicture decoded = decoderFor(file, needs_.formats)(file, claim);
     needs_.screen.convert(decoded);
     // A quarter turn makes a turned copy beside the decoded pixels; mirroring works in place.
     if (decoded.orientation >= 5)

@@ -8,11 +8,13 @@
 namespace picture {
 
 class ColourStage;
+class FormatModules;
 
-// Loads picture files by path: JPEG, PNG, GIF, BMP and every other format the installed toolkit reads,
-// judged by content rather than by extension. The result is 32-bit RGB, the format that paints fastest.
-// Failures carry short descriptions: "File not found", "Invalid picture", "Out of memory", ...
-// Start-up builds one and hands it to whatever opens pictures; loads may run on any thread at once.
+// Loads picture files by path: JPEG, PNG, GIF, BMP, the formats whose readers are modules, and every other
+// format the installed toolkit reads, judged by content rather than by extension. The result is 32-bit RGB,
+// the format that paints fastest. Failures carry short descriptions: "File not found", "Invalid picture",
+// "Out of memory", ... Start-up builds one and hands it to whatever opens pictures; loads may run on any
+// thread at once.
 class PictureLoader {
 public:
     // What the loads work with, made before the loader and kept beyond it.
@@ -21,6 +23,8 @@ public:
         LoadBudget& budget;
         // Brings every picture into the screen's colours.
         const ColourStage& screen;
+        // The readers of the formats kept in modules, loaded when first needed.
+        FormatModules& formats;
     };
 
     // Built before any load runs: it lets the toolkit's reader take what the budget allows.

@@ -9,7 +9,8 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 
-foreach(file kestrelle HAND-M.CUR x/o.cjs Samples/sample1.bmp Samples/sample2.bmp)
+foreach(file kestrelle HAND-M.CUR x/o.cjs Samples/sample1.bmp Samples/sample2.bmp formats/kestrelle-format-webp.so
+    formats/kestrelle-format-tiff.so)
   if(NOT EXISTS ${PREFIX}/${PROGRAM_DIR}/${file})
     message(SEND_ERROR "${PROGRAM_DIR}/${file} is missing")
   endif()

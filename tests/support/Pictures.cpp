@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <algorithm>
+
 namespace pictures {
 
 QImage coordinates(int width, int height) {
@@ -54,6 +56,21 @@ QString write(const QByteArray& bytes, const QString& folder, const QString& nam
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(file.fileName()));
     return file.fileName();
+}
+
+int largestDifference(const QImage& a, const QImage& b) {
+    if (a.size() != b.size())
+        return 256;
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            largest = std::max(
+                {largest, qAbs(qRed(p) - qRed(q)), qAbs(qGreen(p) - qGreen(q)), qAbs(qBlue(p) - qBlue(q))});
+        }
+    }
+    return largest;
 }
 
 } // namespace pictures

@@ -19,5 +19,7 @@ QByteArray encoded(const QImage& picture, const char* format);
 QByteArray noise(qsizetype size);
 // Writes bytes into folder under name and returns the full path.
 QString write(const QByteArray& bytes, const QString& folder, const QString& name);
+// The largest difference of red, green or blue between two pictures' pixels; 256 for different sizes.
+int largestDifference(const QImage& a, const QImage& b);
 
 } // namespace pictures

@@ -2,14 +2,17 @@
 
 #include "picture/ColourStage.h"
 #include "picture/PictureLoader.h"
+#include "support/BuiltFormats.h"
 
 // A picture loader built as start-up builds the program's, over a budget of the test's own (sized like
-// the program's unless told) and an sRGB screen.
+// the program's unless told), an sRGB screen and the build's format modules unless told.
 struct TestLoader {
-    explicit TestLoader(qint64 bytes = picture::LoadBudget::machineShare()) : budget(bytes) {}
+    explicit TestLoader(qint64 bytes = picture::LoadBudget::machineShare(),
+                        picture::FormatModules& formats = builtFormats())
+        : budget(bytes), loader({budget, srgbScreen, formats}) {}
     QImage load(const QString& path) const { return loader.load(path); }
 
     picture::LoadBudget budget;
     const picture::ColourStage srgbScreen{QByteArray()};
-    const picture::PictureLoader loader{{budget, srgbScreen}};
+    const picture::PictureLoader loader;
 };

@@ -2,6 +2,7 @@
 
 #include "picture/PictureFailures.h"
 #include "picture/formats/ExifOrientation.h"
+#include "picture/formats/OverWhite.h"
 
 #include <csetjmp>
 #include <cstdlib>
@@ -122,19 +123,6 @@ void describeColour(const Session& s, DecodedPicture& decoded) {
         decoded.orientation = ExifOrientation::read(QByteArrayView(exif, qsizetype(exifLength)));
 }
 
-// Over white: what a transparent pixel shows is the file's rule, not the colour stored under it.
-void flattenOverWhite(QImage& image) {
-    for (int y = 0; y < image.height(); ++y) {
-        uchar* pixel = image.scanLine(y);
-        for (int x = 0; x < image.width(); ++x, pixel += 4) {
-            const int alpha = pixel[3];
-            for (int c = 0; c < 3; ++c)
-                pixel[c] = uchar((pixel[c] * alpha + 255 * (255 - alpha) + 127) / 255);
-            pixel[3] = 0xFF;
-        }
-    }
-}
-
 // The rows as libpng leaves them: blue, green, red and alpha bytes, 255 where the file has no alpha.
 DecodedPicture readPicture(QIODevice& file, LoadBudget::Claim& claim, bool* alpha) {
     const auto s = std::make_unique<Session>();
@@ -172,7 +160,7 @@ DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     bool alpha = false;
     DecodedPicture decoded = readPicture(file, claim, &alpha);
     if (alpha)
-        flattenOverWhite(decoded.image);
+        layOverWhite(decoded.image);
     return decoded;
 }
 

@@ -1,0 +1,30 @@
+#include "picture/FormatModules.h"
+
+#include "picture/PictureFailures.h"
+#include "picture/formats/FormatModule.h"
+
+#include <QDir>
+#include <QLibrary>
+
+namespace picture {
+
+FormatModules::FormatModules(QString folder) : folder_(std::move(folder)) {}
+
+Decoder FormatModules::reader(const QString& name) {
+    const std::lock_guard lock(mutex_);
+    if (const auto known = readers_.find(name); known != readers_.end())
+        return known->second;
+    // Every symbol is bound now, so that a library missing part of what the module needs is found out
+    // here rather than in the middle of a load. A loaded module stays for the life of the process.
+    QLibrary library(QDir(folder_).filePath(QStringLiteral("kestrelle-format-") + name));
+    library.setLoadHints(QLibrary::ResolveAllSymbolsHint);
+    using Entry = Decoder (*)();
+    const auto entry = reinterpret_cast<Entry>(library.resolve(KESTRELLE_FORMAT_READER_SYMBOL));
+    const Decoder decoder = entry ? entry() : nullptr;
+    if (!decoder)
+        unsupportedFormat();
+    readers_.emplace(name, decoder);
+    return decoder;
+}
+
+} // namespace picture

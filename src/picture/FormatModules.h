@@ -1,0 +1,31 @@
+#pragma once
+
+#include "picture/Decoder.h"
+
+#include <QString>
+
+#include <map>
+#include <mutex>
+
+namespace picture {
+
+// The readers of the formats whose libraries the program does not link: each is a module in one folder,
+// kestrelle-format-<name>.so, loaded the first time a picture of its format is opened, so that start-up
+// pays nothing for their libraries. Loads on several threads may ask at once.
+class FormatModules {
+public:
+    explicit FormatModules(QString folder);
+    FormatModules(const FormatModules&) = delete;
+    FormatModules& operator=(const FormatModules&) = delete;
+
+    // The reader of the named module. Fails with "Unsupported picture format" when the module, a library
+    // it needs, or its reader is missing; a later call looks again.
+    Decoder reader(const QString& name);
+
+private:
+    const QString folder_;
+    std::mutex mutex_;
+    std::map<QString, Decoder> readers_;
+};
+
+} // namespace picture
