@@ -20,7 +20,7 @@ int loadPeakChild(bool together, const QStringList& paths) {
     const int64_t before = processMemory::resident();
     std::vector<QImage> loaded;
     if (together) {
-        picture::BackgroundLoads loads;
+        picture::BackgroundLoads loads(window.formats);
         loads.start(paths);
         for (const QString& path : paths)
             loaded.push_back(loads.take(path));
