@@ -457,7 +457,7 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo_data() {
     QTest::newRow("lossy webp with alpha") << "cwebp -quiet -q 60 alpha.png -o p.webp";
     QTest::newRow("webp animation: its first frame on its canvas")
         << "webpmux -frame small.webp +100+8+4 -frame in.webp +100 -o p.webp";
-    QTest::newRow("8-bit lzw tiff") << "convert in.png -depth 8 -compress lzw p.tif";
+    QTest::newRow("8-bit lzw tiff with alpha") << "convert alpha.png -depth 8 -compress lzw p.tif";
     QTest::newRow("16-bit deflate tiff with alpha") << "convert alpha.png -depth 16 -compress zip p.tif";
     QTest::newRow("tiff with premultiplied alpha")
         << "convert alpha.png -depth 8 -define tiff:alpha=associated p.tif";
@@ -465,7 +465,7 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo_data() {
         << "convert in.png -define quantum:format=floating-point -depth 32 p.tif";
     QTest::newRow("palette tiff") << "convert in.png -depth 8 -type palette p.tif";
     QTest::newRow("1-bit tiff") << "convert in.png -colorspace gray -depth 1 p.tif";
-    QTest::newRow("16-bit grey tiff") << "convert in.png -colorspace gray -depth 16 p.tif";
+    QTest::newRow("8-bit grey tiff") << "convert in.png -colorspace gray -depth 8 p.tif";
     QTest::newRow("tiled tiff") << "tiffcp -t -w 32 -l 16 -c zip base.tif p.tif";
     QTest::newRow("ycbcr jpeg tiff") << "tiffcp -c jpeg -r 16 base.tif p.tif";
     QTest::newRow("tiff with its planes apart") << "tiffcp -p separate base.tif p.tif";
