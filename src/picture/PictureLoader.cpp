@@ -4,6 +4,7 @@
 #include "picture/ColourStage.h"
 #include "picture/Orientation.h"
 #include "picture/PictureFailures.h"
+#include "picture/colour/OverWhite.h"
 #include "picture/formats/BmpDecoder.h"
 #include "picture/formats/GifDecoder.h"
 #include "picture/formats/JpegDecoder.h"
@@ -60,6 +61,7 @@ QImage PictureLoader::load(const QString& path, LoadBudget& budget) {
     LoadBudget::Claim claim = budget.claim();
     DecodedPicture decoded = decoderFor(file)(file, claim);
     ColourStage::toScreen(decoded);
+    OverWhite::lay(decoded.image, claim);
     // A quarter turn makes a turned copy beside the decoded pixels; mirroring works in place.
     if (decoded.orientation >= 5)
         claim.grow(decoded.image.sizeInBytes());

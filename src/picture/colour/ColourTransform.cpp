@@ -17,32 +17,45 @@ constexpr bool littleEndian = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
 constexpr cmsUInt32Number rgb32 = littleEndian ? TYPE_BGRA_8 : TYPE_ARGB_8;
 constexpr cmsUInt32Number grey32 =
     littleEndian ? (TYPE_GRAY_8 | EXTRA_SH(3)) : (TYPE_GRAY_8 | EXTRA_SH(3) | SWAPFIRST_SH(1));
+// 64-bit pixels are four native 16-bit samples: R, G, B, A.
+constexpr cmsUInt32Number rgb64 = TYPE_RGBA_16;
+constexpr cmsUInt32Number grey64 = TYPE_GRAY_16 | EXTRA_SH(3);
 constexpr qint64 pixelsPerThread = 1 << 20;
 
-cmsUInt32Number inputFormat(ColourProfile::Space space) {
+cmsUInt32Number inputFormat(ColourProfile::Space space, bool wide) {
     switch (space) {
     case ColourProfile::Space::grey:
-        return grey32;
+        return wide ? grey64 : grey32;
     case ColourProfile::Space::cmyk:
         return TYPE_CMYK_8;
     default:
-        return rgb32;
+        return wide ? rgb64 : rgb32;
     }
+}
+
+// No one-pixel cache: that cache is what would make sharing a transform among threads unsafe. CMYK
+// profiles are tables of many dimensions, and 16-bit samples are kept for their precision: the table of
+// the whole transform that Little CMS would otherwise compute in advance and interpolate in puts their
+// colours up to several levels away from the profiles' own; their transforms evaluate the profiles for
+// every pixel instead, several times slower.
+cmsUInt32Number flags(ColourProfile::Space space, bool wide) {
+    return cmsFLAGS_NOCACHE | (wide || space == ColourProfile::Space::cmyk ? cmsFLAGS_NOOPTIMIZE : 0);
 }
 
 } // namespace
 
 std::shared_ptr<const ColourTransform> ColourTransform::create(const ColourProfile& source,
-                                                               const ColourProfile& target) {
+                                                               const ColourProfile& target, bool wide) {
     if (source.isNull() || target.isNull())
         return nullptr;
-    // No one-pixel cache: that cache is what would make sharing a transform among threads unsafe.
-    cmsHTRANSFORM handle = cmsCreateTransform(source.handle(), inputFormat(source.space()), target.handle(),
-                                              rgb32, INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
+    const ColourProfile::Space space = source.space();
+    cmsHTRANSFORM handle = cmsCreateTransform(source.handle(), inputFormat(space, wide), target.handle(),
+                                              wide ? rgb64 : rgb32, INTENT_PERCEPTUAL, flags(space, wide));
     if (!handle)
         return nullptr;
-    return std::shared_ptr<const ColourTransform>(new ColourTransform(
-        handle, source.space() == ColourProfile::Space::cmyk, MatrixShaperTables::create(source, target)));
+    return std::shared_ptr<const ColourTransform>(
+        new ColourTransform(handle, space == ColourProfile::Space::cmyk,
+                            wide ? nullptr : MatrixShaperTables::create(source, target)));
 }
 
 ColourTransform::~ColourTransform() {

@@ -52,19 +52,24 @@ bool readInfo(Session& s) {
     return true;
 }
 
-// Every source layout becomes blue, green, red and alpha (or 255) bytes: RGB32 in memory.
-bool setUpTransforms(Session& s, int* passes, bool* alpha) {
+// Every source layout becomes blue, green, red and alpha (or 255) bytes: RGB32 or ARGB32 in memory; or,
+// wide, native 16-bit red, green, blue and alpha (or 65535) samples: RGBX64 or RGBA64.
+bool setUpTransforms(Session& s, bool wide, int* passes, bool* alpha) {
     if (setjmp(s.jump))
         return false;
     png_set_expand(s.png);
-    png_set_scale_16(s.png);
+    if (!wide) {
+        png_set_scale_16(s.png);
+        png_set_bgr(s.png);
+    } else if (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+        png_set_swap(s.png);
+    }
     png_set_gray_to_rgb(s.png);
-    png_set_bgr(s.png);
     *passes = png_set_interlace_handling(s.png);
     *alpha = (png_get_color_type(s.png, s.info) & PNG_COLOR_MASK_ALPHA) ||
              png_get_valid(s.png, s.info, PNG_INFO_tRNS);
     if (!*alpha)
-        png_set_filler(s.png, 0xFF, PNG_FILLER_AFTER);
+        png_set_filler(s.png, wide ? 0xFFFF : 0xFF, PNG_FILLER_AFTER);
     png_read_update_info(s.png, s.info);
     return true;
 }
@@ -102,17 +107,20 @@ void describeColour(const Session& s, DecodedPicture& decoded) {
         decoded.orientation = ExifOrientation::read(QByteArrayView(exif, qsizetype(exifLength)));
 }
 
-// Over white: what a transparent pixel shows is the file's rule, not the colour stored under it.
-void flattenOverWhite(QImage& image) {
-    for (int y = 0; y < image.height(); ++y) {
-        uchar* pixel = image.scanLine(y);
-        for (int x = 0; x < image.width(); ++x, pixel += 4) {
-            const int alpha = pixel[3];
-            for (int c = 0; c < 3; ++c)
-                pixel[c] = uchar((pixel[c] * alpha + 255 * (255 - alpha) + 127) / 255);
-            pixel[3] = 0xFF;
-        }
+// The pixels, claimed with libpng's rows beside them; 16-bit ones with the final 8-bit ones the colour
+// stage narrows them to.
+QImage allocate(QSize size, bool wide, bool alpha, qint64 rowBuffers, LoadBudget::Claim& claim) {
+    if (!wide) {
+        QImage image = claim.rgb32(size.width(), size.height(), rowBuffers);
+        if (alpha)
+            image.reinterpretAsFormat(QImage::Format_ARGB32);
+        return image;
     }
+    claim.grow(qint64(size.width()) * size.height() * 8 + rowBuffers);
+    QImage image(size, alpha ? QImage::Format_RGBA64 : QImage::Format_RGBX64);
+    if (image.isNull())
+        outOfMemory();
+    return image;
 }
 
 } // namespace
@@ -131,23 +139,25 @@ DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     // A PNG may be millions of pixels wide; libpng then keeps rows as long as a picture: the row as
     // stored, the one before it for the filters, and the row it transforms.
     const qint64 rowBuffers = 2 * qint64(png_get_rowbytes(s->png, s->info)) + qint64(size.width()) * 8;
+    DecodedPicture decoded;
+    describeColour(*s, decoded);
+    // 16 bits a sample are kept where the colours are converted, which 8 would leave banded.
+    const bool wide = png_get_bit_depth(s->png, s->info) == 16 &&
+                      (!decoded.colour.iccProfile.isEmpty() || !decoded.colour.saysSrgb());
+    const qint64 widePixels = wide ? qint64(size.width()) * size.height() * 8 : 0;
     if (!size.isEmpty())
-        claim.budget().refuseIfTooLarge(size, claim.bytes() + rowBuffers);
+        claim.budget().refuseIfTooLarge(size, claim.bytes() + rowBuffers + widePixels);
     if (!infoRead)
         invalidPicture();
 
-    DecodedPicture decoded;
-    describeColour(*s, decoded);
     int passes = 1;
     bool alpha = false;
-    if (!setUpTransforms(*s, &passes, &alpha) ||
-        png_get_rowbytes(s->png, s->info) != size_t(size.width()) * 4)
+    if (!setUpTransforms(*s, wide, &passes, &alpha) ||
+        png_get_rowbytes(s->png, s->info) != size_t(size.width()) * (wide ? 8 : 4))
         invalidPicture();
-    decoded.image = claim.rgb32(size.width(), size.height(), rowBuffers);
+    decoded.image = allocate(size, wide, alpha, rowBuffers, claim);
     if (!readRows(*s, passes, decoded.image.bits(), decoded.image.bytesPerLine(), size.height()))
         invalidPicture();
-    if (alpha)
-        flattenOverWhite(decoded.image);
     return decoded;
 }
 
