@@ -77,27 +77,6 @@ test::JpegShape adobeCmyk() {
     return shape;
 }
 
-quint32 crc32(QByteArrayView bytes) {
-    quint32 crc = 0xFFFFFFFFu;
-    for (const char byte : bytes) {
-        crc ^= quint8(byte);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = crc & 1 ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
-    }
-    return ~crc;
-}
-
-// Puts a chunk right after a PNG's header chunk.
-QByteArray withChunk(const QByteArray& png, const char* type, const QByteArray& data) {
-    QByteArray chunk(4, '\0');
-    qToBigEndian(quint32(data.size()), chunk.data());
-    const QByteArray body = QByteArray(type) + data;
-    QByteArray crc(4, '\0');
-    qToBigEndian(crc32(body), crc.data());
-    constexpr qsizetype afterHeader = 8 + 8 + 13 + 4;
-    return png.left(afterHeader) + chunk + body + crc + png.mid(afterHeader);
-}
-
 QByteArray be16s(std::initializer_list<quint16> values) {
     QByteArray bytes;
     for (const quint16 value : values) {
@@ -171,7 +150,7 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
         qToBigEndian(quint32(5000), bytes.data() + 16);
         qToBigEndian(quint32(4000), bytes.data() + 20);
         const QByteArray header = bytes.mid(12, 17);
-        qToBigEndian(crc32(header), bytes.data() + 29);
+        qToBigEndian(pictures::crc32(header), bytes.data() + 29);
     } else if (name.endsWith(".gif")) {
         qToLittleEndian(quint16(5000), bytes.data() + 6);
         qToLittleEndian(quint16(4000), bytes.data() + 8);
@@ -236,7 +215,7 @@ void PictureDecodersTest::decodesWideSamplesStraightIntoTheFinalPixels() {
     QCOMPARE(int(png[24]), 16);
     if (colour) {
         QCOMPARE(int(png[25]), 2); // RGB without alpha: the transparent colour comes from tRNS
-        png = withChunk(png, "tRNS", be16s({see, see, see}));
+        png = pictures::withChunk(png, "tRNS", be16s({see, see, see}));
     }
     const auto eight = [](quint16 v) { return (v * 255 + 32767) / 65535; };
 

@@ -2,17 +2,23 @@
 // no pixel a file did not fill.
 #include "support/BmpFile.h"
 #include "support/ExifJpeg.h"
+#include "support/JpegWriter.h"
 #include "support/MainWindowRig.h"
 #include "support/Pictures.h"
 #include "support/TestProfiles.h"
 
+#include "picture/LoadBudget.h"
 #include "picture/PictureLoader.h"
+#include "picture/formats/JpegDecoder.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QColorSpace>
 #include <QImageWriter>
+#include <QtEndian>
 #include <QtTest>
+
+#include <cmath>
 
 using picture::PictureLoader;
 
@@ -49,6 +55,38 @@ int largestDifference(const QImage& a, const QImage& b) {
     return largest;
 }
 
+// Linear light as sRGB encodes it, laid over white by alpha in that encoding, as browsers show it.
+int overWhite(double linear, double alpha) {
+    const double encoded = linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+    return int(std::lround(255 * (encoded * alpha + 1 - alpha)));
+}
+
+// Four samples a pixel, red, green, blue and alpha, of 8 or 16 bits: the picture, and what it shows when
+// its numbers are linear light.
+std::pair<QImage, QImage> linearWithAlpha(const QList<std::array<int, 4>>& samples, bool wide) {
+    QImage picture(int(samples.size()), 1, wide ? QImage::Format_RGBA64 : QImage::Format_ARGB32);
+    QImage shown(picture.size(), QImage::Format_RGB32);
+    const double full = wide ? 65535 : 255;
+    for (int x = 0; x < picture.width(); ++x) {
+        const auto [r, g, b, a] = samples[x];
+        if (wide)
+            picture.setPixelColor(
+                x, 0, QColor(QRgba64::fromRgba64(quint16(r), quint16(g), quint16(b), quint16(a))));
+        else
+            picture.setPixel(x, 0, qRgba(r, g, b, a));
+        shown.setPixel(x, 0,
+                       qRgb(overWhite(r / full, a / full), overWhite(g / full, a / full),
+                            overWhite(b / full, a / full)));
+    }
+    return {picture, shown};
+}
+
+QByteArray linearPng(const QImage& picture) {
+    QByteArray gamma(4, '\0');
+    qToBigEndian(quint32(100000), gamma.data());
+    return pictures::withChunk(pictures::encoded(picture, "png"), "gAMA", gamma);
+}
+
 } // namespace
 
 class TrueColoursTest : public QObject {
@@ -58,6 +96,8 @@ private slots:
     void widePicturesMatchTheirSrgbTwins_data();
     void widePicturesMatchTheirSrgbTwins();
     void bmpProfileApplies();
+    void matchIndependentReferences_data();
+    void matchIndependentReferences();
     void skippedPixelsNeverShowAnEarlierPicture();
     void turnedPicturesOpenUpright();
 
@@ -99,6 +139,61 @@ void TrueColoursTest::bmpProfileApplies() {
     file.profile = profiles::packaged("SwappedRedAndGreen.icc");
     const QImage image = PictureLoader::load(pictures::write(file.bytes(), folder_.path(), "swapped.bmp"));
     QCOMPARE_LE(largestDifference(image, blocks({qRgb(0, 255, 0), qRgb(255, 0, 0)}).scaled(2, 1)), 2);
+}
+
+void TrueColoursTest::matchIndependentReferences_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QImage>("expected");
+    // Transparency over linear light: blended before the conversion, half-clear black would show 188, not
+    // 128. Dark 16-bit values would come out black if scaled to 8 bits before it.
+    const auto [eight, eightShown] = linearWithAlpha({{0, 0, 0, 128},
+                                                      {255, 0, 0, 64},
+                                                      {64, 128, 200, 200},
+                                                      {10, 20, 30, 255},
+                                                      {200, 100, 50, 0},
+                                                      {255, 255, 255, 30}},
+                                                     false);
+    QTest::newRow("PNG, linear light, alpha") << "linear.png" << linearPng(eight) << eightShown;
+    const auto [wide, wideShown] = linearWithAlpha({{0, 0, 0, 32768},
+                                                    {64, 300, 1000, 65535},
+                                                    {20000, 40000, 60000, 16384},
+                                                    {65535, 0, 0, 50000},
+                                                    {123, 4567, 54321, 0}},
+                                                   true);
+    QTest::newRow("PNG, 16 bits, linear light, alpha") << "linear16.png" << linearPng(wide) << wideShown;
+    test::BmpFile bmp{.infoSize = 124,
+                      .width = int(eight.width()),
+                      .height = 1,
+                      .bitCount = 32,
+                      .compression = 3,
+                      .masks = {0xff0000, 0xff00, 0xff, 0xff000000}};
+    bmp.pixels = QByteArray(reinterpret_cast<const char*>(eight.constBits()), eight.width() * 4);
+    bmp.profile = profiles::linearSrgb();
+    QTest::newRow("BMP, linear profile, alpha") << "linear.bmp" << bmp.bytes() << eightShown;
+
+    // Inks of every strength, their sRGB by the profile as Little CMS evaluates it without shortcuts.
+    const QByteArray noise = pictures::noise(96 * 96 * 4);
+    const QImage inks(reinterpret_cast<const uchar*>(noise.constData()), 96, 96, QImage::Format_ARGB32);
+    const QByteArray cmykProfile = profiles::cmykWithKnownRed();
+    const QByteArray jpeg = test::writeJpeg(inks, {.cmyk = true, .iccProfile = cmykProfile, .exif = {}});
+    QBuffer file;
+    file.setData(jpeg);
+    file.open(QIODevice::ReadOnly);
+    picture::LoadBudget budget(64 * 1024 * 1024);
+    picture::LoadBudget::Claim claim = budget.claim();
+    const QImage decodedInks = picture::JpegDecoder::decode(file, claim).image;
+    QTest::newRow("CMYK JPEG with a profile")
+        << "cmyk.jpg" << jpeg << profiles::srgbOfInks(decodedInks, cmykProfile);
+}
+
+void TrueColoursTest::matchIndependentReferences() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QImage, expected);
+    const QImage loaded = PictureLoader::load(pictures::write(bytes, folder_.path(), name));
+    QCOMPARE(loaded.format(), QImage::Format_RGB32);
+    QCOMPARE_LE(largestDifference(loaded, expected), 1);
 }
 
 void TrueColoursTest::skippedPixelsNeverShowAnEarlierPicture() {
