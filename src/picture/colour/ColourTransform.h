@@ -32,6 +32,7 @@ private:
     ColourTransform(void* handle, bool fromCmyk, std::unique_ptr<const MatrixShaperTables> tables)
         : handle_(handle), fromCmyk_(fromCmyk), tables_(std::move(tables)) {}
     void applyToRows(uchar* rows, int width, int count, qsizetype stride) const;
+    void inksToRows(uchar* rows, int width, int count, qsizetype stride) const;
 
     void* handle_;
     bool fromCmyk_;
