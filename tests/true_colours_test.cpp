@@ -162,6 +162,19 @@ void TrueColoursTest::matchIndependentReferences_data() {
                                                     {123, 4567, 54321, 0}},
                                                    true);
     QTest::newRow("PNG, 16 bits, linear light, alpha") << "linear16.png" << linearPng(wide) << wideShown;
+    // 16-bit grey whose embedded grey profile says linear light.
+    QImage grey(4, 1, QImage::Format_Grayscale16);
+    QImage greyShown(4, 1, QImage::Format_RGB32);
+    for (const int x : {0, 1, 2, 3}) {
+        const int v = x * x * 7000 + 150;
+        reinterpret_cast<quint16*>(grey.scanLine(0))[x] = quint16(v);
+        greyShown.setPixel(
+            x, 0, qRgb(overWhite(v / 65535.0, 1), overWhite(v / 65535.0, 1), overWhite(v / 65535.0, 1)));
+    }
+    // iCCP: a name, compression method 0, and the zlib stream that qCompress puts after its length.
+    const QByteArray iccp = QByteArray("linear grey\0\0", 13) + qCompress(profiles::grey(1.0)).mid(4);
+    QTest::newRow("PNG, 16-bit grey, linear profile")
+        << "grey16.png" << pictures::withChunk(pictures::encoded(grey, "png"), "iCCP", iccp) << greyShown;
     test::BmpFile bmp{.infoSize = 124,
                       .width = int(eight.width()),
                       .height = 1,
