@@ -162,28 +162,18 @@ void TrueColoursTest::matchIndependentReferences_data() {
                                                     {123, 4567, 54321, 0}},
                                                    true);
     QTest::newRow("PNG, 16 bits, linear light, alpha") << "linear16.png" << linearPng(wide) << wideShown;
-    // 16-bit grey whose embedded grey profile says linear light.
-    QImage grey(4, 1, QImage::Format_Grayscale16);
-    QImage greyShown(4, 1, QImage::Format_RGB32);
-    for (const int x : {0, 1, 2, 3}) {
-        const int v = x * x * 7000 + 150;
-        reinterpret_cast<quint16*>(grey.scanLine(0))[x] = quint16(v);
-        greyShown.setPixel(
-            x, 0, qRgb(overWhite(v / 65535.0, 1), overWhite(v / 65535.0, 1), overWhite(v / 65535.0, 1)));
-    }
-    // iCCP: a name, compression method 0, and the zlib stream that qCompress puts after its length.
+    // 16-bit grey whose embedded grey profile says linear light. iCCP: a name, compression method 0, and
+    // the zlib stream that qCompress puts after its length.
+    const auto [rgb, greyShown] = linearWithAlpha(
+        {{150, 150, 150, 65535}, {7150, 7150, 7150, 65535}, {28150, 28150, 28150, 65535}}, true);
+    QImage grey(rgb.size(), QImage::Format_Grayscale16);
+    for (int x = 0; x < grey.width(); ++x)
+        reinterpret_cast<quint16*>(grey.scanLine(0))[x] =
+            reinterpret_cast<const quint16*>(rgb.constBits())[x * 4];
     const QByteArray iccp = QByteArray("linear grey\0\0", 13) + qCompress(profiles::grey(1.0)).mid(4);
+    const QByteArray greyPng = pictures::encoded(grey, "png");
     QTest::newRow("PNG, 16-bit grey, linear profile")
-        << "grey16.png" << pictures::withChunk(pictures::encoded(grey, "png"), "iCCP", iccp) << greyShown;
-    test::BmpFile bmp{.infoSize = 124,
-                      .width = int(eight.width()),
-                      .height = 1,
-                      .bitCount = 32,
-                      .compression = 3,
-                      .masks = {0xff0000, 0xff00, 0xff, 0xff000000}};
-    bmp.pixels = QByteArray(reinterpret_cast<const char*>(eight.constBits()), eight.width() * 4);
-    bmp.profile = profiles::linearSrgb();
-    QTest::newRow("BMP, linear profile, alpha") << "linear.bmp" << bmp.bytes() << eightShown;
+        << "grey16.png" << pictures::withChunk(greyPng, "iCCP", iccp) << greyShown;
 
     // Inks of every strength, their sRGB by the profile as Little CMS evaluates it without shortcuts.
     const QByteArray noise = pictures::noise(96 * 96 * 4);

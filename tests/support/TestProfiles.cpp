@@ -82,16 +82,6 @@ QByteArray grey(double gamma) {
     return saved(profile);
 }
 
-QByteArray linearSrgb() {
-    const cmsCIExyY white{0.3127, 0.3290, 1};
-    const cmsCIExyYTRIPLE primaries{{0.64, 0.33, 1}, {0.30, 0.60, 1}, {0.15, 0.06, 1}};
-    cmsToneCurve* line = cmsBuildGamma(nullptr, 1.0);
-    cmsToneCurve* curves[3] = {line, line, line};
-    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
-    cmsFreeToneCurve(line);
-    return saved(profile);
-}
-
 QImage srgbOfInks(const QImage& inks, const QByteArray& cmykProfile) {
     cmsHPROFILE cmyk = cmsOpenProfileFromMem(cmykProfile.constData(), cmsUInt32Number(cmykProfile.size()));
     cmsHPROFILE srgb = cmsCreate_sRGBProfile();

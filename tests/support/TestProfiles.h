@@ -21,9 +21,6 @@ QByteArray absurdPrimaries();
 // A grey profile with a pure power curve.
 QByteArray grey(double gamma);
 
-// sRGB's primaries and white with straight lines for curves: linear light.
-QByteArray linearSrgb();
-
 // The sRGB colours of CMYK pixels (bytes C, M, Y, K in memory, 0 meaning no ink) as Little CMS's
 // unoptimised transform gives them, the one its transicc tool uses, rounded: RGB32.
 QImage srgbOfInks(const QImage& inks, const QByteArray& cmykProfile);
