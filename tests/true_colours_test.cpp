@@ -15,7 +15,6 @@
 #include <QBuffer>
 #include <QColorSpace>
 #include <QImageWriter>
-#include <QtEndian>
 #include <QtTest>
 
 #include <cmath>
@@ -81,10 +80,9 @@ std::pair<QImage, QImage> linearWithAlpha(const QList<std::array<int, 4>>& sampl
     return {picture, shown};
 }
 
+// gAMA 1.0: 100000 in its big-endian 32 bits.
 QByteArray linearPng(const QImage& picture) {
-    QByteArray gamma(4, '\0');
-    qToBigEndian(quint32(100000), gamma.data());
-    return pictures::withChunk(pictures::encoded(picture, "png"), "gAMA", gamma);
+    return pictures::withChunk(pictures::encoded(picture, "png"), "gAMA", QByteArray("\0\x01\x86\xa0", 4));
 }
 
 } // namespace
