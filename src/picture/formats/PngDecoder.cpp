@@ -1,6 +1,7 @@
 #include "picture/formats/PngDecoder.h"
 
 #include "picture/PictureFailures.h"
+#include "picture/colour/ColourProfile.h"
 #include "picture/formats/ExifOrientation.h"
 
 #include <csetjmp>
@@ -107,6 +108,16 @@ void describeColour(const Session& s, DecodedPicture& decoded) {
         decoded.orientation = ExifOrientation::read(QByteArrayView(exif, qsizetype(exifLength)));
 }
 
+// 16 bits a sample are kept where the file's colours are not sRGB's, whose conversion 8 bits would leave
+// banded in the dark tones; sRGB ones, which most screens show unconverted, take a third of the memory.
+bool keepsSixteenBits(const Session& s, const ColourDescription& colour) {
+    if (png_get_bit_depth(s.png, s.info) != 16)
+        return false;
+    if (colour.iccProfile.isEmpty())
+        return !colour.saysSrgb();
+    return !ColourProfile::fromIcc(colour.iccProfile).isSrgb();
+}
+
 // The pixels, claimed with libpng's rows beside them; 16-bit ones with the final 8-bit ones the colour
 // stage narrows them to.
 QImage allocate(QSize size, bool wide, bool alpha, qint64 rowBuffers, LoadBudget::Claim& claim) {
@@ -141,9 +152,7 @@ DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     const qint64 rowBuffers = 2 * qint64(png_get_rowbytes(s->png, s->info)) + qint64(size.width()) * 8;
     DecodedPicture decoded;
     describeColour(*s, decoded);
-    // 16 bits a sample are kept where the colours are converted, which 8 would leave banded.
-    const bool wide = png_get_bit_depth(s->png, s->info) == 16 &&
-                      (!decoded.colour.iccProfile.isEmpty() || !decoded.colour.saysSrgb());
+    const bool wide = keepsSixteenBits(*s, decoded.colour);
     const qint64 widePixels = wide ? qint64(size.width()) * size.height() * 8 : 0;
     if (!size.isEmpty())
         claim.budget().refuseIfTooLarge(size, claim.bytes() + rowBuffers + widePixels);
