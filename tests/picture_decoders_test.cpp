@@ -90,17 +90,6 @@ test::JpegShape adobeCmyk() {
     return shape;
 }
 
-// Puts a chunk right after a PNG's header chunk.
-QByteArray withChunk(const QByteArray& png, const char* type, const QByteArray& data) {
-    QByteArray chunk(4, '\0');
-    qToBigEndian(quint32(data.size()), chunk.data());
-    const QByteArray body = QByteArray(type) + data;
-    QByteArray crc(4, '\0');
-    qToBigEndian(damaged::pngCrc(body), crc.data());
-    constexpr qsizetype afterHeader = 8 + 8 + 13 + 4;
-    return png.left(afterHeader) + chunk + body + crc + png.mid(afterHeader);
-}
-
 // The process may map only `room` more bytes while this lives, so that a large allocation fails as it
 // would on a machine without the memory.
 class AddressSpaceCap {
@@ -353,7 +342,7 @@ void PictureDecodersTest::decodesWideSamplesStraightIntoTheFinalPixels() {
     QCOMPARE(int(png[24]), 16);
     if (colour) {
         QCOMPARE(int(png[25]), 2); // RGB without alpha: the transparent colour comes from tRNS
-        png = withChunk(png, "tRNS", be16s({see, see, see}));
+        png = pictures::withChunk(png, "tRNS", be16s({see, see, see}));
     }
     const auto eight = [](quint16 v) { return (v * 255 + 32767) / 65535; };
 

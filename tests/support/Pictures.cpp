@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QtEndian>
 
 #include <algorithm>
 
@@ -41,6 +42,26 @@ QByteArray encoded(const QImage& picture, const char* format) {
     buffer.open(QIODevice::WriteOnly);
     picture.save(&buffer, format, 95);
     return bytes;
+}
+
+quint32 crc32(QByteArrayView bytes) {
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = crc & 1 ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+    }
+    return ~crc;
+}
+
+QByteArray withChunk(const QByteArray& png, const char* type, const QByteArray& data) {
+    QByteArray chunk(4, '\0');
+    qToBigEndian(quint32(data.size()), chunk.data());
+    const QByteArray body = QByteArray(type) + data;
+    QByteArray crc(4, '\0');
+    qToBigEndian(crc32(body), crc.data());
+    constexpr qsizetype afterHeader = 8 + 8 + 13 + 4;
+    return png.left(afterHeader) + chunk + body + crc + png.mid(afterHeader);
 }
 
 QByteArray noise(qsizetype size) {

@@ -14,7 +14,7 @@ namespace picture {
 
 namespace {
 
-constexpr QRgb white = 0xFFFFFFFF;
+constexpr QRgb clear = 0x00000000;
 constexpr QRgb black = 0xFF000000;
 constexpr int noTransparency = -1;
 
@@ -75,7 +75,7 @@ void drawFrame(GifFileType* gif, int transparent, QImage& image) {
     QRgb colours[256];
     for (int i = 0; i < 256; ++i) {
         const GifColorType* c = i < map->ColorCount ? &map->Colors[i] : nullptr;
-        colours[i] = i == transparent ? white : c ? qRgb(c->Red, c->Green, c->Blue) : black;
+        colours[i] = i == transparent ? clear : c ? qRgb(c->Red, c->Green, c->Blue) : black;
     }
     std::vector<GifPixelType> row(size_t(frame.Width));
     for (const int y : storedRowOrder(frame.Height, frame.Interlace)) {
@@ -132,8 +132,10 @@ DecodedPicture GifDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
             if (size.isEmpty())
                 invalidPicture();
             claim.budget().refuseIfTooLarge(size, claim.bytes());
+            // The logical screen outside the frame shows through, as its transparent pixels do.
             decoded.image = claim.rgb32(size.width(), size.height());
-            decoded.image.fill(white);
+            decoded.image.reinterpretAsFormat(QImage::Format_ARGB32);
+            decoded.image.fill(clear);
             drawFrame(gif.get(), transparent, decoded.image);
         } else {
             invalidPicture();

@@ -2,7 +2,6 @@
 
 #include "picture/PictureFailures.h"
 #include "picture/formats/FormatModule.h"
-#include "picture/formats/OverWhite.h"
 
 #include <QFloat16>
 
@@ -376,7 +375,7 @@ DecodedPicture TiffReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
         if (decoded.cmyk || layout->alpha == EXTRASAMPLE_UNSPECIFIED)
             return decoded;
     }
-    layOverWhite(decoded.image);
+    decoded.image.reinterpretAsFormat(QImage::Format_ARGB32); // laid on white after the colour stage
     return decoded;
 }
 
