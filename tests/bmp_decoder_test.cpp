@@ -1,6 +1,6 @@
-#include "desktop/Failure.h"
 #include "picture/formats/BmpDecoder.h"
 #include "support/BmpFile.h"
+#include "support/FailureOf.h"
 
 #include <QBuffer>
 #include <QTest>
@@ -17,15 +17,6 @@ DecodedPicture decode(const QByteArray& bytes) {
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     return BmpDecoder::decode(buffer);
-}
-
-QString failureOf(const QByteArray& bytes) {
-    try {
-        decode(bytes);
-    } catch (const desktop::Failure& failure) {
-        return failure.description();
-    }
-    return QStringLiteral("decoded");
 }
 
 QList<QRgb> rowOf(const QImage& image, int y) {
@@ -309,7 +300,7 @@ void BmpDecoderTest::refusals_data() {
 void BmpDecoderTest::refusals() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, failure);
-    QCOMPARE(failureOf(bytes), failure);
+    QCOMPARE(failureOf([&] { decode(bytes); }), failure);
 }
 
 void BmpDecoderTest::embeddedProfile() {
@@ -319,7 +310,7 @@ void BmpDecoderTest::embeddedProfile() {
 
     QByteArray cut = file.bytes();
     cut.chop(5);
-    QCOMPARE(failureOf(cut), QStringLiteral("Invalid picture"));
+    QCOMPARE(failureOf([&] { decode(cut); }), QStringLiteral("Invalid picture"));
 }
 
 void BmpDecoderTest::calibratedRgb() {

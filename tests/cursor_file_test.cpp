@@ -1,5 +1,6 @@
 #include "support/BmpFile.h"
 #include "support/DamagedPictures.h"
+#include "support/FailureOf.h"
 
 #include "desktop/Failure.h"
 #include "picture/formats/CursorFile.h"
@@ -102,15 +103,6 @@ QImage redSquare() {
     QImage picture(8, 8, QImage::Format_ARGB32);
     picture.fill(Qt::red);
     return picture;
-}
-
-QString failureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const desktop::Failure& failure) {
-        return failure.description();
-    }
-    return {};
 }
 
 QString parseFailure(const QByteArray& data) {

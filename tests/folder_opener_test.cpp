@@ -1,8 +1,8 @@
 #include "support/AnsweringDesktop.h"
+#include "support/FailureOf.h"
 #include "support/ScriptedChance.h"
 
 #include "app/Main.h"
-#include "desktop/Failure.h"
 #include "desktop/FolderOpener.h"
 #include "desktop/QtDesktop.h"
 #include "viewer/Form1.h"
@@ -34,15 +34,6 @@ private:
 namespace {
 
 const QString folder = QStringLiteral("/srv/pictures/say \"cheese\" it's; $(x) 100%/Samples");
-
-QString failureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const desktop::Failure& failure) {
-        return failure.description();
-    }
-    return {};
-}
 
 } // namespace
 

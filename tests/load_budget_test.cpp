@@ -1,6 +1,6 @@
+#include "support/FailureOf.h"
 #include "support/Pictures.h"
 
-#include "desktop/Failure.h"
 #include "picture/LoadBudget.h"
 #include "picture/PictureLoader.h"
 
@@ -25,19 +25,6 @@ private slots:
     void loadsWaitingForEachOtherGiveWay();
     void picturesLoadingTogetherShareTheBudget();
 };
-
-namespace {
-
-QString failureOf(const std::function<void()>& work) {
-    try {
-        work();
-    } catch (const desktop::Failure& failure) {
-        return failure.description();
-    }
-    return {};
-}
-
-} // namespace
 
 void LoadBudgetTest::claimsAddUpAndGoBack() {
     LoadBudget budget(1000);

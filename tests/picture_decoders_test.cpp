@@ -1,9 +1,9 @@
 #include "support/DamagedPictures.h"
+#include "support/FailureOf.h"
 #include "support/JpegWriter.h"
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
 
-#include "desktop/Failure.h"
 #include "picture/LoadBudget.h"
 #include "picture/PictureLoader.h"
 #include "picture/formats/JpegDecoder.h"
@@ -46,15 +46,6 @@ private:
 namespace {
 
 constexpr qint64 megabyte = 1024 * 1024;
-
-QString failureOf(const QString& path, LoadBudget& budget) {
-    try {
-        picture::PictureLoader::load(path, budget);
-    } catch (const desktop::Failure& failure) {
-        return failure.description();
-    }
-    return QStringLiteral("(loaded)");
-}
 
 // Smooth shading, which JPEG keeps close.
 QImage shading(int width = 240, int height = 160) {
@@ -132,7 +123,7 @@ void PictureDecodersTest::refusesDamageInsideTheData() {
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     LoadBudget budget(2047 * megabyte);
-    QCOMPARE(failureOf(write(name, bytes), budget), "Invalid picture");
+    QCOMPARE(failureOf([&] { picture::PictureLoader::load(write(name, bytes), budget); }), "Invalid picture");
     QCOMPARE(budget.held(), 0);
 }
 
@@ -169,7 +160,8 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
         qToLittleEndian(quint16(4000), bytes.data() + 8);
     }
     LoadBudget budget(64 * megabyte);
-    QCOMPARE(failureOf(write(name, bytes), budget), "Picture too large: 5000 x 4000 pixels");
+    QCOMPARE(failureOf([&] { picture::PictureLoader::load(write(name, bytes), budget); }),
+             "Picture too large: 5000 x 4000 pixels");
     QCOMPARE_LT(budget.peak(), megabyte);
 }
 
@@ -177,7 +169,8 @@ void PictureDecodersTest::refusesHugeJpegFrameBeforeItsPixels() {
     // Within the budget, but far too short for 23000 x 23000 pixels: refused before they are allocated.
     const QByteArray bytes = damaged::jpegClaiming(pictures::encoded(shading(), "jpeg"), 23000, 23000);
     LoadBudget budget(2047 * megabyte);
-    QCOMPARE(failureOf(write("huge.jpg", bytes), budget), "Invalid picture");
+    QCOMPARE(failureOf([&] { picture::PictureLoader::load(write("huge.jpg", bytes), budget); }),
+             "Invalid picture");
     QCOMPARE_LT(budget.peak(), megabyte);
 }
 
@@ -194,7 +187,10 @@ void PictureDecodersTest::boundsTheScansOfProgressiveJpeg() {
     for (const QPoint at : {QPoint(0, 0), QPoint(33, 20), QPoint(63, 39)})
         QCOMPARE_LE(qAbs(qRed(loaded.pixel(at)) - qRed(grey.pixel(at))), 3);
     // 192 valid scans: more than any encoder makes, and refused.
-    QCOMPARE(failureOf(write("p.jpg", test::writeJpeg(grey, progressive(2))), budget), "Invalid picture");
+    QCOMPARE(failureOf([&] {
+                 picture::PictureLoader::load(write("p.jpg", test::writeJpeg(grey, progressive(2))), budget);
+             }),
+             "Invalid picture");
 }
 
 void PictureDecodersTest::decodesWideSamplesStraightIntoTheFinalPixels_data() {

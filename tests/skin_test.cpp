@@ -1,4 +1,5 @@
-#include "desktop/Failure.h"
+#include "support/FailureOf.h"
+
 #include "ui/Form.h"
 #include "ui/skin/SkinFramework.h"
 #include "ui/skin/StyleSheetCheck.h"
@@ -9,23 +10,12 @@
 #include <QWidget>
 #include <QtTest>
 
-#include <functional>
-
 #include <sys/stat.h>
 
 namespace {
 
 QString shippedSkinPath() {
     return qEnvironmentVariable("KESTRELLE_BUILD_DIR") + "/x/o.cjs";
-}
-
-QString failureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const desktop::Failure& failure) {
-        return failure.description();
-    }
-    return {};
 }
 
 const QString goodSheet = QStringLiteral("QPushButton:hover { color: red; }\n"
