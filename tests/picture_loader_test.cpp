@@ -1,6 +1,7 @@
-#include "desktop/Failure.h"
 #include "picture/PictureLoader.h"
+#include "support/FailureOf.h"
 #include "support/GifEncoder.h"
+#include "support/PatchedBytes.h"
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
 
@@ -11,7 +12,6 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
 
 using picture::PictureLoader;
 
@@ -36,16 +36,6 @@ QImage shading() {
 }
 
 using pictures::encoded;
-
-template <typename T> QByteArray patched(QByteArray bytes, qsizetype at, T value) {
-    qToLittleEndian(value, bytes.data() + at);
-    return bytes;
-}
-
-QByteArray patchedBigEndian(QByteArray bytes, qsizetype at, quint16 value) {
-    qToBigEndian(value, bytes.data() + at);
-    return bytes;
-}
 
 // One stripe of colour per row, in the shape the toolkit cannot write: a run-length BMP.
 QImage stripes() {
@@ -149,7 +139,6 @@ private slots:
 
 private:
     QString write(const QString& name, const QByteArray& bytes);
-    static QString failureOf(const QString& path);
 
     QTemporaryDir dir_;
 };
@@ -159,15 +148,6 @@ QString PictureLoaderTest::write(const QString& name, const QByteArray& bytes) {
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(file.fileName()));
     return file.fileName();
-}
-
-QString PictureLoaderTest::failureOf(const QString& path) {
-    try {
-        PictureLoader::load(path);
-    } catch (const desktop::Failure& failure) {
-        return failure.description();
-    }
-    return {};
 }
 
 void PictureLoaderTest::opensEveryFormat_data() {
@@ -259,7 +239,7 @@ void PictureLoaderTest::refusesUnreachablePaths_data() {
 void PictureLoaderTest::refusesUnreachablePaths() {
     QFETCH(QString, path);
     QFETCH(QString, description);
-    QCOMPARE(failureOf(path), description);
+    QCOMPARE(failureOf([&] { PictureLoader::load(path); }), description);
 }
 
 void PictureLoaderTest::refusesUnreadableFile() {
@@ -267,7 +247,7 @@ void PictureLoaderTest::refusesUnreadableFile() {
     QFile::setPermissions(path, QFileDevice::Permissions());
     if (QFile probe(path); probe.open(QIODevice::ReadOnly))
         QSKIP("this user reads files regardless of their permissions");
-    QCOMPARE(failureOf(path), "Path/File access error");
+    QCOMPARE(failureOf([&] { PictureLoader::load(path); }), "Path/File access error");
 }
 
 void PictureLoaderTest::refusesFileLargerThanLimit() {
@@ -275,7 +255,7 @@ void PictureLoaderTest::refusesFileLargerThanLimit() {
     // memory than the loads may.
     QFile icon(write("enormous.ico", encoded(pattern(), "ico")));
     QVERIFY(icon.resize(PictureLoader::memoryLimit() + 1));
-    QCOMPARE(failureOf(icon.fileName()), "Out of memory");
+    QCOMPARE(failureOf([&] { PictureLoader::load(icon.fileName()); }), "Out of memory");
     // libpng reads a file in pieces: one of exactly the limit opens, the picture at its start.
     QFile file(write("enormous.png", encoded(pattern(), "png")));
     QVERIFY(file.resize(PictureLoader::memoryLimit()));
@@ -330,7 +310,7 @@ void PictureLoaderTest::refusesDamagedPictures_data() {
 void PictureLoaderTest::refusesDamagedPictures() {
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
-    QCOMPARE(failureOf(write(name, bytes)), "Invalid picture");
+    QCOMPARE(failureOf([&] { PictureLoader::load(write(name, bytes)); }), "Invalid picture");
 }
 
 void PictureLoaderTest::refusesHugeHeadersAtOnce_data() {
@@ -359,7 +339,7 @@ void PictureLoaderTest::refusesHugeHeadersAtOnce() {
     const QString path = write("huge.pic", bytes);
     // Refused from the header: no pixel is decoded.
     const PeakMemoryWatch memory;
-    QCOMPARE(failureOf(path), description);
+    QCOMPARE(failureOf([&] { PictureLoader::load(path); }), description);
     QCOMPARE_LT(memory.growth(), 16 * 1024 * 1024);
 }
 
