@@ -1,4 +1,5 @@
 #include "picture/PictureLoader.h"
+#include "support/BmpFile.h"
 #include "support/FailureOf.h"
 #include "support/GifEncoder.h"
 #include "support/PatchedBytes.h"
@@ -6,7 +7,6 @@
 #include "support/ProcessMemory.h"
 
 #include <QBuffer>
-#include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -58,25 +58,13 @@ QByteArray topDownBmp(const QImage& picture) {
 }
 
 QByteArray rle8Bmp(const QImage& stripes) {
-    const int width = stripes.width();
-    const int height = stripes.height();
-    QByteArray runs;
-    for (int y = height - 1; y >= 0; --y) // bottom row first: one run, then the end of the line
-        runs += char(width) + QByteArray(1, char(y)) + QByteArray(2, '\0');
-    runs += QByteArray("\0\1", 2); // end of picture
-    const quint32 offset = 14 + 40 + 4 * height;
-
-    QByteArray bmp;
-    QDataStream out(&bmp, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("BM", 2);
-    out << quint32(offset + runs.size()) << quint32(0) << offset;
-    out << quint32(40) << qint32(width) << qint32(height) << quint16(1) << quint16(8) << quint32(1) // RLE8
-        << quint32(runs.size()) << quint32(0) << quint32(0) << quint32(height) << quint32(0);
-    for (int y = 0; y < height; ++y)
-        out << quint32(stripes.pixel(0, y) & 0xFFFFFF);
-    out.writeRawData(runs.constData(), int(runs.size()));
-    return bmp;
+    test::BmpFile file{.width = stripes.width(), .height = stripes.height(), .bitCount = 8, .compression = 1};
+    for (int y = 0; y < file.height; ++y)
+        file.palette << stripes.pixel(0, y);
+    for (int y = file.height - 1; y >= 0; --y) // bottom row first: one run, then the end of the line
+        file.pixels += char(file.width) + QByteArray(1, char(y)) + QByteArray(2, '\0');
+    file.pixels += QByteArray("\0\1", 2); // end of picture
+    return file.bytes();
 }
 
 // An EXIF-style APP1 segment holding a whole small JPEG, end marker included, ahead of the main picture.
@@ -88,20 +76,12 @@ QByteArray withThumbnail(const QByteArray& jpeg) {
 
 // An icon whose directory gives one size (0 stands for 256) and whose 32-bit bitmap holds another.
 QByteArray iconFile(int listedSide, int side) {
-    QByteArray ico;
-    QDataStream out(&ico, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    const quint32 maskStride = (side + 31) / 32 * 4;
-    const quint32 bitmapBytes = 40 + side * side * 4 + maskStride * side;
-    out << quint16(0) << quint16(1) << quint16(1);
-    out << quint8(listedSide) << quint8(listedSide) << quint8(0) << quint8(0) << quint16(1) << quint16(32)
-        << bitmapBytes << quint32(22);
-    out << quint32(40) << qint32(side) << qint32(2 * side) << quint16(1) << quint16(32) << quint32(0)
-        << quint32(0) << quint32(0) << quint32(0) << quint32(0) << quint32(0);
-    for (int i = 0; i < side * side; ++i)
-        out << quint32(0xFF336699);
-    ico.append(QByteArray(maskStride * side, '\0'));
-    return ico;
+    const QByteArray mask((side + 31) / 32 * 4 * side, '\0');
+    const test::BmpFile bitmap{.width = side,
+                               .height = 2 * side,
+                               .bitCount = 32,
+                               .pixels = QByteArray("\x99\x66\x33\xFF").repeated(side * side) + mask};
+    return test::cursorFile({{listedSide, listedSide, QPoint(1, 32), bitmap.bytes().mid(14)}}, true);
 }
 
 int largestDifference(const QImage& a, const QImage& b) {
