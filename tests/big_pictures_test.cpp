@@ -1,7 +1,6 @@
 #include "support/MainWindowRig.h"
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
-#include "support/Resident.h"
 
 #include "ui/KeyCodes.h"
 
@@ -85,7 +84,7 @@ void BigPicturesTest::pansToTheEndInBothWindows() {
     panToTheEnd(f.pane1, f.pane2, main1, main2);
 
     const qint64 pictureBytes = 4 * qint64(size.width()) * size.height();
-    const qint64 before = residentBytes();
+    const qint64 before = processMemory::resident();
     f.PushButton1_Click();
     Form2& screen = f.form2();
     QTRY_COMPARE(screen.Picture2.widget()->width(), screen.window()->screen()->geometry().width() / 2);
@@ -93,7 +92,7 @@ void BigPicturesTest::pansToTheEndInBothWindows() {
     // Both windows show the same pixels: a copy would have a buffer of its own and take its size again.
     QCOMPARE(screen.Picture1.image().constBits(), f.Picture1.image().constBits());
     QCOMPARE(screen.Picture4.image().constBits(), f.Picture4.image().constBits());
-    QCOMPARE_LT(residentBytes() - before, pictureBytes / 4);
+    QCOMPARE_LT(processMemory::resident() - before, pictureBytes / 4);
     panToTheEnd(screen.pane1, screen.pane2, full, full);
     QVERIFY(rig.desktop.messages.isEmpty());
 }
