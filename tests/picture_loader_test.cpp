@@ -147,6 +147,7 @@ void PictureLoaderTest::opensEveryFormat_data() {
                                << picture << 0;
     QTest::newRow("bmp run-length") << "e.bmp" << rle8Bmp(stripes()) << stripes() << 0;
     QTest::newRow("png") << "f.png" << encoded(picture, "png") << picture << 0;
+    QTest::newRow("png interlaced") << "k.png" << pictures::interlacedPng(picture) << picture << 0;
     QTest::newRow("gif") << "g.gif" << encoded(picture, "gif") << picture << 0;
     QTest::newRow("png named .jpg") << "h.jpg" << encoded(picture, "png") << picture << 0;
     QTest::newRow("jpeg named .gif") << "i.gif" << jpeg << shading() << 8;

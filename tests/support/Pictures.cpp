@@ -1,11 +1,13 @@
 #include "support/Pictures.h"
 
+#include "support/DamagedPictures.h"
 #include "support/GifEncoder.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QtEndian>
 
 namespace pictures {
 
@@ -39,6 +41,38 @@ QByteArray encoded(const QImage& picture, const char* format) {
     buffer.open(QIODevice::WriteOnly);
     picture.save(&buffer, format, 95);
     return bytes;
+}
+
+QByteArray interlacedPng(const QImage& picture) {
+    // Each pass takes every step-th pixel from a first column of every step-th row from a first row.
+    constexpr int passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                  {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    QByteArray rows;
+    for (const auto& [left, top, across, down] : passes) {
+        for (int y = top; y < picture.height() && left < picture.width(); y += down) {
+            rows += '\0'; // no filter
+            for (int x = left; x < picture.width(); x += across) {
+                const QRgb pixel = picture.pixel(x, y);
+                rows += char(qRed(pixel));
+                rows += char(qGreen(pixel));
+                rows += char(qBlue(pixel));
+            }
+        }
+    }
+    const auto chunk = [](const char* type, const QByteArray& data) {
+        QByteArray framed = QByteArray(4, '\0') + type + data + QByteArray(4, '\0');
+        qToBigEndian(quint32(data.size()), framed.data());
+        qToBigEndian(damaged::pngCrc(framed.sliced(4, data.size() + 4)), framed.data() + 8 + data.size());
+        return framed;
+    };
+    QByteArray header(13, '\0');
+    qToBigEndian(quint32(picture.width()), header.data());
+    qToBigEndian(quint32(picture.height()), header.data() + 4);
+    header[8] = 8;  // bits a sample
+    header[9] = 2;  // RGB
+    header[12] = 1; // interlaced
+    return QByteArray("\x89PNG\r\n\x1a\n") + chunk("IHDR", header) +
+           chunk("IDAT", qCompress(rows).sliced(4)) + chunk("IEND", {});
 }
 
 QByteArray noise(qsizetype size) {
