@@ -149,6 +149,10 @@ void PictureLoaderTest::opensEveryFormat_data() {
     QTest::newRow("png") << "f.png" << encoded(picture, "png") << picture << 0;
     QTest::newRow("png interlaced") << "k.png" << pictures::interlacedPng(picture) << picture << 0;
     QTest::newRow("gif") << "g.gif" << encoded(picture, "gif") << picture << 0;
+    QTest::newRow("gif interlaced") << "l.gif" << test::encodeGif(picture, {.interlaced = true}) << picture
+                                    << 0;
+    QTest::newRow("gif with a table of the frame's own")
+        << "m.gif" << test::encodeGif(picture, {.localTable = true}) << picture << 0;
     QTest::newRow("png named .jpg") << "h.jpg" << encoded(picture, "png") << picture << 0;
     QTest::newRow("jpeg named .gif") << "i.gif" << jpeg << shading() << 8;
     QImage icon(32, 32, QImage::Format_RGB32);
