@@ -279,16 +279,16 @@ void PictureDecodersTest::readsWhatJpegSaysBesideItsPixels() {
     QByteArray profile(150000, '\0');
     for (qsizetype i = 0; i < profile.size(); ++i)
         profile[i] = char(i * 7 / 3);
-    for (const bool bigEndian : {false, true}) {
+    for (const auto& [orientation, bigEndian] : {std::pair{6, false}, std::pair{8, true}}) {
         const QByteArray bytes = test::writeJpeg(
-            shading(48, 32), {.iccProfile = profile, .exif = test::exifOrientation(6, bigEndian)});
+            shading(48, 32), {.iccProfile = profile, .exif = test::exifOrientation(orientation, bigEndian)});
         QBuffer file;
         file.setData(bytes);
         file.open(QIODevice::ReadOnly);
         LoadBudget budget(64 * megabyte);
         LoadBudget::Claim claim = budget.claim();
         const picture::DecodedPicture decoded = picture::JpegDecoder::decode(file, claim);
-        QCOMPARE(decoded.orientation, 6);
+        QCOMPARE(decoded.orientation, orientation);
         QCOMPARE(decoded.colour.iccProfile, profile);
         QVERIFY(!decoded.cmyk);
     }
