@@ -184,6 +184,7 @@ void PictureDecodersTest::boundsTheScansOfProgressiveJpeg() {
     const QImage loaded =
         picture::PictureLoader::load(write("p.jpg", test::writeJpeg(grey, progressive(0))), budget);
     QCOMPARE(loaded.size(), grey.size());
+    QCOMPARE_GE(budget.peak(), 64 * 40 * 4 + 8 * 5 * 64 * 2); // the coefficients kept between scans count
     for (const QPoint at : {QPoint(0, 0), QPoint(33, 20), QPoint(63, 39)})
         QCOMPARE_LE(qAbs(qRed(loaded.pixel(at)) - qRed(grey.pixel(at))), 3);
     // 192 valid scans: more than any encoder makes, and refused.
@@ -234,6 +235,7 @@ void PictureDecodersTest::decodesWideSamplesStraightIntoTheFinalPixels() {
     const qint64 pixelBytes = qint64(width) * height * 4;
     QCOMPARE_LT(memory.growth(), pixelBytes * 5 / 4);
     QCOMPARE_LT(budget.peak(), pixelBytes + megabyte);
+    QCOMPARE_GE(budget.peak(), pixelBytes + width * 8); // libpng's rows count
     QCOMPARE(loaded.format(), QImage::Format_RGB32);
     for (int y = 0; y < height; ++y) {
         const auto* source = reinterpret_cast<const quint16*>(wide.constScanLine(y));
