@@ -52,6 +52,8 @@ void LoadBudgetTest::refusesWhatCanNeverFit() {
     QCOMPARE(failureOf([&] { claim.grow(1001); }), "Out of memory");
     QCOMPARE(failureOf([&] { budget.claim(4001); }), "Out of memory");
     QCOMPARE(budget.held(), 3000);
+    QCOMPARE(failureOf([&] { claim.grow(1000); }), QString()); // the budget to the byte
+    QCOMPARE(budget.held(), 4000);
 }
 
 void LoadBudgetTest::loadsTakeTurnsWithinTheBudget() {
