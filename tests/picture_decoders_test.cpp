@@ -70,13 +70,8 @@ test::JpegShape adobeCmyk() {
 
 // Puts a chunk right after a PNG's header chunk.
 QByteArray withChunk(const QByteArray& png, const char* type, const QByteArray& data) {
-    QByteArray chunk(4, '\0');
-    qToBigEndian(quint32(data.size()), chunk.data());
-    const QByteArray body = QByteArray(type) + data;
-    QByteArray crc(4, '\0');
-    qToBigEndian(damaged::pngCrc(body), crc.data());
     constexpr qsizetype afterHeader = 8 + 8 + 13 + 4;
-    return png.left(afterHeader) + chunk + body + crc + png.mid(afterHeader);
+    return png.left(afterHeader) + damaged::pngChunk(type, data) + png.mid(afterHeader);
 }
 
 QByteArray be16s(std::initializer_list<quint16> values) {

@@ -59,20 +59,15 @@ QByteArray interlacedPng(const QImage& picture) {
             }
         }
     }
-    const auto chunk = [](const char* type, const QByteArray& data) {
-        QByteArray framed = QByteArray(4, '\0') + type + data + QByteArray(4, '\0');
-        qToBigEndian(quint32(data.size()), framed.data());
-        qToBigEndian(damaged::pngCrc(framed.sliced(4, data.size() + 4)), framed.data() + 8 + data.size());
-        return framed;
-    };
+    using damaged::pngChunk;
     QByteArray header(13, '\0');
     qToBigEndian(quint32(picture.width()), header.data());
     qToBigEndian(quint32(picture.height()), header.data() + 4);
     header[8] = 8;  // bits a sample
     header[9] = 2;  // RGB
     header[12] = 1; // interlaced
-    return QByteArray("\x89PNG\r\n\x1a\n") + chunk("IHDR", header) +
-           chunk("IDAT", qCompress(rows).sliced(4)) + chunk("IEND", {});
+    return QByteArray("\x89PNG\r\n\x1a\n") + pngChunk("IHDR", header) +
+           pngChunk("IDAT", qCompress(rows).sliced(4)) + pngChunk("IEND", {});
 }
 
 QByteArray noise(qsizetype size) {
