@@ -15,16 +15,6 @@
 
 namespace {
 
-void putU16(QByteArray& out, quint32 value) {
-    out.append(char(value & 0xff));
-    out.append(char(value >> 8 & 0xff));
-}
-
-void putU32(QByteArray& out, quint32 value) {
-    putU16(out, value & 0xffff);
-    putU16(out, value >> 16);
-}
-
 // A device-independent bitmap: `value` gives a palette index at 1, 4 and 8 bits, 0xAARRGGBB above;
 // `masked` marks the pixels the AND mask makes transparent.
 struct Dib {
@@ -36,50 +26,22 @@ struct Dib {
     std::function<bool(int, int)> masked = [](int, int) { return false; };
 
     QByteArray bytes() const {
-        QByteArray out;
-        putU32(out, 40);
-        putU32(out, quint32(width));
-        putU32(out, quint32(height * 2));
-        putU16(out, 1);
-        putU16(out, quint32(bitCount));
-        for (int i = 0; i < 4; ++i)
-            putU32(out, 0);
-        putU32(out, quint32(palette.size()));
-        putU32(out, 0);
-        for (const QRgb colour : palette) {
-            out.append(char(qBlue(colour)));
-            out.append(char(qGreen(colour)));
-            out.append(char(qRed(colour)));
-            out.append('\0');
+        QList<QList<quint32>> colours;
+        QList<QList<quint32>> mask;
+        for (int y = height - 1; y >= 0; --y) {
+            colours.emplaceBack();
+            mask.emplaceBack();
+            for (int x = 0; x < width; ++x) {
+                colours.last() << value(x, y);
+                mask.last() << (masked(x, y) ? 1u : 0u);
+            }
         }
-        for (int y = height - 1; y >= 0; --y)
-            out.append(colourRow(y));
-        for (int y = height - 1; y >= 0; --y)
-            out.append(packBits(1, [this, y](int x) { return masked(x, y) ? 1u : 0u; }));
-        return out;
-    }
-
-private:
-    QByteArray colourRow(int y) const {
-        if (bitCount <= 8)
-            return packBits(bitCount, [this, y](int x) { return value(x, y); });
-        QByteArray row;
-        for (int x = 0; x < width; ++x) {
-            const quint32 pixel = value(x, y);
-            for (int byte = 0; byte < bitCount / 8; ++byte)
-                row.append(char(pixel >> (8 * byte) & 0xff));
-        }
-        row.append((4 - row.size() % 4) % 4, '\0');
-        return row;
-    }
-
-    QByteArray packBits(int bits, const std::function<quint32(int)>& at) const {
-        QByteArray row(((width * bits + 31) / 32) * 4, '\0');
-        for (int x = 0; x < width; ++x) {
-            const int bit = x * bits;
-            row[bit / 8] = char(row[bit / 8] | at(x) << (8 - bits - bit % 8));
-        }
-        return row;
+        const test::BmpFile file{.width = width,
+                                 .height = 2 * height,
+                                 .bitCount = bitCount,
+                                 .palette = palette,
+                                 .pixels = test::packRows(colours, bitCount) + test::packRows(mask, 1)};
+        return file.bytes().mid(14); // without the file's header
     }
 };
 
