@@ -1,6 +1,7 @@
 #include "support/BmpFile.h"
 #include "support/DamagedPictures.h"
 #include "support/FailureOf.h"
+#include "support/PatchedBytes.h"
 
 #include "desktop/Failure.h"
 #include "picture/formats/CursorFile.h"
@@ -69,10 +70,6 @@ QImage redSquare() {
 
 QString parseFailure(const QByteArray& data) {
     return failureOf([&data] { picture::CursorFile::parse(data); });
-}
-
-void setU32(QByteArray& data, qsizetype at, quint32 value) {
-    qToLittleEndian(value, data.data() + at);
 }
 
 const QString invalidPicture = QStringLiteral("Invalid picture");
@@ -190,48 +187,29 @@ private slots:
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("header only") << valid.left(6);
         QTest::newRow("directory cut short") << valid.left(15);
-        QByteArray icon = valid;
-        icon[2] = 1;
-        QTest::newRow("icon, not cursor") << icon;
-        QByteArray reserved = valid;
-        reserved[0] = 1;
-        QTest::newRow("reserved word set") << reserved;
-        QByteArray none = valid;
-        none[4] = 0;
-        QTest::newRow("no entries") << none;
-        QByteArray huge = valid;
-        huge[4] = char(0xff);
-        huge[5] = char(0xff);
-        QTest::newRow("huge count") << huge;
-        QByteArray pastEnd = valid;
-        setU32(pastEnd, 18, 0xfffffff0u);
-        QTest::newRow("offset past end") << pastEnd;
-        QByteArray wrapping = valid;
-        setU32(wrapping, 14, 0xffffffffu);
-        setU32(wrapping, 18, 0xffffffffu);
-        QTest::newRow("offset and length wrap") << wrapping;
-        QByteArray tooLong = valid;
-        setU32(tooLong, 14, quint32(valid.size()));
-        QTest::newRow("length past end") << tooLong;
-        QByteArray empty = valid;
-        setU32(empty, 14, 0);
-        QTest::newRow("empty image") << empty;
+        QTest::newRow("icon, not cursor") << patched<quint16>(valid, 2, 1);
+        QTest::newRow("reserved word set") << patched<quint16>(valid, 0, 1);
+        QTest::newRow("no entries") << patched<quint16>(valid, 4, 0);
+        QTest::newRow("huge count") << patched<quint16>(valid, 4, 0xffff);
+        QTest::newRow("offset past end") << patched<quint32>(valid, 18, 0xfffffff0u);
+        QTest::newRow("offset and length wrap")
+            << patched<quint32>(patched<quint32>(valid, 14, 0xffffffffu), 18, 0xffffffffu);
+        QTest::newRow("length past end") << patched<quint32>(valid, 14, quint32(valid.size()));
+        QTest::newRow("empty image") << patched<quint32>(valid, 14, 0);
 
-        const auto withDib = [](const std::function<void(QByteArray&)>& change) {
-            QByteArray dib = paletted(4).bytes();
-            change(dib);
-            return test::cursorFile({{13, 7, QPoint(), dib}});
+        const auto withDib = [](qsizetype at, auto value) {
+            return test::cursorFile({{13, 7, QPoint(), patched(paletted(4).bytes(), at, value)}});
         };
-        QTest::newRow("odd doubled height") << withDib([](QByteArray& d) { setU32(d, 8, 13); });
-        QTest::newRow("negative height") << withDib([](QByteArray& d) { setU32(d, 8, quint32(-14)); });
-        QTest::newRow("zero width") << withDib([](QByteArray& d) { setU32(d, 4, 0); });
-        QTest::newRow("giant width") << withDib([](QByteArray& d) { setU32(d, 4, 100000); });
-        QTest::newRow("16 bpp") << withDib([](QByteArray& d) { d[14] = 16; });
-        QTest::newRow("compressed") << withDib([](QByteArray& d) { setU32(d, 16, 2); });
-        QTest::newRow("small header") << withDib([](QByteArray& d) { setU32(d, 0, 12); });
-        QTest::newRow("header past end") << withDib([](QByteArray& d) { setU32(d, 0, 0x7fffffff); });
-        QTest::newRow("too many colours") << withDib([](QByteArray& d) { setU32(d, 32, 17); });
-        QTest::newRow("index past palette") << withDib([](QByteArray& d) { setU32(d, 32, 2); });
+        QTest::newRow("odd doubled height") << withDib(8, 13);
+        QTest::newRow("negative height") << withDib(8, -14);
+        QTest::newRow("zero width") << withDib(4, 0);
+        QTest::newRow("giant width") << withDib(4, 100000);
+        QTest::newRow("16 bpp") << withDib(14, quint16(16));
+        QTest::newRow("compressed") << withDib(16, 2);
+        QTest::newRow("small header") << withDib(0, 12);
+        QTest::newRow("header past end") << withDib(0, 0x7fffffff);
+        QTest::newRow("too many colours") << withDib(32, 17);
+        QTest::newRow("index past palette") << withDib(32, 2);
         QTest::newRow("hot spot outside") << test::cursorFile({{13, 7, QPoint(13, 0), paletted(4).bytes()}});
 
         const QImage picture = redSquare();
