@@ -1,10 +1,10 @@
 #include "support/MainWindowRig.h"
+#include "support/PatchedBytes.h"
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
 
 #include "ui/KeyCodes.h"
 
-#include <QtEndian>
 #include <QtTest>
 
 // Pictures far larger than the screen, end to end: opened through the dialog into both panes, panned to
@@ -101,20 +101,12 @@ void BigPicturesTest::pictureOverTheMemoryLimitIsRefusedAtOnce() {
     // A 200-byte JPEG whose header claims 30000 x 20000 pixels: 2.4 GB decoded, past any machine's limit.
     MainWindowRig rig;
     rig.start();
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    pictures::coordinates(64, 64).save(&buffer, "jpeg");
+    const QByteArray jpeg = pictures::encoded(pictures::coordinates(64, 64), "jpeg");
     const qsizetype frame = jpeg.indexOf("\xFF\xC0");
     QVERIFY(frame > 0);
-    qToBigEndian(quint16(20000), jpeg.data() + frame + 5);
-    qToBigEndian(quint16(30000), jpeg.data() + frame + 7);
-    QFile file(QDir(rig.folder.path()).filePath(QStringLiteral("huge.jpg")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(jpeg.left(200));
-    file.close();
-
-    rig.desktop.fileAnswers = {file.fileName()};
+    const QByteArray huge = patchedBigEndian(patchedBigEndian(jpeg, frame + 5, 20000), frame + 7, 30000);
+    rig.desktop.fileAnswers = {
+        pictures::write(huge.left(200), rig.folder.path(), QStringLiteral("huge.jpg"))};
     // Refused from the header: no pixel is decoded.
     const PeakMemoryWatch memory;
     rig.form->PushButton3_Click();
