@@ -1,6 +1,6 @@
-#include "desktop/Failure.h"
 #include "picture/formats/BmpDecoder.h"
 #include "support/BmpFile.h"
+#include "support/FailureOf.h"
 
 #include <QBuffer>
 #include <QTest>
@@ -19,15 +19,6 @@ DecodedPicture decode(const QByteArray& bytes) {
     picture::LoadBudget budget(picture::LoadBudget::machineShare());
     picture::LoadBudget::Claim claim = budget.claim();
     return BmpDecoder::decode(buffer, claim);
-}
-
-QString failureOf(const QByteArray& bytes) {
-    try {
-        decode(bytes);
-    } catch (const desktop::Failure& failure) {
-        return failure.description();
-    }
-    return QStringLiteral("decoded");
 }
 
 QList<QRgb> rowOf(const QImage& image, int y) {
@@ -314,7 +305,7 @@ void BmpDecoderTest::refusals_data() {
 void BmpDecoderTest::refusals() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, failure);
-    QCOMPARE(failureOf(bytes), failure);
+    QCOMPARE(failureOf([&] { decode(bytes); }), failure);
 }
 
 void BmpDecoderTest::embeddedProfile() {
@@ -324,7 +315,7 @@ void BmpDecoderTest::embeddedProfile() {
 
     QByteArray cut = file.bytes();
     cut.chop(5);
-    QCOMPARE(failureOf(cut), QStringLiteral("Invalid picture"));
+    QCOMPARE(failureOf([&] { decode(cut); }), QStringLiteral("Invalid picture"));
 }
 
 void BmpDecoderTest::calibratedRgb() {
