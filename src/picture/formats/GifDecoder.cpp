@@ -1,9 +1,9 @@
 #include "picture/formats/GifDecoder.h"
 
 #include "picture/PictureFailures.h"
+#include "picture/formats/ByteCursor.h"
 
 #include <QRgb>
-#include <QtEndian>
 
 #include <memory>
 #include <vector>
@@ -94,12 +94,12 @@ void drawFrame(GifFileType* gif, int transparent, QImage& image) {
 DecodedPicture GifDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     // The logical screen's size is judged before giflib reads on, even when the file breaks off after it.
     const QByteArray head = file.peek(10);
-    if (head.size() == 10) {
-        const QSize screen(qFromLittleEndian<quint16>(head.constData() + 6),
-                           qFromLittleEndian<quint16>(head.constData() + 8));
-        if (!screen.isEmpty())
-            claim.budget().refuseIfTooLarge(screen, claim.bytes());
-    }
+    ByteCursor in(head);
+    in.seek(6);
+    const int width = in.le16();
+    const QSize declared(width, in.le16());
+    if (!in.overrun() && !declared.isEmpty())
+        claim.budget().refuseIfTooLarge(declared, claim.bytes());
     int error = 0;
     const Gif gif(DGifOpen(&file, readData, &error));
     if (!gif)
