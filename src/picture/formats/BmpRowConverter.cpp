@@ -17,8 +17,8 @@ quint32 scaled(quint64 value, quint64 maximum) {
 
 } // namespace
 
-BmpRowConverter::BmpRowConverter(const BmpHeader& header, Alpha alpha)
-    : width_(header.width), bitCount_(header.bitCount), alpha_(alpha), masks_(header.masks) {
+BmpRowConverter::BmpRowConverter(const BmpHeader& header)
+    : width_(header.width), bitCount_(header.bitCount), masks_(header.masks) {
     if (bitCount_ <= 8) {
         palette_.assign(header.palette.begin(), header.palette.end());
         palette_.resize(size_t(1) << bitCount_, 0); // 0, never an opaque colour, marks the missing entries

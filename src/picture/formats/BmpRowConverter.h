@@ -10,10 +10,7 @@ namespace picture {
 // an alpha channel. Every channel is scaled from its own width to the full 0-255 range.
 class BmpRowConverter {
 public:
-    // Kept: straight alpha in 32-bit ARGB, for a pointer, which is drawn over whatever lies beneath it.
-    enum class Alpha { overWhite, kept };
-
-    explicit BmpRowConverter(const BmpHeader& header, Alpha alpha = Alpha::overWhite);
+    explicit BmpRowConverter(const BmpHeader& header);
 
     // Throws "Invalid picture" for a palette index past the file's palette.
     void convert(const uchar* row, QRgb* out) const;
@@ -26,7 +23,6 @@ private:
 
     int width_;
     int bitCount_;
-    Alpha alpha_;
     std::vector<QRgb> palette_;
     bool plain32_ = false;      // 8 bits for each of red, green, blue and no alpha: a straight copy
     std::vector<QRgb> table16_; // every 16-bit pixel value, converted once
