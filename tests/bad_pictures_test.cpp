@@ -123,6 +123,12 @@ void BadPicturesTest::badFileIsReportedAndBothPanesKeepTheirPictures_data() {
     for (const qsizetype cut : {qsizetype(12), raw.size() / 2, raw.size() - 1})
         QTest::addRow("dng cut to %lld of %lld bytes", qint64(cut), qint64(raw.size()))
             << file << "cut.dng" << raw.left(cut) << invalid;
+    // Its Compression entry (tag 259, one SHORT) says 99 instead of 1.
+    QByteArray unknown = raw;
+    unknown.replace(QByteArray("\x03\x01\x03\0\x01\0\0\0\x01\0", 10),
+                    QByteArray("\x03\x01\x03\0\x01\0\0\0\x63\0", 10));
+    QTest::newRow("dng of a compression no camera writes")
+        << file << "unknown.dng" << unknown << QStringLiteral("Unsupported picture format");
     const QByteArray svg(
         "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"97\" height=\"64\"><circle r=\"9\"/></svg>");
     QTest::newRow("svg cut short") << file << "cut.svg" << svg.chopped(7) << invalid;
