@@ -623,6 +623,11 @@ void PictureDecodersTest::drawsSvgAtItsIntrinsicSizeOnWhite_data() {
         << red;
     QTest::newRow("a width with the viewBox's proportions")
         << svg("width=\"60\" viewBox=\"0 0 30 10\"") << QSize(60, 20) << QPoint(38, 14) << red;
+    QTest::newRow("a square viewBox fitted in the middle of a wide picture")
+        << svg("width=\"60\" height=\"20\" viewBox=\"10 5 10 10\"") << QSize(60, 20) << QPoint(30, 10) << red;
+    QTest::newRow("a square viewBox stretched")
+        << svg("width=\"60\" height=\"20\" viewBox=\"10 0 10 10\" preserveAspectRatio=\"none\"")
+        << QSize(60, 20) << QPoint(2, 18) << red;
     QTest::newRow("half-transparent black over white")
         << QByteArray(
                "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"8\" height=\"8\"><rect x=\"4\" width=\"4\" "

@@ -20,11 +20,14 @@ public:
     QSize size() const { return size_; }
     // What the picture shows, in the document's units: its root's viewBox, or its size in pixels.
     QRectF viewBox() const { return viewBox_; }
+    // Where the viewBox is drawn in the picture, by the root's preserveAspectRatio.
+    QRectF placement() const { return placement_; }
     const QByteArray& standalone() const { return standalone_; }
 
 private:
     QSize size_;
     QRectF viewBox_;
+    QRectF placement_;
     QByteArray standalone_;
 };
 

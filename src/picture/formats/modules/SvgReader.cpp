@@ -41,7 +41,7 @@ DecodedPicture SvgReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     decoded.image.fill(Qt::white);
     QPainter painter(&decoded.image);
     painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, QRectF(QPointF(0, 0), document.size()));
+    renderer.render(&painter, document.placement());
     return decoded;
 }
 
