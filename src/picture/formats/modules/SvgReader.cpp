@@ -38,10 +38,15 @@ DecodedPicture SvgReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
 
     DecodedPicture decoded;
     decoded.image = claim.rgb32(document.size().width(), document.size().height());
-    decoded.image.fill(Qt::white);
-    QPainter painter(&decoded.image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, document.placement());
+    decoded.image.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
+    decoded.image.fill(Qt::transparent);
+    {
+        QPainter painter(&decoded.image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        renderer.render(&painter, document.placement());
+    }
+    // Straight alpha, laid on white after the colour stage; the conversion keeps the pixels where they are.
+    decoded.image.convertTo(QImage::Format_ARGB32);
     return decoded;
 }
 
