@@ -527,6 +527,11 @@ void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
     const picture::DecodedPicture raw = decodedByModule("raw", halfWhiteDng({0.2, 0.5, 0.1}, {1, 1, 1}, 6));
     QCOMPARE(raw.orientation, 6);
     QCOMPARE(raw.image.size(), QSize(64, 48));
+    // A drawing's uncovered parts are transparent until the loader lays them on white.
+    const QImage drawing =
+        decodedByModule("svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4\" height=\"2\"/>").image;
+    QCOMPARE(drawing.format(), QImage::Format_ARGB32);
+    QCOMPARE(drawing.pixel(3, 1), qRgba(0, 0, 0, 0));
 
     const QByteArray profile = profiles::packaged("AdobeRGB1998.icc");
     if (profile.isEmpty())
