@@ -2,6 +2,7 @@
 // meet, cursor files of every bit depth the reader takes, and style sheets. Usage: make_seeds <folder>
 #include "CursorWriter.h"
 #include "support/BmpFile.h"
+#include "support/DngFile.h"
 #include "support/GifEncoder.h"
 #include "support/JpegWriter.h"
 #include "support/TestProfiles.h"
@@ -85,6 +86,10 @@ QString decoderCorpus(const char* name) {
         return QStringLiteral("gif_decoder");
     if (suffix == "ppm" || suffix == "pgm" || suffix == "xbm" || suffix == "xpm")
         return QStringLiteral("text_picture");
+    if (suffix == "dng")
+        return QStringLiteral("raw_reader");
+    if (suffix == "svg")
+        return QStringLiteral("svg_reader");
     return QStringLiteral("other");
 }
 
@@ -99,6 +104,17 @@ bool writePictures() {
     described.exif = test::exifOrientation(6, true);
     described.iccProfile = QByteArray(300, 'p');
     const QByteArray plainGrey("P2\n3 2\n255\n0 128 255\n1 2 3\n");
+    dng::Mosaic mosaic{
+        .width = 24, .height = 16, .levels = {}, .asShotNeutral = {0.5, 1, 0.8}, .orientation = 6};
+    for (int y = 0; y < mosaic.height; ++y)
+        for (int x = 0; x < mosaic.width; ++x)
+            mosaic.levels.append({qRed(image.pixel(x, y)) / 255.0, qGreen(image.pixel(x, y)) / 255.0,
+                                  qBlue(image.pixel(x, y)) / 255.0});
+    const QByteArray drawing(
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE svg [ <!ENTITY ink \"#0000ff\"> ]>\n"
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+        "width=\"2cm\" viewBox=\"0 0 24 16\"><rect width=\"12\" height=\"8\" fill=\"&ink;\"/>"
+        "<circle cx=\"16\" cy=\"8\" r=\"6\" fill-opacity=\"0.5\"/><use xlink:href=\"#a\"/></svg>");
     struct Seed {
         const char* name;
         QByteArray bytes;
@@ -125,6 +141,8 @@ bool writePictures() {
         {"exif.jpg", test::writeJpeg(opaque, described)},
         {"rgb16.png", encoded(opaque.convertToFormat(QImage::Format_RGBX64), "png")},
         {"plain.pgm", plainGrey},
+        {"bayer.dng", dng::write(mosaic)},
+        {"units.svg", drawing},
     };
     for (const Seed& seed : seeds) {
         if (seed.bytes.isEmpty() ||

@@ -13,7 +13,7 @@ cmake -S "$here/project" -B "$build" -DCMAKE_CXX_COMPILER="$cxx" >/dev/null
 cmake --build "$build" -j "$(nproc)"
 rm -rf "$build/seeds"
 "$build/make_seeds" "$build/seeds"
-# The module readers' seeds come from their libraries' own tools.
+# The module readers' seeds come from their libraries' own tools; make_seeds writes those of RAW and SVG.
 png="$build/seeds/png_decoder/alpha.png"
 webp="$build/seeds/webp_reader"
 tiff="$build/seeds/tiff_reader"
@@ -28,7 +28,7 @@ mkdir -p "$build/crashes"
 
 failed=()
 for target in cursor_file style_sheet picture_loader jpeg_decoder png_decoder gif_decoder text_picture bmp_decoder colour_profile \
-  webp_reader tiff_reader; do
+  webp_reader tiff_reader raw_reader svg_reader; do
   mkdir -p "$build/corpus/$target"
   options=(-max_total_time="$seconds" -rss_limit_mb=2560 -timeout=10 -print_final_stats=1
            -artifact_prefix="$build/crashes/$target-")

@@ -1,4 +1,5 @@
 #include "support/DamagedPictures.h"
+#include "support/DngFile.h"
 #include "support/JpegWriter.h"
 #include "support/MainWindowRig.h"
 #include "support/PatchedBytes.h"
@@ -104,6 +105,26 @@ void BadPicturesTest::badFileIsReportedAndBothPanesKeepTheirPictures_data() {
             QTest::addRow("%s cut to %lld of %lld bytes", whole.startsWith("RIFF") ? "webp" : "tiff",
                           qint64(cut), qint64(whole.size()))
                 << file << (whole.startsWith("RIFF") ? "cut.webp" : "cut.tif") << whole.left(cut) << invalid;
+
+    dng::Mosaic mosaic{.width = 97, .height = 64, .levels = {}, .asShotNeutral = {1, 1, 1}, .orientation = 1};
+    for (int i = 0; i < mosaic.width * mosaic.height; ++i)
+        mosaic.levels.append({i % 97 / 97.0, i / 97 / 64.0, 0.5});
+    const QByteArray raw = dng::write(mosaic);
+    for (const qsizetype cut : {qsizetype(12), raw.size() / 2, raw.size() - 1})
+        QTest::addRow("dng cut to %lld of %lld bytes", qint64(cut), qint64(raw.size()))
+            << file << "cut.dng" << raw.left(cut) << invalid;
+    // Its Compression entry (tag 259, one SHORT) says 99 instead of 1.
+    QByteArray unknown = raw;
+    unknown.replace(QByteArray("\x03\x01\x03\0\x01\0\0\0\x01\0", 10),
+                    QByteArray("\x03\x01\x03\0\x01\0\0\0\x63\0", 10));
+    QTest::newRow("dng of a compression no camera writes")
+        << file << "unknown.dng" << unknown << QStringLiteral("Unsupported picture format");
+    const QByteArray svg(
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"97\" height=\"64\"><circle r=\"9\"/></svg>");
+    QTest::newRow("svg cut short") << file << "cut.svg" << svg.chopped(7) << invalid;
+    QTest::newRow("svg of 100000 x 100000 pixels")
+        << file << "huge.svg" << QByteArray(svg).replace("97", "100000").replace("64", "100000")
+        << "Picture too large: 100000 x 100000 pixels";
 
     const QByteArray random = pictures::noise(4096);
     for (const char* suffix : {"jpg", "jpeg", "bmp", "gif", "png"}) {

@@ -1,3 +1,4 @@
+#include "support/DngFile.h"
 #include "support/Pictures.h"
 #include "support/TestLoader.h"
 
@@ -77,6 +78,12 @@ void FormatRecognitionTest::recognisesEachFormatByItsContent_data() {
     QTest::newRow("bigtiff") << QByteArray("II+\0\x08\0\0\0", 8) + QByteArray(16, '\0') << "tiff";
     QTest::newRow("cr2") << QByteArray("II*\0\x10\0\0\0CR\x02\0\0\0\0\0", 16) << "raw";
     QTest::newRow("dng") << tiff({{256, 8}, {50706, 1}}) << "raw";
+    QTest::newRow("dng as a camera writes it") << dng::write({.width = 2,
+                                                              .height = 2,
+                                                              .levels = {4, {0.5, 0.5, 0.5}},
+                                                              .asShotNeutral = {1, 1, 1},
+                                                              .orientation = 1})
+                                               << "raw";
     QTest::newRow("nef: a camera's preview over SubIFDs") << tiff({{254, 1}, {271, 1}, {330, 1}}) << "raw";
     QTest::newRow("colour filter array") << tiff({{256, 8}, {262, 32803}}) << "raw";
     QTest::newRow("orf") << QByteArray("IIRO\x08\0\0\0", 8) << "raw";

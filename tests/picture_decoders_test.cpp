@@ -1,5 +1,6 @@
 #include "support/BuiltFormats.h"
 #include "support/DamagedPictures.h"
+#include "support/DngFile.h"
 #include "support/FailureOf.h"
 #include "support/JpegWriter.h"
 #include "support/Pictures.h"
@@ -14,8 +15,10 @@
 #include <QBuffer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <QtEndian>
 
+#include <cmath>
 #include <thread>
 
 #include <sys/resource.h>
@@ -44,6 +47,11 @@ private slots:
     void readsModuleFormatsAsTheirLibrariesDo_data();
     void readsModuleFormatsAsTheirLibrariesDo();
     void readsWhatModuleFormatsSayBesideTheirPixels();
+    void developsCameraRawToTheLevelsItHolds_data();
+    void developsCameraRawToTheLevelsItHolds();
+    void drawsSvgAtItsIntrinsicSizeOnWhite_data();
+    void drawsSvgAtItsIntrinsicSizeOnWhite();
+    void drawsSvgWithoutReadingOtherFiles();
 
 private:
     QString write(const QString& name, const QByteArray& bytes) {
@@ -149,6 +157,17 @@ QByteArray tiffWithLastTagAs(QByteArray tiff, quint16 tag) {
     return tiff;
 }
 
+// A DNG of 64 x 48 pixels: its left half one colour, its right half white, which sets LibRaw's automatic
+// white point at full scale.
+QByteArray halfWhiteDng(std::array<double, 3> colour, std::array<double, 3> neutral, int orientation = 1) {
+    dng::Mosaic mosaic{
+        .width = 64, .height = 48, .levels = {}, .asShotNeutral = neutral, .orientation = orientation};
+    for (int y = 0; y < mosaic.height; ++y)
+        for (int x = 0; x < mosaic.width; ++x)
+            mosaic.levels.append(x < mosaic.width / 2 ? colour : std::array<double, 3>{1, 1, 1});
+    return dng::write(mosaic);
+}
+
 } // namespace
 
 void PictureDecodersTest::initTestCase() {
@@ -203,6 +222,14 @@ void PictureDecodersTest::refusesDamageInsideTheData_data() {
             << "a.tif"
             << tiffWithFlippedData(
                    tools_.run(QStringLiteral("tiffcp -r 16 -c %1 base.tif a.tif").arg(compression)));
+    const QByteArray raw = halfWhiteDng({0.2, 0.5, 0.1}, {0.5, 1, 0.8});
+    QTest::newRow("dng cut inside its samples") << "a.dng" << raw.left(raw.size() * 3 / 4);
+    QTest::newRow("dng cut inside its directory") << "a.dng" << raw.left(40);
+    const QByteArray svg(
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"8\" height=\"8\"><rect width=\"4\" "
+        "height=\"4\"/></svg>");
+    QTest::newRow("svg cut short") << "a.svg" << svg.left(svg.size() - 8);
+    QTest::newRow("svg with its root elsewhere") << "a.svg" << svg + "<svg/>";
 }
 
 void PictureDecodersTest::refusesDamageInsideTheData() {
@@ -232,6 +259,11 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget_data() {
         << "a.jpg" << damaged::jpegClaiming(pictures::encoded(shading(), "jpeg"), 5000, 4000).left(200);
     QTest::newRow("webp") << "a.webp" << tools_.run("cwebp -quiet -lossless small.png -o a.webp");
     QTest::newRow("tiff") << "a.tif" << tools_.run("tiffcp -c zip base.tif a.tif");
+    QTest::newRow("dng") << "a.dng" << halfWhiteDng({0.2, 0.5, 0.1}, {1, 1, 1});
+    QTest::newRow("svg in millimetres")
+        << "a.svg"
+        << QByteArray(
+               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"1322.917mm\" height=\"105.833cm\"/>");
 }
 
 void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
@@ -250,6 +282,9 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
         // A lossless frame's header: 14 bits each of width - 1 and height - 1, then its flags.
         const quint32 flags = qFromLittleEndian<quint32>(bytes.constData() + 21) & 0xF0000000u;
         qToLittleEndian(flags | 4999u | 3999u << 14, bytes.data() + 21);
+    } else if (name.endsWith(".dng")) {
+        qToLittleEndian(quint32(5000), tiffEntry(bytes, 256) + 8); // ImageWidth
+        qToLittleEndian(quint32(4000), tiffEntry(bytes, 257) + 8); // ImageLength
     } else if (name.endsWith(".tif")) {
         qToLittleEndian(quint16(5000), tiffEntry(bytes, 256) + 8); // ImageWidth
         qToLittleEndian(quint16(4000), tiffEntry(bytes, 257) + 8); // ImageLength
@@ -488,6 +523,16 @@ void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
     const QByteArray privateTag = tiffWithLastTagAs(tools_.run("tiffcp base.tif p.tif"), 65000);
     QCOMPARE(decodedByModule("tiff", privateTag).image.size(), QSize(97, 64));
 
+    // The camera's turn, as LibRaw reads it, is described and not applied.
+    const picture::DecodedPicture raw = decodedByModule("raw", halfWhiteDng({0.2, 0.5, 0.1}, {1, 1, 1}, 6));
+    QCOMPARE(raw.orientation, 6);
+    QCOMPARE(raw.image.size(), QSize(64, 48));
+    // A drawing's uncovered parts are transparent until the loader lays them on white.
+    const QImage drawing =
+        decodedByModule("svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4\" height=\"2\"/>").image;
+    QCOMPARE(drawing.format(), QImage::Format_ARGB32);
+    QCOMPARE(drawing.pixel(3, 1), qRgba(0, 0, 0, 0));
+
     const QByteArray profile = profiles::packaged("AdobeRGB1998.icc");
     if (profile.isEmpty())
         QSKIP("no packaged colour profile");
@@ -503,6 +548,102 @@ void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
     QCOMPARE(tiff.colour.iccProfile, profile);
     QCOMPARE(tiff.orientation, 8);
     QVERIFY(!tiff.cmyk);
+}
+
+void PictureDecodersTest::developsCameraRawToTheLevelsItHolds_data() {
+    QTest::addColumn<QList<double>>("levels"); // red, green, blue, then the as-shot neutral's red and blue
+    QTest::newRow("colour, balanced as shot") << QList<double>{0.2, 0.5, 0.1, 1, 1};
+    QTest::newRow("colour under a warm light") << QList<double>{0.2, 0.5, 0.1, 0.5, 0.8};
+    QTest::newRow("dark grey under a cold light") << QList<double>{0.05, 0.05, 0.05, 0.9, 0.4};
+}
+
+void PictureDecodersTest::developsCameraRawToTheLevelsItHolds() {
+    QFETCH(QList<double>, levels);
+    // LibRaw's BT.709 curve, to its white point at full scale, in 8 bits.
+    const auto curved = [](double linear) {
+        return std::min(255, int(256 * (linear < 0.018054 ? linear * 4.5
+                                                          : 1.099297 * std::pow(linear, 0.45) - 0.099297)));
+    };
+    const QByteArray bytes = halfWhiteDng({levels[0], levels[1], levels[2]}, {levels[3], 1, levels[4]});
+    const QImage loaded = TestLoader(64 * megabyte).load(write("photo.jpg", bytes));
+    QCOMPARE(loaded.size(), QSize(64, 48));
+    QImage expected(32, 48, QImage::Format_RGB32);
+    expected.fill(qRgb(curved(levels[0]), curved(levels[1]), curved(levels[2])));
+    QCOMPARE_LE(pictures::largestDifference(loaded.copy(0, 0, 28, 48), expected.copy(0, 0, 28, 48)), 2);
+    expected.fill(Qt::white);
+    QCOMPARE(loaded.copy(36, 0, 28, 48), expected.copy(0, 0, 28, 48));
+}
+
+void PictureDecodersTest::drawsSvgAtItsIntrinsicSizeOnWhite_data() {
+    QTest::addColumn<QByteArray>("svg");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("inside");
+    QTest::addColumn<QRgb>("colour");
+    const QByteArray square("<rect x=\"10\" y=\"5\" width=\"10\" height=\"10\" fill=\"#ff0000\"/></svg>");
+    const auto svg = [&square](const char* root) {
+        return QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" ") + root + ">" + square;
+    };
+    const QRgb red = qRgb(255, 0, 0);
+    QTest::newRow("pixels") << svg("width=\"40\" height=\"30px\"") << QSize(40, 30) << QPoint(15, 10) << red;
+    QTest::newRow("points and picas")
+        << svg("width=\"30pt\" height=\"2pc\"") << QSize(40, 32) << QPoint(15, 10) << red;
+    QTest::newRow("inches") << svg("width=\"0.5in\" height=\"0.25in\"") << QSize(48, 24) << QPoint(19, 14)
+                            << red;
+    QTest::newRow("the viewBox without a size")
+        << svg("viewBox=\"0 0 50 20\"") << QSize(50, 20) << QPoint(15, 10) << red;
+    QTest::newRow("percentages take the viewBox")
+        << svg("width=\"100%\" height=\"50%\" viewBox=\"0 0 24 16\"") << QSize(24, 16) << QPoint(15, 10)
+        << red;
+    QTest::newRow("a width with the viewBox's proportions")
+        << svg("width=\"60\" viewBox=\"0 0 30 10\"") << QSize(60, 20) << QPoint(38, 14) << red;
+    QTest::newRow("a square viewBox fitted in the middle of a wide picture")
+        << svg("width=\"60\" height=\"20\" viewBox=\"10 5 10 10\"") << QSize(60, 20) << QPoint(30, 10) << red;
+    QTest::newRow("a square viewBox stretched")
+        << svg("width=\"60\" height=\"20\" viewBox=\"10 0 10 10\" preserveAspectRatio=\"none\"")
+        << QSize(60, 20) << QPoint(2, 18) << red;
+    QTest::newRow("half-transparent black over white")
+        << QByteArray(
+               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"8\" height=\"8\"><rect x=\"4\" width=\"4\" "
+               "height=\"8\" fill-opacity=\"0.5\"/></svg>")
+        << QSize(8, 8) << QPoint(6, 4) << qRgb(128, 128, 128);
+    QTest::newRow("after a declaration, a comment and a document type with an entity")
+        << QByteArray(
+               "<?xml version=\"1.0\"?>\n<!-- drawn by hand -->\n<!DOCTYPE svg [ <!ENTITY ink \"#0000ff\"> "
+               "]>\n"
+               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"8\" height=\"8\"><rect x=\"4\" width=\"4\" "
+               "height=\"8\" fill=\"&ink;\"/></svg>")
+        << QSize(8, 8) << QPoint(6, 4) << qRgb(0, 0, 255);
+}
+
+void PictureDecodersTest::drawsSvgAtItsIntrinsicSizeOnWhite() {
+    QFETCH(QByteArray, svg);
+    QFETCH(QSize, size);
+    QFETCH(QPoint, inside);
+    QFETCH(QRgb, colour);
+    const QImage loaded = TestLoader(64 * megabyte).load(write("drawing.png", svg));
+    QCOMPARE(loaded.size(), size);
+    QCOMPARE(loaded.pixel(1, 1), qRgb(255, 255, 255));
+    QCOMPARE_LE(
+        pictures::largestDifference(loaded.copy(QRect(inside, QSize(1, 1))), pictures::plain(1, 1, colour)),
+        1);
+}
+
+void PictureDecodersTest::drawsSvgWithoutReadingOtherFiles() {
+    const QByteArray red = pictures::encoded(pictures::plain(4, 4, qRgb(255, 0, 0)), "png");
+    const QString beside = write("red.png", red);
+    const auto drawing = [](const QString& target) {
+        return QStringLiteral(
+                   "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+                   "width=\"8\" height=\"8\"><image width=\"8\" height=\"8\" xlink:href=\"%1\"/></svg>")
+            .arg(target)
+            .toUtf8();
+    };
+    const TestLoader loader(64 * megabyte);
+    for (const QString& target : {beside, QStringLiteral("red.png"), QUrl::fromLocalFile(beside).toString()})
+        QCOMPARE(loader.load(write("other.svg", drawing(target))).pixel(4, 4), qRgb(255, 255, 255));
+    // A picture inside the document is part of it.
+    const QString inside = QStringLiteral("data:image/png;base64,") + QString::fromLatin1(red.toBase64());
+    QCOMPARE(loader.load(write("inside.svg", drawing(inside))).pixel(4, 4), qRgb(255, 0, 0));
 }
 
 QTEST_MAIN(PictureDecodersTest)

@@ -1,0 +1,161 @@
+#include "picture/formats/modules/RawReader.h"
+
+#include "picture/PictureFailures.h"
+#include "picture/formats/FormatModule.h"
+
+#include <cstring>
+#include <memory>
+
+#include <libraw/libraw.h>
+
+namespace picture {
+
+namespace {
+
+// The file in memory, noting any read LibRaw makes past its end: the mark of a file cut short.
+class FileBytes : public LibRaw_buffer_datastream {
+public:
+    explicit FileBytes(QByteArray& bytes) : LibRaw_buffer_datastream(bytes.data(), size_t(bytes.size())) {}
+
+    int read(void* to, size_t size, size_t count) override {
+        ranOut_ = ranOut_ || qint64(size * count) > this->size() - tell();
+        return LibRaw_buffer_datastream::read(to, size, count);
+    }
+    int get_char() override {
+        const int byte = LibRaw_buffer_datastream::get_char();
+        ranOut_ = ranOut_ || byte < 0;
+        return byte;
+    }
+    bool ranOut() const { return ranOut_; }
+    void forgetRunningOut() { ranOut_ = false; }
+
+private:
+    bool ranOut_ = false;
+};
+
+QByteArray contents(QIODevice& file, LoadBudget::Claim& claim) {
+    const qint64 size = file.size();
+    claim.grow(size);
+    QByteArray bytes = file.readAll();
+    if (bytes.size() != size)
+        invalidPicture();
+    return bytes;
+}
+
+void refuse(int status, const FileBytes& bytes) {
+    switch (status) {
+    case LIBRAW_SUCCESS:
+        return;
+    case LIBRAW_UNSUFFICIENT_MEMORY:
+    case LIBRAW_MEMPOOL_OVERFLOW:
+        outOfMemory();
+    case LIBRAW_FILE_UNSUPPORTED:
+    case LIBRAW_NOT_IMPLEMENTED:
+    case LIBRAW_REQUEST_FOR_NONEXISTENT_IMAGE:
+        // What LibRaw cannot name may be a camera it does not know, or the start of a file cut short.
+        if (!bytes.ranOut())
+            unsupportedFormat();
+        invalidPicture();
+    default:
+        invalidPicture();
+    }
+}
+
+// LibRaw's flip (dcraw's bits: 4 transposes, 2 turns upside down, 1 mirrors; or degrees) as EXIF names it.
+int exifOrientation(int flip) {
+    switch ((flip + 3600) % 360) {
+    case 270:
+        return 8;
+    case 180:
+        return 3;
+    case 90:
+        return 6;
+    }
+    constexpr int exif[8] = {1, 2, 4, 3, 5, 8, 6, 7};
+    return flip >= 0 && flip < 8 ? exif[flip] : 1;
+}
+
+// What LibRaw allocates besides the final pixels: the raw samples (one a photosite behind a colour filter
+// array, four otherwise), the four 16-bit channels it develops, a second set of them where it turns or
+// stretches the picture to its output size, and the demosaicking's tiles and histogram.
+qint64 developingBytes(const libraw_data_t& data, QSize output) {
+    const libraw_image_sizes_t& sizes = data.sizes;
+    const bool mosaic = data.idata.filters != 0 || data.idata.colors == 1;
+    const qint64 raw = qint64(sizes.raw_width) * (sizes.raw_height + 8) * (mosaic ? 2 : 8);
+    const qint64 channels = qint64(sizes.width) * sizes.height * 8;
+    const bool reshaped = output != QSize(sizes.width, sizes.height);
+    const qint64 reshapedChannels = reshaped ? qint64(output.width()) * output.height() * 8 : 0;
+    constexpr qint64 tilesAndHistogram = 26 * 512 * 512 + 0x2000 * 4 * 4;
+    return raw + channels + reshapedChannels + tilesAndHistogram;
+}
+
+// LibRaw writes three bytes a pixel, blue first (or one of grey), at the start of each row of the picture;
+// each row is widened in place to four, from its end.
+void widenRows(QImage& image, int colours) {
+    for (int y = 0; y < image.height(); ++y) {
+        uchar* row = image.scanLine(y);
+        for (int x = image.width() - 1; x >= 0; --x) {
+            const uchar* from = row + qsizetype(x) * colours;
+            uchar* to = row + qsizetype(x) * 4;
+            const uchar blue = from[0];
+            const uchar green = from[colours == 3 ? 1 : 0];
+            const uchar red = from[colours == 3 ? 2 : 0];
+            to[0] = blue;
+            to[1] = green;
+            to[2] = red;
+            to[3] = 0xFF;
+        }
+    }
+}
+
+} // namespace
+
+DecodedPicture RawReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
+    QByteArray bytes = contents(file, claim);
+    FileBytes stream(bytes);
+    const auto raw =
+        std::make_unique<LibRaw>(LIBRAW_OPIONS_NO_MEMERR_CALLBACK | LIBRAW_OPIONS_NO_DATAERR_CALLBACK);
+    libraw_data_t& data = raw->imgdata;
+    refuse(raw->open_datastream(&stream), stream);
+    stream.forgetRunningOut();
+
+    DecodedPicture decoded;
+    decoded.orientation = exifOrientation(data.sizes.flip);
+    // The orientation stage turns the picture, so LibRaw does not.
+    data.params.user_flip = 0;
+    data.sizes.flip = 0;
+    data.params.use_camera_wb = 1;
+    data.params.user_qual = 3;
+    data.params.output_color = 1;
+    data.params.output_bps = 8;
+
+    int width = 0;
+    int height = 0;
+    int colours = 0;
+    int bits = 0;
+    raw->get_mem_image_format(&width, &height, &colours, &bits);
+    const QSize size(width, height);
+    if (size.isEmpty() || data.sizes.raw_width == 0 || data.sizes.raw_height == 0)
+        invalidPicture();
+    const qint64 developing = developingBytes(data, size);
+    claim.budget().refuseIfTooLarge(size, claim.bytes() + developing);
+    decoded.image = claim.rgb32(width, height, developing);
+
+    refuse(raw->unpack(), stream);
+    if (stream.ranOut() || raw->error_count() > 0)
+        invalidPicture();
+    refuse(raw->dcraw_process(), stream);
+    if (raw->error_count() > 0)
+        invalidPicture();
+    // The developed size can only be the one judged above.
+    raw->get_mem_image_format(&width, &height, &colours, &bits);
+    if (QSize(width, height) != size || (colours != 1 && colours != 3))
+        invalidPicture();
+    refuse(raw->copy_mem_image(decoded.image.bits(), int(decoded.image.bytesPerLine()), 1), stream);
+    widenRows(decoded.image, colours);
+    return decoded;
+}
+
+} // namespace picture
+
+KESTRELLE_FORMAT_MODULE(picture::RawReader)

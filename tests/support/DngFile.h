@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+#include <array>
+
+// A small uncompressed DNG, as a camera's raw file: 16-bit samples behind an RGGB colour filter array, a
+// camera whose colour matrix is sRGB's (so that developed colours are the linear levels given, white
+// balanced), and the tags LibRaw reads.
+namespace dng {
+
+struct Mosaic {
+    int width = 0;
+    int height = 0;
+    // Linear red, green and blue levels, 0 to 1, for each pixel row by row; each photosite keeps its own
+    // filter's level times the as-shot neutral (green's 1, the others at most 1).
+    QList<std::array<double, 3>> levels;
+    std::array<double, 3> asShotNeutral{1, 1, 1};
+    int orientation = 1;
+};
+
+QByteArray write(const Mosaic& mosaic);
+
+} // namespace dng
