@@ -1,0 +1,223 @@
+#include "picture/formats/modules/Jp2Reader.h"
+
+#include "picture/PictureFailures.h"
+#include "picture/formats/FormatModule.h"
+#include "picture/formats/OverWhite.h"
+
+#include <algorithm>
+#include <memory>
+
+#include <openjpeg.h>
+
+namespace picture {
+
+namespace {
+
+struct Session {
+    QIODevice* file = nullptr;
+    bool damaged = false;
+    bool outOfMemory = false;
+};
+
+// Every error and warning is damage; OpenJPEG says out of memory only in words.
+void noteMessage(const char* message, void* session) {
+    auto* noted = static_cast<Session*>(session);
+    noted->damaged = true;
+    if (QByteArrayView(message).contains("memory"))
+        noted->outOfMemory = true;
+}
+
+void ignoreMessage(const char*, void*) {}
+
+QIODevice& device(void* session) {
+    return *static_cast<Session*>(session)->file;
+}
+
+OPJ_SIZE_T readBytes(void* buffer, OPJ_SIZE_T size, void* session) {
+    const qint64 read = device(session).read(static_cast<char*>(buffer), qint64(size));
+    return read > 0 ? OPJ_SIZE_T(read) : OPJ_SIZE_T(-1);
+}
+
+OPJ_OFF_T skipBytes(OPJ_OFF_T count, void* session) {
+    QIODevice& file = device(session);
+    const qint64 to = std::clamp<qint64>(file.pos() + count, 0, file.size());
+    const qint64 from = file.pos();
+    return file.seek(to) ? OPJ_OFF_T(to - from) : OPJ_OFF_T(-1);
+}
+
+OPJ_BOOL seekTo(OPJ_OFF_T offset, void* session) {
+    QIODevice& file = device(session);
+    return offset >= 0 && offset <= file.size() && file.seek(offset);
+}
+
+struct CodecDestroy {
+    void operator()(opj_codec_t* codec) const { opj_destroy_codec(codec); }
+};
+struct StreamDestroy {
+    void operator()(opj_stream_t* stream) const { opj_stream_destroy(stream); }
+};
+struct ImageDestroy {
+    void operator()(opj_image_t* image) const { opj_image_destroy(image); }
+};
+using Codec = std::unique_ptr<opj_codec_t, CodecDestroy>;
+using Stream = std::unique_ptr<opj_stream_t, StreamDestroy>;
+using Image = std::unique_ptr<opj_image_t, ImageDestroy>;
+
+Stream openStream(Session& session) {
+    Stream stream(opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_TRUE));
+    if (!stream)
+        outOfMemory();
+    opj_stream_set_user_data(stream.get(), &session, nullptr);
+    opj_stream_set_user_data_length(stream.get(), OPJ_UINT64(session.file->size()));
+    opj_stream_set_read_function(stream.get(), readBytes);
+    opj_stream_set_skip_function(stream.get(), skipBytes);
+    opj_stream_set_seek_function(stream.get(), seekTo);
+    return stream;
+}
+
+Codec openCodec(QIODevice& file, Session& session) {
+    const bool codestream = file.peek(2) == QByteArrayView("\xFF\x4F");
+    Codec codec(opj_create_decompress(codestream ? OPJ_CODEC_J2K : OPJ_CODEC_JP2));
+    if (!codec)
+        outOfMemory();
+    opj_set_error_handler(codec.get(), noteMessage, &session);
+    opj_set_warning_handler(codec.get(), noteMessage, &session);
+    opj_set_info_handler(codec.get(), ignoreMessage, nullptr);
+    opj_dparameters_t parameters;
+    opj_set_default_decoder_parameters(&parameters);
+    if (!opj_setup_decoder(codec.get(), &parameters) || !opj_decoder_set_strict_mode(codec.get(), OPJ_TRUE) ||
+        !opj_set_decoded_resolution_factor(codec.get(), 0))
+        invalidPicture();
+    return codec;
+}
+
+void refuseIfDamaged(const Session& session) {
+    if (session.outOfMemory)
+        outOfMemory();
+    if (session.damaged)
+        invalidPicture();
+}
+
+// The planes of 32-bit samples OpenJPEG decodes every component into, and the compressed bytes it holds.
+qint64 decoderBuffers(const opj_image_t& image, qint64 fileSize) {
+    qint64 bytes = fileSize;
+    for (OPJ_UINT32 c = 0; c < image.numcomps; ++c)
+        bytes += qint64(image.comps[c].w) * image.comps[c].h * 4;
+    return bytes;
+}
+
+// A sample of `bits` bits, made unsigned, on the scale 0 to 255, rounded.
+int eightBits(int sample, int bits) {
+    if (bits == 8)
+        return sample;
+    const qint64 top = (qint64(1) << bits) - 1;
+    return int((qint64(std::clamp<qint64>(sample, 0, top)) * 510 + top) / (2 * top));
+}
+
+// One component, read at the picture's pixels whatever its subsampling, as unsigned samples.
+class Plane {
+public:
+    Plane(const opj_image_t& image, const opj_image_comp_t& component)
+        : component_(component), left_(int(image.x0)), top_(int(image.y0)),
+          offset_(component.sgnd ? 1 << (component.prec - 1) : 0) {}
+
+    int at(int x, int y) const {
+        const int cx = std::min(int((left_ + x) / component_.dx - component_.x0), int(component_.w) - 1);
+        const int cy = std::min(int((top_ + y) / component_.dy - component_.y0), int(component_.h) - 1);
+        return component_.data[qsizetype(std::max(cy, 0)) * component_.w + std::max(cx, 0)] + offset_;
+    }
+    int bits() const { return int(component_.prec); }
+
+private:
+    const opj_image_comp_t& component_;
+    int left_, top_, offset_;
+};
+
+// sYCC to RGB by the arithmetic of OpenJPEG's own tools, on the components' scale.
+void syccToRgb(int& a, int& b, int& c, int bits) {
+    const int middle = 1 << (bits - 1);
+    const int top = (1 << bits) - 1;
+    const int y = a;
+    const int cb = b - middle;
+    const int cr = c - middle;
+    a = std::clamp(y + int(1.402f * float(cr)), 0, top);
+    b = std::clamp(y - int(0.344f * float(cb) + 0.714f * float(cr)), 0, top);
+    c = std::clamp(y + int(1.772f * float(cb)), 0, top);
+}
+
+// Fills the picture from the components; true when one of them is alpha, left straight in the fourth bytes.
+bool convert(const opj_image_t& image, QImage& picture) {
+    const int count = int(image.numcomps);
+    int colours = count >= 3 ? 3 : 1;
+    if (image.color_space == OPJ_CLRSPC_GRAY)
+        colours = 1;
+    const bool sycc = image.color_space == OPJ_CLRSPC_SYCC;
+    if (image.color_space == OPJ_CLRSPC_CMYK || image.color_space == OPJ_CLRSPC_EYCC ||
+        image.color_space == OPJ_CLRSPC_UNKNOWN || (sycc && colours != 3))
+        unsupportedFormat();
+    std::vector<Plane> planes;
+    for (int c = 0; c < count; ++c) {
+        if (image.comps[c].prec < 1 || image.comps[c].prec > 31 || !image.comps[c].data)
+            invalidPicture();
+        planes.emplace_back(image, image.comps[c]);
+    }
+    const int alpha = count > colours ? colours : -1;
+    const bool premultiplied = alpha >= 0 && image.comps[alpha].alpha == 2;
+    for (int y = 0; y < picture.height(); ++y) {
+        uchar* pixel = picture.scanLine(y);
+        for (int x = 0; x < picture.width(); ++x, pixel += 4) {
+            int rgb[3];
+            for (int c = 0; c < 3; ++c)
+                rgb[c] = planes[colours == 3 ? c : 0].at(x, y);
+            if (sycc)
+                syccToRgb(rgb[0], rgb[1], rgb[2], planes[0].bits());
+            const int opacity = alpha >= 0 ? eightBits(planes[alpha].at(x, y), planes[alpha].bits()) : 255;
+            for (int c = 0; c < 3; ++c) {
+                const int level = eightBits(rgb[c], planes[colours == 3 ? c : 0].bits());
+                pixel[2 - c] = uchar(!premultiplied ? level
+                                     : opacity == 0 ? 0
+                                                    : std::min(255, (level * 255 + opacity / 2) / opacity));
+            }
+            pixel[3] = uchar(opacity);
+        }
+    }
+    return alpha >= 0;
+}
+
+} // namespace
+
+DecodedPicture Jp2Reader::decode(QIODevice& file, LoadBudget::Claim& claim) {
+    Session session;
+    session.file = &file;
+    const Codec codec = openCodec(file, session);
+    const Stream stream = openStream(session);
+    opj_image_t* header = nullptr;
+    const bool read = opj_read_header(stream.get(), codec.get(), &header);
+    const Image image(header);
+    if (!read || !image || image->x1 <= image->x0 || image->y1 <= image->y0 || image->numcomps == 0)
+        invalidPicture();
+    const QSize size(int(std::min<OPJ_UINT32>(image->x1 - image->x0, 1u << 30)),
+                     int(std::min<OPJ_UINT32>(image->y1 - image->y0, 1u << 30)));
+    const qint64 buffers = decoderBuffers(*image, file.size());
+    // A size the header declares is judged even when the rest of the file is damaged.
+    claim.budget().refuseIfTooLarge(size, claim.bytes() + buffers);
+    refuseIfDamaged(session);
+
+    DecodedPicture decoded;
+    decoded.image = claim.rgb32(size.width(), size.height(), buffers);
+    const bool decodedAll =
+        opj_decode(codec.get(), stream.get(), image.get()) && opj_end_decompress(codec.get(), stream.get());
+    refuseIfDamaged(session);
+    if (!decodedAll)
+        invalidPicture();
+    if (image->icc_profile_buf && image->icc_profile_len > 0)
+        decoded.colour.iccProfile = QByteArray(reinterpret_cast<const char*>(image->icc_profile_buf),
+                                               qsizetype(image->icc_profile_len));
+    if (convert(*image, decoded.image))
+        layOverWhite(decoded.image);
+    return decoded;
+}
+
+} // namespace picture
+
+KESTRELLE_FORMAT_MODULE(picture::Jp2Reader)

@@ -1,0 +1,147 @@
+#include "picture/formats/modules/JxlReader.h"
+
+#include "picture/PictureFailures.h"
+#include "picture/formats/FormatModule.h"
+#include "picture/formats/OverWhite.h"
+
+#include <cstdlib>
+#include <memory>
+
+#include <jxl/decode.h>
+
+namespace picture {
+
+namespace {
+
+// libjxl's allocations go through here, so that one that fails is told from damage.
+struct Allocations {
+    bool failed = false;
+};
+
+void* allocate(void* opaque, size_t size) {
+    void* memory = std::malloc(size);
+    if (!memory)
+        static_cast<Allocations*>(opaque)->failed = true;
+    return memory;
+}
+
+void release(void*, void* memory) {
+    std::free(memory);
+}
+
+struct DecoderDestroy {
+    void operator()(JxlDecoder* decoder) const { JxlDecoderDestroy(decoder); }
+};
+using DecoderHandle = std::unique_ptr<JxlDecoder, DecoderDestroy>;
+
+// The whole file: libjxl reads its input from memory.
+QByteArray contents(QIODevice& file, LoadBudget::Claim& claim) {
+    const qint64 size = file.size();
+    claim.grow(size);
+    QByteArray bytes = file.readAll();
+    if (bytes.size() != size)
+        invalidPicture();
+    return bytes;
+}
+
+// libjxl keeps the frame it decodes in its own planes of 32-bit samples, colour and alpha, before it hands
+// out rows; an animation's canvas, which the first frame is laid on, once more.
+qint64 decoderBuffers(const JxlBasicInfo& info) {
+    const qint64 planes = 3 + (info.alpha_bits > 0 ? 1 : 0);
+    const qint64 pixels = qint64(info.xsize) * info.ysize;
+    return pixels * planes * 4 * (info.have_animation ? 2 : 1);
+}
+
+bool isSrgb(const JxlColorEncoding& encoding) {
+    return encoding.color_space == JXL_COLOR_SPACE_RGB && encoding.white_point == JXL_WHITE_POINT_D65 &&
+           encoding.primaries == JXL_PRIMARIES_SRGB &&
+           encoding.transfer_function == JXL_TRANSFER_FUNCTION_SRGB;
+}
+
+void describeColour(JxlDecoder* decoder, ColourDescription& colour) {
+    JxlColorEncoding encoding;
+    if (JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &encoding) ==
+            JXL_DEC_SUCCESS &&
+        isSrgb(encoding)) {
+        colour.srgb = true;
+        return;
+    }
+    size_t size = 0;
+    if (JxlDecoderGetICCProfileSize(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) !=
+        JXL_DEC_SUCCESS)
+        return;
+    colour.iccProfile.resize(qsizetype(size));
+    if (JxlDecoderGetColorAsICCProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
+                                       reinterpret_cast<uint8_t*>(colour.iccProfile.data()),
+                                       size) != JXL_DEC_SUCCESS)
+        invalidPicture();
+}
+
+// A run of red, green, blue and alpha bytes into the picture's blue, green, red and alpha.
+void putRow(void* picture, size_t x, size_t y, size_t count, const void* pixels) {
+    const auto* from = static_cast<const uchar*>(pixels);
+    uchar* to = static_cast<QImage*>(picture)->scanLine(int(y)) + x * 4;
+    for (size_t i = 0; i < count; ++i, from += 4, to += 4) {
+        to[0] = from[2];
+        to[1] = from[1];
+        to[2] = from[0];
+        to[3] = from[3];
+    }
+}
+
+} // namespace
+
+DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
+    const QByteArray bytes = contents(file, claim);
+    Allocations allocations;
+    const JxlMemoryManager memory{&allocations, allocate, release};
+    const DecoderHandle decoder(JxlDecoderCreate(&memory));
+    if (!decoder)
+        outOfMemory();
+    JxlDecoder* jxl = decoder.get();
+    if (JxlDecoderSubscribeEvents(jxl, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) !=
+            JXL_DEC_SUCCESS ||
+        JxlDecoderSetKeepOrientation(jxl, JXL_TRUE) != JXL_DEC_SUCCESS ||
+        JxlDecoderSetUnpremultiplyAlpha(jxl, JXL_TRUE) != JXL_DEC_SUCCESS ||
+        JxlDecoderSetInput(jxl, reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())) !=
+            JXL_DEC_SUCCESS)
+        invalidPicture();
+    JxlDecoderCloseInput(jxl);
+
+    const JxlPixelFormat format{4, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+    JxlBasicInfo info{};
+    DecodedPicture decoded;
+    for (;;) {
+        switch (JxlDecoderProcessInput(jxl)) {
+        case JXL_DEC_BASIC_INFO:
+            if (JxlDecoderGetBasicInfo(jxl, &info) != JXL_DEC_SUCCESS)
+                invalidPicture();
+            claim.budget().refuseIfTooLarge(
+                QSize(int(qMin(info.xsize, 1u << 30)), int(qMin(info.ysize, 1u << 30))),
+                claim.bytes() + decoderBuffers(info));
+            decoded.orientation = info.orientation >= 1 && info.orientation <= 8 ? int(info.orientation) : 1;
+            break;
+        case JXL_DEC_COLOR_ENCODING:
+            describeColour(jxl, decoded.colour);
+            break;
+        case JXL_DEC_NEED_IMAGE_OUT_BUFFER:
+            decoded.image = claim.rgb32(int(info.xsize), int(info.ysize), decoderBuffers(info));
+            if (JxlDecoderSetImageOutCallback(jxl, &format, putRow, &decoded.image) != JXL_DEC_SUCCESS)
+                invalidPicture();
+            break;
+        case JXL_DEC_FULL_IMAGE:
+            // The first frame, laid on the canvas: what an animation shows before it plays.
+            if (info.alpha_bits > 0)
+                layOverWhite(decoded.image);
+            return decoded;
+        default:
+            if (allocations.failed)
+                outOfMemory();
+            invalidPicture();
+        }
+    }
+}
+
+} // namespace picture
+
+KESTRELLE_FORMAT_MODULE(picture::JxlReader)
