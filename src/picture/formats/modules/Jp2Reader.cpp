@@ -85,8 +85,7 @@ Codec openCodec(QIODevice& file, Session& session) {
     opj_set_info_handler(codec.get(), ignoreMessage, nullptr);
     opj_dparameters_t parameters;
     opj_set_default_decoder_parameters(&parameters);
-    if (!opj_setup_decoder(codec.get(), &parameters) || !opj_decoder_set_strict_mode(codec.get(), OPJ_TRUE) ||
-        !opj_set_decoded_resolution_factor(codec.get(), 0))
+    if (!opj_setup_decoder(codec.get(), &parameters) || !opj_decoder_set_strict_mode(codec.get(), OPJ_TRUE))
         invalidPicture();
     return codec;
 }
@@ -152,8 +151,10 @@ bool convert(const opj_image_t& image, QImage& picture) {
     if (image.color_space == OPJ_CLRSPC_GRAY)
         colours = 1;
     const bool sycc = image.color_space == OPJ_CLRSPC_SYCC;
+    // OpenJPEG knows no space a profile gives, nor CIE Lab, which comes without one.
+    const bool profiled = image.icc_profile_buf && image.icc_profile_len > 0;
     if (image.color_space == OPJ_CLRSPC_CMYK || image.color_space == OPJ_CLRSPC_EYCC ||
-        image.color_space == OPJ_CLRSPC_UNKNOWN || (sycc && colours != 3))
+        (image.color_space == OPJ_CLRSPC_UNKNOWN && !profiled) || (sycc && colours != 3))
         unsupportedFormat();
     std::vector<Plane> planes;
     for (int c = 0; c < count; ++c) {
@@ -194,7 +195,9 @@ DecodedPicture Jp2Reader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     opj_image_t* header = nullptr;
     const bool read = opj_read_header(stream.get(), codec.get(), &header);
     const Image image(header);
-    if (!read || !image || image->x1 <= image->x0 || image->y1 <= image->y0 || image->numcomps == 0)
+    // Every resolution level, to the full size.
+    if (!read || !image || image->x1 <= image->x0 || image->y1 <= image->y0 || image->numcomps == 0 ||
+        !opj_set_decoded_resolution_factor(codec.get(), 0))
         invalidPicture();
     const QSize size(int(std::min<OPJ_UINT32>(image->x1 - image->x0, 1u << 30)),
                      int(std::min<OPJ_UINT32>(image->y1 - image->y0, 1u << 30)));
@@ -210,7 +213,7 @@ DecodedPicture Jp2Reader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     refuseIfDamaged(session);
     if (!decodedAll)
         invalidPicture();
-    if (image->icc_profile_buf && image->icc_profile_len > 0)
+    if (image->icc_profile_len > 0)
         decoded.colour.iccProfile = QByteArray(reinterpret_cast<const char*>(image->icc_profile_buf),
                                                qsizetype(image->icc_profile_len));
     if (convert(*image, decoded.image))
