@@ -66,8 +66,10 @@ Imf::Header firstHeader(DeviceStream& stream) {
     if (!Imf::isImfMagic(start))
         invalidPicture();
     int version = qFromLittleEndian<qint32>(start + 4);
-    if (!Imf::supportsFlags(Imf::getFlags(version)))
-        unsupportedFormat();
+    if (Imf::getVersion(version) != Imf::EXR_VERSION || !Imf::supportsFlags(Imf::getFlags(version)))
+        invalidPicture();
+    if (Imf::isNonImage(version))
+        unsupportedFormat(); // deep samples, not a picture
     Imf::Header header;
     header.readFrom(stream, version);
     stream.seekg(0);
