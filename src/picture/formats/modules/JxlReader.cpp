@@ -4,18 +4,20 @@
 #include "picture/formats/FormatModule.h"
 #include "picture/formats/OverWhite.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <memory>
 
 #include <jxl/decode.h>
+#include <jxl/thread_parallel_runner.h>
 
 namespace picture {
 
 namespace {
 
-// libjxl's allocations go through here, so that one that fails is told from damage.
+// libjxl's allocations go through here, from any of its threads, so that one that fails is told from damage.
 struct Allocations {
-    bool failed = false;
+    std::atomic<bool> failed = false;
 };
 
 void* allocate(void* opaque, size_t size) {
@@ -33,6 +35,10 @@ struct DecoderDestroy {
     void operator()(JxlDecoder* decoder) const { JxlDecoderDestroy(decoder); }
 };
 using DecoderHandle = std::unique_ptr<JxlDecoder, DecoderDestroy>;
+struct RunnerDestroy {
+    void operator()(void* runner) const { JxlThreadParallelRunnerDestroy(runner); }
+};
+using Runner = std::unique_ptr<void, RunnerDestroy>;
 
 // The whole file: libjxl reads its input from memory.
 QByteArray contents(QIODevice& file, LoadBudget::Claim& claim) {
@@ -77,10 +83,17 @@ void describeColour(JxlDecoder* decoder, ColourDescription& colour) {
         invalidPicture();
 }
 
-// A run of red, green, blue and alpha bytes into the picture's blue, green, red and alpha.
+// A run of red, green, blue and alpha bytes into the picture's blue, green, red and alpha; libjxl's threads
+// each write runs of their own.
+struct Pixels {
+    uchar* bits;
+    qsizetype stride;
+};
+
 void putRow(void* picture, size_t x, size_t y, size_t count, const void* pixels) {
     const auto* from = static_cast<const uchar*>(pixels);
-    uchar* to = static_cast<QImage*>(picture)->scanLine(int(y)) + x * 4;
+    const auto* target = static_cast<const Pixels*>(picture);
+    uchar* to = target->bits + qsizetype(y) * target->stride + qsizetype(x) * 4;
     for (size_t i = 0; i < count; ++i, from += 4, to += 4) {
         to[0] = from[2];
         to[1] = from[1];
@@ -96,10 +109,13 @@ DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     Allocations allocations;
     const JxlMemoryManager memory{&allocations, allocate, release};
     const DecoderHandle decoder(JxlDecoderCreate(&memory));
-    if (!decoder)
+    const Runner runner(
+        JxlThreadParallelRunnerCreate(&memory, JxlThreadParallelRunnerDefaultNumWorkerThreads()));
+    if (!decoder || !runner)
         outOfMemory();
     JxlDecoder* jxl = decoder.get();
-    if (JxlDecoderSubscribeEvents(jxl, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) !=
+    if (JxlDecoderSetParallelRunner(jxl, JxlThreadParallelRunner, runner.get()) != JXL_DEC_SUCCESS ||
+        JxlDecoderSubscribeEvents(jxl, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) !=
             JXL_DEC_SUCCESS ||
         JxlDecoderSetKeepOrientation(jxl, JXL_TRUE) != JXL_DEC_SUCCESS ||
         JxlDecoderSetUnpremultiplyAlpha(jxl, JXL_TRUE) != JXL_DEC_SUCCESS ||
@@ -111,6 +127,7 @@ DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     const JxlPixelFormat format{4, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
     JxlBasicInfo info{};
     DecodedPicture decoded;
+    Pixels pixels{};
     for (;;) {
         switch (JxlDecoderProcessInput(jxl)) {
         case JXL_DEC_BASIC_INFO:
@@ -126,7 +143,8 @@ DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
             break;
         case JXL_DEC_NEED_IMAGE_OUT_BUFFER:
             decoded.image = claim.rgb32(int(info.xsize), int(info.ysize), decoderBuffers(info));
-            if (JxlDecoderSetImageOutCallback(jxl, &format, putRow, &decoded.image) != JXL_DEC_SUCCESS)
+            pixels = {decoded.image.bits(), decoded.image.bytesPerLine()};
+            if (JxlDecoderSetImageOutCallback(jxl, &format, putRow, &pixels) != JXL_DEC_SUCCESS)
                 invalidPicture();
             break;
         case JXL_DEC_FULL_IMAGE:
