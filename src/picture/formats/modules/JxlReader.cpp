@@ -58,10 +58,31 @@ qint64 decoderBuffers(const JxlBasicInfo& info) {
     return pixels * planes * 4 * (info.have_animation ? 2 : 1);
 }
 
+// sRGB, or grey on sRGB's curve and white.
 bool isSrgb(const JxlColorEncoding& encoding) {
-    return encoding.color_space == JXL_COLOR_SPACE_RGB && encoding.white_point == JXL_WHITE_POINT_D65 &&
-           encoding.primaries == JXL_PRIMARIES_SRGB &&
+    const bool primaries =
+        encoding.color_space == JXL_COLOR_SPACE_GRAY ||
+        (encoding.color_space == JXL_COLOR_SPACE_RGB && encoding.primaries == JXL_PRIMARIES_SRGB);
+    return primaries && encoding.white_point == JXL_WHITE_POINT_D65 &&
            encoding.transfer_function == JXL_TRANSFER_FUNCTION_SRGB;
+}
+
+// Lossy samples are decoded into the file's own space where libjxl can name it; into sRGB where the file
+// gives a profile it cannot (it would give 8-bit linear light, which bands).
+void chooseSpace(JxlDecoder* decoder, const JxlBasicInfo& info) {
+    JxlColorEncoding original;
+    if (info.uses_original_profile ||
+        JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL, &original) ==
+            JXL_DEC_SUCCESS)
+        return;
+    JxlColorEncoding srgb{};
+    srgb.color_space = info.num_color_channels == 1 ? JXL_COLOR_SPACE_GRAY : JXL_COLOR_SPACE_RGB;
+    srgb.white_point = JXL_WHITE_POINT_D65;
+    srgb.primaries = JXL_PRIMARIES_SRGB;
+    srgb.transfer_function = JXL_TRANSFER_FUNCTION_SRGB;
+    srgb.rendering_intent = JXL_RENDERING_INTENT_RELATIVE;
+    if (JxlDecoderSetPreferredColorProfile(decoder, &srgb) != JXL_DEC_SUCCESS)
+        invalidPicture();
 }
 
 void describeColour(JxlDecoder* decoder, ColourDescription& colour) {
@@ -139,6 +160,7 @@ DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
             decoded.orientation = info.orientation >= 1 && info.orientation <= 8 ? int(info.orientation) : 1;
             break;
         case JXL_DEC_COLOR_ENCODING:
+            chooseSpace(jxl, info);
             describeColour(jxl, decoded.colour);
             break;
         case JXL_DEC_NEED_IMAGE_OUT_BUFFER:
