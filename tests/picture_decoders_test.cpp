@@ -58,7 +58,7 @@ private:
 
     QTemporaryDir dir_;
     // The module formats' pictures, made by their libraries' tools from in.png, alpha.png, small.png,
-    // in16.png and grey.png.
+    // in16.png, grey.png and yuv.raw.
     ToolFolder tools_;
 };
 
@@ -234,6 +234,14 @@ void PictureDecodersTest::initTestCase() {
                                QColor::fromRgba64(quint16(x * 673), quint16(y * 1021), quint16(x * y * 7)));
     tools_.save(wide, "in16.png");
     tools_.save(pictures::coordinates(97, 64).convertToFormat(QImage::Format_Grayscale8), "grey.png");
+    QByteArray yuv; // 96 x 64 of luma, then two planes of chroma at half the size each way
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 96; ++x)
+            yuv += char(x * 2 + y);
+    for (int plane = 0; plane < 2; ++plane)
+        for (int i = 0; i < 48 * 32; ++i)
+            yuv += char(plane ? i / 48 * 7 : i % 48 * 5);
+    tools_.write(yuv, "yuv.raw");
     QVERIFY(!tools_.run("cwebp -quiet -lossless small.png -o small.webp").isEmpty());
     QVERIFY(!tools_.run("cwebp -quiet -lossless in.png -o in.webp").isEmpty());
     QVERIFY(!tools_.run("convert in.png -depth 8 -compress none base.tif").isEmpty());
@@ -562,6 +570,8 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo_data() {
     QTest::newRow("jp2 with alpha") << "opj_compress -i alpha.png -o p.jp2";
     QTest::newRow("16-bit jp2") << "opj_compress -i in16.png -o p.jp2";
     QTest::newRow("grey jp2") << "opj_compress -i grey.png -o p.jp2";
+    QTest::newRow("j2k of sycc with its chroma at half the size")
+        << "opj_compress -F 96,64,3,8,u@1x1:2x2:2x2 -i yuv.raw -o p.j2k";
     QTest::newRow("tiled jp2") << "opj_compress -t 32,32 -i in.png -o p.jp2";
 }
 

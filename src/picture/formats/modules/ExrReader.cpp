@@ -114,7 +114,8 @@ int srgbEightBits(double linear) {
 // A row of premultiplied half-float RGBA into the picture's blue, green, red and straight alpha.
 void convertRow(const Imf::Rgba* from, int count, const Primaries& primaries, uchar* to) {
     for (int x = 0; x < count; ++x, ++from, to += 4) {
-        const double alpha = std::clamp(double(float(from->a)), 0.0, 1.0);
+        const double a = float(from->a);
+        const double alpha = a > 0 ? std::min(a, 1.0) : 0.0; // NaN too is 0
         double rgb[3] = {float(from->r), float(from->g), float(from->b)};
         primaries.toSrgb(rgb);
         for (int c = 0; c < 3; ++c)

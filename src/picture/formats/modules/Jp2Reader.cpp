@@ -150,7 +150,10 @@ bool convert(const opj_image_t& image, QImage& picture) {
     int colours = count >= 3 ? 3 : 1;
     if (image.color_space == OPJ_CLRSPC_GRAY)
         colours = 1;
-    const bool sycc = image.color_space == OPJ_CLRSPC_SYCC;
+    // A bare codestream says no space: chroma sampled more coarsely than luma is sYCC, as OpenJPEG's tools
+    // take it.
+    const bool sycc = image.color_space == OPJ_CLRSPC_SYCC ||
+                      (image.color_space == OPJ_CLRSPC_UNSPECIFIED && count == 3 && image.comps[1].dx != 1);
     // OpenJPEG knows no space a profile gives, nor CIE Lab, which comes without one.
     const bool profiled = image.icc_profile_buf && image.icc_profile_len > 0;
     if (image.color_space == OPJ_CLRSPC_CMYK || image.color_space == OPJ_CLRSPC_EYCC ||
@@ -158,7 +161,9 @@ bool convert(const opj_image_t& image, QImage& picture) {
         unsupportedFormat();
     std::vector<Plane> planes;
     for (int c = 0; c < count; ++c) {
-        if (image.comps[c].prec < 1 || image.comps[c].prec > 31 || !image.comps[c].data)
+        const opj_image_comp_t& component = image.comps[c];
+        if (component.prec < 1 || component.prec > 31 || !component.data || component.w == 0 ||
+            component.h == 0)
             invalidPicture();
         planes.emplace_back(image, image.comps[c]);
     }

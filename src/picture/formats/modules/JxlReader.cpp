@@ -15,15 +15,18 @@ namespace picture {
 
 namespace {
 
-// libjxl's allocations go through here, from any of its threads, so that one that fails is told from damage.
+// libjxl's allocations go through here, from any of its threads, so that one that fails is told from damage
+// and none is larger than the whole budget, whatever sizes the frames inside the canvas claim.
 struct Allocations {
+    size_t largest = 0;
     std::atomic<bool> failed = false;
 };
 
 void* allocate(void* opaque, size_t size) {
-    void* memory = std::malloc(size);
+    auto* allocations = static_cast<Allocations*>(opaque);
+    void* memory = size <= allocations->largest ? std::malloc(size) : nullptr;
     if (!memory)
-        static_cast<Allocations*>(opaque)->failed = true;
+        allocations->failed = true;
     return memory;
 }
 
@@ -128,6 +131,7 @@ void putRow(void* picture, size_t x, size_t y, size_t count, const void* pixels)
 DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     const QByteArray bytes = contents(file, claim);
     Allocations allocations;
+    allocations.largest = size_t(claim.budget().total());
     const JxlMemoryManager memory{&allocations, allocate, release};
     const DecoderHandle decoder(JxlDecoderCreate(&memory));
     const Runner runner(
