@@ -117,25 +117,28 @@ int eightBits(int sample, int bits) {
 class Plane {
 public:
     Plane(const opj_image_t& image, const opj_image_comp_t& component)
-        : component_(component), left_(int(image.x0)), top_(int(image.y0)),
+        : component_(component), left_(image.x0), top_(image.y0),
           offset_(component.sgnd ? 1 << (component.prec - 1) : 0) {}
 
     int at(int x, int y) const {
-        const int cx = std::min(int((left_ + x) / component_.dx - component_.x0), int(component_.w) - 1);
-        const int cy = std::min(int((top_ + y) / component_.dy - component_.y0), int(component_.h) - 1);
-        return component_.data[qsizetype(std::max(cy, 0)) * component_.w + std::max(cx, 0)] + offset_;
+        const qint64 cx = (left_ + x) / component_.dx - qint64(component_.x0);
+        const qint64 cy = (top_ + y) / component_.dy - qint64(component_.y0);
+        return component_.data[std::clamp<qint64>(cy, 0, component_.h - 1) * component_.w +
+                               std::clamp<qint64>(cx, 0, component_.w - 1)] +
+               offset_;
     }
     int bits() const { return int(component_.prec); }
 
 private:
     const opj_image_comp_t& component_;
-    int left_, top_, offset_;
+    qint64 left_, top_;
+    int offset_;
 };
 
 // sYCC to RGB by the arithmetic of OpenJPEG's own tools, on the components' scale.
 void syccToRgb(int& a, int& b, int& c, int bits) {
     const int middle = 1 << (bits - 1);
-    const int top = (1 << bits) - 1;
+    const int top = int((qint64(1) << bits) - 1);
     const int y = a;
     const int cb = b - middle;
     const int cr = c - middle;

@@ -107,13 +107,13 @@ void describeColour(JxlDecoder* decoder, ColourDescription& colour) {
         invalidPicture();
 }
 
-// A run of red, green, blue and alpha bytes into the picture's blue, green, red and alpha; libjxl's threads
-// each write runs of their own.
+// The picture's pixels, where libjxl's threads each write runs of their own.
 struct Pixels {
     uchar* bits;
     qsizetype stride;
 };
 
+// A run of red, green, blue and alpha bytes into the picture's blue, green, red and alpha.
 void putRow(void* picture, size_t x, size_t y, size_t count, const void* pixels) {
     const auto* from = static_cast<const uchar*>(pixels);
     const auto* target = static_cast<const Pixels*>(picture);
