@@ -145,14 +145,15 @@ DecodedPicture ExrReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
         Imf::RgbaInputFile input(stream, 0);
         const Primaries primaries(input.header());
         std::vector<Imf::Rgba> lines(size_t(width) * linesAtOnce);
-        for (int y = window.min.y; y <= window.max.y; y += linesAtOnce) {
-            const int last = std::min(window.max.y, y + linesAtOnce - 1);
+        for (int row = 0; row < size.height(); row += linesAtOnce) {
+            const int count = std::min(linesAtOnce, size.height() - row);
+            const int y = window.min.y + row;
             input.setFrameBuffer(Imf::ComputeBasePointer(lines.data(), Imath::V2i(window.min.x, y), width), 1,
                                  size_t(width));
-            input.readPixels(y, last);
-            for (int line = y; line <= last; ++line)
-                convertRow(lines.data() + (line - y) * width, int(width), primaries,
-                           decoded.image.scanLine(line - window.min.y));
+            input.readPixels(y, y + count - 1);
+            for (int line = 0; line < count; ++line)
+                convertRow(lines.data() + line * width, int(width), primaries,
+                           decoded.image.scanLine(row + line));
         }
         return 0;
     });
