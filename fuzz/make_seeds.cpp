@@ -318,6 +318,8 @@ int main(int argc, char** argv) {
     }
     out = QString::fromLocal8Bit(argv[1]);
     const QString skin = QStringLiteral(KESTRELLE_ROOT "/assets/skin/o.cjs");
-    return writePictures() && writeCursors() && writeStyleSheets(skin) && writeBmps() && writeProfiles() && writeExrs() ? 0
-                                                                                                         : 1;
+    return writePictures() && writeCursors() && writeStyleSheets(skin) && writeBmps() && writeProfiles() &&
+                   writeExrs()
+               ? 0
+               : 1;
 }
