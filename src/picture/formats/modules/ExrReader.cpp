@@ -3,7 +3,6 @@
 #include "desktop/Failure.h"
 #include "picture/PictureFailures.h"
 #include "picture/formats/FormatModule.h"
-#include "picture/formats/OverWhite.h"
 
 #include <QtEndian>
 
@@ -157,7 +156,7 @@ DecodedPicture ExrReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
         }
         return 0;
     });
-    layOverWhite(decoded.image);
+    decoded.image.reinterpretAsFormat(QImage::Format_ARGB32); // laid on white after the colour stage
     return decoded;
 }
 

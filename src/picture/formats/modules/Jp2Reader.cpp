@@ -2,7 +2,6 @@
 
 #include "picture/PictureFailures.h"
 #include "picture/formats/FormatModule.h"
-#include "picture/formats/OverWhite.h"
 
 #include <algorithm>
 #include <memory>
@@ -225,7 +224,7 @@ DecodedPicture Jp2Reader::decode(QIODevice& file, LoadBudget::Claim& claim) {
         decoded.colour.iccProfile = QByteArray(reinterpret_cast<const char*>(image->icc_profile_buf),
                                                qsizetype(image->icc_profile_len));
     if (convert(*image, decoded.image))
-        layOverWhite(decoded.image);
+        decoded.image.reinterpretAsFormat(QImage::Format_ARGB32); // laid on white after the colour stage
     return decoded;
 }
 

@@ -2,7 +2,6 @@
 
 #include "picture/PictureFailures.h"
 #include "picture/formats/FormatModule.h"
-#include "picture/formats/OverWhite.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -176,7 +175,8 @@ DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
         case JXL_DEC_FULL_IMAGE:
             // The first frame, laid on the canvas: what an animation shows before it plays.
             if (info.alpha_bits > 0)
-                layOverWhite(decoded.image);
+                decoded.image.reinterpretAsFormat(
+                    QImage::Format_ARGB32); // laid on white after the colour stage
             return decoded;
         default:
             if (allocations.failed)
