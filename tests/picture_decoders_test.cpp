@@ -616,6 +616,16 @@ void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
     QVERIFY(decodedByModule("jxl", tools_.run("cjxl icc.png p.jxl")).colour.srgb);
     const QByteArray jp2 = jp2WithProfile(tools_.run("opj_compress -i in.png -o p.jp2"), profile);
     QCOMPARE(decodedByModule("jp2", jp2).colour.iccProfile, profile);
+    // Samples wider than a byte in a space the colour stage converts stay as wide, exactly as stored.
+    tools_.run("convert in16.png -profile p.icc icc16.png");
+    const QImage wideSource(tools_.path("in16.png"));
+    for (const picture::DecodedPicture& wide :
+         {decodedByModule("jxl", tools_.run("cjxl -d 0 icc16.png p.jxl")),
+          decodedByModule("jp2", jp2WithProfile(tools_.run("opj_compress -i in16.png -o p.jp2"), profile))}) {
+        QCOMPARE(wide.image.format(), QImage::Format_RGBX64);
+        QCOMPARE(quint64(wide.image.pixelColor(50, 40).rgba64()),
+                 quint64(wideSource.pixelColor(50, 40).rgba64()));
+    }
 
     // The codestream's orientation is the one that counts, described and left for the orientation stage;
     // libjxl turns nothing, and an Exif box that says otherwise is not heard.

@@ -1,6 +1,7 @@
 #include "picture/formats/modules/Jp2Reader.h"
 
 #include "picture/PictureFailures.h"
+#include "picture/colour/ColourProfile.h"
 #include "picture/formats/FormatModule.h"
 
 #include <algorithm>
@@ -104,12 +105,12 @@ qint64 decoderBuffers(const opj_image_t& image, qint64 fileSize) {
     return bytes;
 }
 
-// A sample of `bits` bits, made unsigned, on the scale 0 to 255, rounded.
-int eightBits(int sample, int bits) {
-    if (bits == 8)
+// A sample of `bits` bits, made unsigned, on the scale 0 to `top` (255 or 65535), rounded.
+int onScale(int sample, int bits, int top) {
+    const qint64 largest = (qint64(1) << bits) - 1;
+    if (largest == top)
         return sample;
-    const qint64 top = (qint64(1) << bits) - 1;
-    return int((qint64(std::clamp<qint64>(sample, 0, top)) * 510 + top) / (2 * top));
+    return int((std::clamp<qint64>(sample, 0, largest) * 2 * top + largest) / (2 * largest));
 }
 
 // One component, read at the picture's pixels whatever its subsampling, as unsigned samples.
@@ -146,7 +147,32 @@ void syccToRgb(int& a, int& b, int& c, int bits) {
     c = std::clamp(y + int(1.772f * float(cb)), 0, top);
 }
 
-// Fills the picture from the components; true when one of them is alpha, left straight in the fourth bytes.
+// Whether the samples, wider than a byte, stay so: where the colour stage converts them, lest it band.
+bool keepsSixteenBits(const opj_image_t& image) {
+    int bits = 0;
+    for (OPJ_UINT32 c = 0; c < image.numcomps; ++c)
+        bits = std::max(bits, int(image.comps[c].prec));
+    return bits > 8 && image.icc_profile_len > 0 &&
+           !ColourProfile::fromIcc(QByteArrayView(image.icc_profile_buf, image.icc_profile_len)).isSrgb();
+}
+
+// The picture's pixels: blue, green, red and alpha bytes, or 16-bit red, green, blue and alpha samples;
+// straight alpha, or the most where the file has none.
+void put(QImage& picture, int x, int y, const int rgb[3], int alpha) {
+    if (picture.depth() == 64) {
+        auto* pixel = reinterpret_cast<quint16*>(picture.scanLine(y)) + x * 4;
+        for (int c = 0; c < 3; ++c)
+            pixel[c] = quint16(rgb[c]);
+        pixel[3] = quint16(alpha);
+    } else {
+        uchar* pixel = picture.scanLine(y) + x * 4;
+        for (int c = 0; c < 3; ++c)
+            pixel[2 - c] = uchar(rgb[c]);
+        pixel[3] = uchar(alpha);
+    }
+}
+
+// Fills the picture from the components; true when one of them is alpha.
 bool convert(const opj_image_t& image, QImage& picture) {
     const int count = int(image.numcomps);
     int colours = count >= 3 ? 3 : 1;
@@ -171,22 +197,22 @@ bool convert(const opj_image_t& image, QImage& picture) {
     }
     const int alpha = count > colours ? colours : -1;
     const bool premultiplied = alpha >= 0 && image.comps[alpha].alpha == 2;
+    const int top = picture.depth() == 64 ? 65535 : 255;
     for (int y = 0; y < picture.height(); ++y) {
-        uchar* pixel = picture.scanLine(y);
-        for (int x = 0; x < picture.width(); ++x, pixel += 4) {
+        for (int x = 0; x < picture.width(); ++x) {
             int rgb[3];
             for (int c = 0; c < 3; ++c)
                 rgb[c] = planes[colours == 3 ? c : 0].at(x, y);
             if (sycc)
                 syccToRgb(rgb[0], rgb[1], rgb[2], planes[0].bits());
-            const int opacity = alpha >= 0 ? eightBits(planes[alpha].at(x, y), planes[alpha].bits()) : 255;
+            const int opacity = alpha >= 0 ? onScale(planes[alpha].at(x, y), planes[alpha].bits(), top) : top;
             for (int c = 0; c < 3; ++c) {
-                const int level = eightBits(rgb[c], planes[colours == 3 ? c : 0].bits());
-                pixel[2 - c] = uchar(!premultiplied ? level
-                                     : opacity == 0 ? 0
-                                                    : std::min(255, (level * 255 + opacity / 2) / opacity));
+                const qint64 level = onScale(rgb[c], planes[colours == 3 ? c : 0].bits(), top);
+                rgb[c] = int(!premultiplied ? level
+                             : opacity == 0 ? 0
+                                            : std::min<qint64>(top, (level * top + opacity / 2) / opacity));
             }
-            pixel[3] = uchar(opacity);
+            put(picture, x, y, rgb, opacity);
         }
     }
     return alpha >= 0;
@@ -209,22 +235,33 @@ DecodedPicture Jp2Reader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     const QSize size(int(std::min<OPJ_UINT32>(image->x1 - image->x0, 1u << 30)),
                      int(std::min<OPJ_UINT32>(image->y1 - image->y0, 1u << 30)));
     const qint64 buffers = decoderBuffers(*image, file.size());
-    // A size the header declares is judged even when the rest of the file is damaged.
-    claim.budget().refuseIfTooLarge(size, claim.bytes() + buffers);
+    // A size the header declares is judged even when the rest of the file is damaged; as if the samples
+    // were kept at 16 bits, since only the colour box, read with them, tells.
+    claim.budget().refuseIfTooLarge(size, claim.bytes() + buffers + qint64(size.width()) * size.height() * 4);
     refuseIfDamaged(session);
 
-    DecodedPicture decoded;
-    decoded.image = claim.rgb32(size.width(), size.height(), buffers);
+    claim.grow(buffers);
     const bool decodedAll =
         opj_decode(codec.get(), stream.get(), image.get()) && opj_end_decompress(codec.get(), stream.get());
     refuseIfDamaged(session);
     if (!decodedAll)
         invalidPicture();
+    DecodedPicture decoded;
     if (image->icc_profile_len > 0)
         decoded.colour.iccProfile = QByteArray(reinterpret_cast<const char*>(image->icc_profile_buf),
                                                qsizetype(image->icc_profile_len));
+    const bool wide = keepsSixteenBits(*image);
+    if (wide) {
+        claim.grow(qint64(size.width()) * size.height() * 8);
+        decoded.image = QImage(size, QImage::Format_RGBX64);
+        if (decoded.image.isNull())
+            outOfMemory();
+    } else {
+        decoded.image = claim.rgb32(size.width(), size.height());
+    }
+    // Transparency is laid on white after the colour stage.
     if (convert(*image, decoded.image))
-        decoded.image.reinterpretAsFormat(QImage::Format_ARGB32); // laid on white after the colour stage
+        decoded.image.reinterpretAsFormat(wide ? QImage::Format_RGBA64 : QImage::Format_ARGB32);
     return decoded;
 }
 

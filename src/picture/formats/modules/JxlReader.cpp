@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include <jxl/decode.h>
@@ -60,6 +61,21 @@ qint64 decoderBuffers(const JxlBasicInfo& info) {
     return pixels * planes * 4 * (info.have_animation ? 2 : 1);
 }
 
+qint64 widePixels(const JxlBasicInfo& info) {
+    return qint64(info.xsize) * info.ysize * 8;
+}
+
+// 16-bit red, green, blue and alpha (straight, or 65535 where the file has none), claimed with libjxl's
+// buffers beside them.
+QImage widePicture(const JxlBasicInfo& info, LoadBudget::Claim& claim) {
+    claim.grow(widePixels(info) + decoderBuffers(info));
+    QImage image(int(info.xsize), int(info.ysize),
+                 info.alpha_bits > 0 ? QImage::Format_RGBA64 : QImage::Format_RGBX64);
+    if (image.isNull())
+        outOfMemory();
+    return image;
+}
+
 // sRGB, or grey on sRGB's curve and white.
 bool isSrgb(const JxlColorEncoding& encoding) {
     const bool primaries =
@@ -112,6 +128,12 @@ struct Pixels {
     qsizetype stride;
 };
 
+// A run of 16-bit red, green, blue and alpha samples, in the picture's own order.
+void putWideRow(void* picture, size_t x, size_t y, size_t count, const void* pixels) {
+    const auto* target = static_cast<const Pixels*>(picture);
+    std::memcpy(target->bits + qsizetype(y) * target->stride + qsizetype(x) * 8, pixels, count * 8);
+}
+
 // A run of red, green, blue and alpha bytes into the picture's blue, green, red and alpha.
 void putRow(void* picture, size_t x, size_t y, size_t count, const void* pixels) {
     const auto* from = static_cast<const uchar*>(pixels);
@@ -148,10 +170,10 @@ DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
         invalidPicture();
     JxlDecoderCloseInput(jxl);
 
-    const JxlPixelFormat format{4, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
     JxlBasicInfo info{};
     DecodedPicture decoded;
     Pixels pixels{};
+    bool wide = false;
     for (;;) {
         switch (JxlDecoderProcessInput(jxl)) {
         case JXL_DEC_BASIC_INFO:
@@ -165,16 +187,25 @@ DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
         case JXL_DEC_COLOR_ENCODING:
             chooseSpace(jxl, info);
             describeColour(jxl, decoded.colour);
+            // Samples wider than a byte stay so where the colour stage converts them, lest it band.
+            wide = info.bits_per_sample > 8 && !decoded.colour.srgb;
+            if (wide)
+                claim.budget().refuseIfTooLarge(QSize(int(info.xsize), int(info.ysize)),
+                                                claim.bytes() + decoderBuffers(info) + widePixels(info));
             break;
-        case JXL_DEC_NEED_IMAGE_OUT_BUFFER:
-            decoded.image = claim.rgb32(int(info.xsize), int(info.ysize), decoderBuffers(info));
+        case JXL_DEC_NEED_IMAGE_OUT_BUFFER: {
+            decoded.image = wide ? widePicture(info, claim)
+                                 : claim.rgb32(int(info.xsize), int(info.ysize), decoderBuffers(info));
             pixels = {decoded.image.bits(), decoded.image.bytesPerLine()};
-            if (JxlDecoderSetImageOutCallback(jxl, &format, putRow, &pixels) != JXL_DEC_SUCCESS)
+            const JxlPixelFormat format{4, wide ? JXL_TYPE_UINT16 : JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+            if (JxlDecoderSetImageOutCallback(jxl, &format, wide ? putWideRow : putRow, &pixels) !=
+                JXL_DEC_SUCCESS)
                 invalidPicture();
             break;
+        }
         case JXL_DEC_FULL_IMAGE:
             // The first frame, laid on the canvas: what an animation shows before it plays.
-            if (info.alpha_bits > 0)
+            if (info.alpha_bits > 0 && !wide)
                 decoded.image.reinterpretAsFormat(
                     QImage::Format_ARGB32); // laid on white after the colour stage
             return decoded;
