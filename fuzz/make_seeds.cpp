@@ -3,6 +3,7 @@
 #include "CursorWriter.h"
 #include "support/BmpFile.h"
 #include "support/DngFile.h"
+#include "support/ExrWriter.h"
 #include "support/GifEncoder.h"
 #include "support/JpegWriter.h"
 #include "support/TestProfiles.h"
@@ -312,6 +313,18 @@ bool writeStyleSheets(const QString& shippedSkin) {
     return true;
 }
 
+// OpenEXR, which no tool here writes: zip and plain, with primaries of their own and without.
+bool writeExrs() {
+    test::ExrShape shape(33, 21, [](int x, int y) {
+        return test::LinearPixel{x / 8.0f, y / 16.0f, -0.25f, (x + y) % 3 / 2.0f};
+    });
+    if (!put("exr_reader", "zip.exr", test::writeExr(shape)))
+        return false;
+    shape.zip = false;
+    shape.chromaticities = {{0.708f, 0.292f, 0.170f, 0.797f, 0.131f, 0.046f, 0.3457f, 0.3585f}};
+    return put("exr_reader", "plain.exr", test::writeExr(shape));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -323,6 +336,8 @@ int main(int argc, char** argv) {
     }
     out = QString::fromLocal8Bit(argv[1]);
     const QString skin = QStringLiteral(KESTRELLE_ROOT "/assets/skin/o.cjs");
-    return writePictures() && writeCursors() && writeStyleSheets(skin) && writeBmps() && writeProfiles() ? 0
-                                                                                                         : 1;
+    return writePictures() && writeCursors() && writeStyleSheets(skin) && writeBmps() && writeProfiles() &&
+                   writeExrs()
+               ? 0
+               : 1;
 }

@@ -17,18 +17,27 @@ rm -rf "$build/seeds"
 png="$build/seeds/png_decoder/alpha.png"
 webp="$build/seeds/webp_reader"
 tiff="$build/seeds/tiff_reader"
-mkdir -p "$webp" "$tiff"
+jxl="$build/seeds/jxl_reader"
+jp2="$build/seeds/jp2_reader"
+mkdir -p "$webp" "$tiff" "$jxl" "$jp2"
 cwebp -quiet "$png" -o "$webp/lossy.webp"
 cwebp -quiet -lossless "$png" -o "$webp/lossless.webp"
 convert "$png" -alpha off -depth 8 -compress none "$tiff/plain.tif"
 convert "$png" -depth 16 -compress lzw "$tiff/lzw16.tif"
 tiffcp -c jpeg -r 16 "$tiff/plain.tif" "$tiff/jpeg.tif"
 tiffcp -t -w 16 -l 16 -c zip -p separate "$tiff/plain.tif" "$tiff/tiled.tif"
+cjxl --quiet "$png" "$jxl/lossy.jxl"
+cjxl --quiet -d 0 "$png" "$jxl/lossless.jxl"
+convert "$png" -background white -flatten "$build/from.jpg"
+cjxl --quiet "$build/from.jpg" "$jxl/from-jpeg.jxl"
+opj_compress -n 3 -i "$png" -o "$jp2/lossless.jp2" >/dev/null
+opj_compress -n 3 -r 20 -SOP -EPH -t 16,16 -i "$png" -o "$jp2/tiled.j2k" >/dev/null
+# The OpenEXR seeds come from make_seeds, through OpenEXR itself.
 mkdir -p "$build/crashes"
 
 failed=()
 for target in cursor_file style_sheet picture_loader jpeg_decoder png_decoder gif_decoder text_picture bmp_decoder colour_profile \
-  webp_reader tiff_reader raw_reader svg_reader; do
+  webp_reader tiff_reader raw_reader svg_reader jxl_reader jp2_reader exr_reader; do
   mkdir -p "$build/corpus/$target"
   options=(-max_total_time="$seconds" -rss_limit_mb=2560 -timeout=10 -print_final_stats=1
            -artifact_prefix="$build/crashes/$target-")

@@ -98,13 +98,15 @@ void BadPicturesTest::badFileIsReportedAndBothPanesKeepTheirPictures_data() {
 
     ToolFolder tools;
     tools.save(picture, "in.png");
-    const QByteArray webp = tools.run("cwebp -quiet in.png -o p.webp");
-    const QByteArray tiff = tools.run("convert in.png -compress zip p.tif");
-    for (const QByteArray& whole : {webp, tiff})
+    for (const QString command :
+         {"cwebp -quiet in.png -o p.webp", "convert in.png -compress zip p.tif", "cjxl in.png p.jxl",
+          "opj_compress -i in.png -o p.jp2", "opj_compress -i in.png -o p.j2k"}) {
+        const QByteArray whole = tools.run(command);
+        const QString name = command.split(' ').last();
         for (const qsizetype cut : {qsizetype(12), whole.size() / 2, whole.size() - 1})
-            QTest::addRow("%s cut to %lld of %lld bytes", whole.startsWith("RIFF") ? "webp" : "tiff",
-                          qint64(cut), qint64(whole.size()))
-                << file << (whole.startsWith("RIFF") ? "cut.webp" : "cut.tif") << whole.left(cut) << invalid;
+            QTest::addRow("%s cut to %lld of %lld bytes", qPrintable(name), qint64(cut), qint64(whole.size()))
+                << file << name << whole.left(cut) << invalid;
+    }
 
     dng::Mosaic mosaic{.width = 97, .height = 64, .levels = {}, .asShotNeutral = {1, 1, 1}, .orientation = 1};
     for (int i = 0; i < mosaic.width * mosaic.height; ++i)
@@ -144,6 +146,12 @@ void BadPicturesTest::badFileIsReportedAndBothPanesKeepTheirPictures_data() {
         << file << "sig.webp" << QByteArray("RIFF\0\x10\0\0WEBPVP8 ", 16) + random << invalid;
     QTest::newRow("tiff header then random bytes")
         << file << "sig.tif" << QByteArray("II*\0\x08\0\0\0", 8) + random << invalid;
+    QTest::newRow("jxl signature then random bytes") << file << "sig.jxl"
+                                                     << "\xFF\x0A" + random << invalid;
+    QTest::newRow("j2k signature then random bytes") << file << "sig.j2k"
+                                                     << "\xFF\x4F\xFF\x51" + random << invalid;
+    QTest::newRow("exr signature then random bytes") << file << "sig.exr"
+                                                     << "\x76\x2F\x31\x01" + random << invalid;
 
     const QByteArray jpeg = pictures::encoded(picture, "jpeg");
     const qsizetype frame = jpeg.indexOf("\xFF\xC0");

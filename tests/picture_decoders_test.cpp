@@ -1,6 +1,7 @@
 #include "support/BuiltFormats.h"
 #include "support/DamagedPictures.h"
 #include "support/DngFile.h"
+#include "support/ExrWriter.h"
 #include "support/FailureOf.h"
 #include "support/JpegWriter.h"
 #include "support/Pictures.h"
@@ -24,6 +25,8 @@
 #include <sys/resource.h>
 
 using picture::LoadBudget;
+
+Q_DECLARE_METATYPE(test::LinearPixel)
 
 // The decoders behind the loader: damage inside compressed data, bounded work, the shared memory budget
 // and what the files say beside their pixels.
@@ -52,6 +55,8 @@ private slots:
     void drawsSvgAtItsIntrinsicSizeOnWhite_data();
     void drawsSvgAtItsIntrinsicSizeOnWhite();
     void drawsSvgWithoutReadingOtherFiles();
+    void showsExrLightAsItsToolsDo_data();
+    void showsExrLightAsItsToolsDo();
 
 private:
     QString write(const QString& name, const QByteArray& bytes) {
@@ -59,7 +64,8 @@ private:
     }
 
     QTemporaryDir dir_;
-    // The module formats' pictures, made by their libraries' tools from in.png, alpha.png and small.png.
+    // The module formats' pictures, made by their libraries' tools from in.png, alpha.png, small.png,
+    // in16.png, grey.png and yuv.raw.
     ToolFolder tools_;
 };
 
@@ -168,6 +174,47 @@ QByteArray halfWhiteDng(std::array<double, 3> colour, std::array<double, 3> neut
     return dng::write(mosaic);
 }
 
+// The same bytes with 16 of them inverted from `at`, or from two thirds of the way.
+QByteArray withFlippedBytes(QByteArray bytes, qsizetype at = -1) {
+    at = at < 0 ? bytes.size() * 2 / 3 : at;
+    for (qsizetype i = at; i < at + 16; ++i)
+        bytes[i] = char(~bytes[i]);
+    return bytes;
+}
+
+// A JP2 whose colour box gives an ICC profile in place of the enumerated space the encoder wrote.
+QByteArray jp2WithProfile(QByteArray jp2, const QByteArray& profile) {
+    const qsizetype colour = jp2.indexOf("colr") - 4;
+    const qsizetype header = jp2.indexOf("jp2h") - 4;
+    const quint32 oldSize = qFromBigEndian<quint32>(jp2.constData() + colour);
+    QByteArray box(4, '\0');
+    qToBigEndian(quint32(11 + profile.size()), box.data());
+    jp2.replace(colour, oldSize, box + QByteArray("colr\x02\0\0", 7) + profile);
+    qToBigEndian(qFromBigEndian<quint32>(jp2.constData() + header) + quint32(11 + profile.size()) - oldSize,
+                 jp2.data() + header);
+    return jp2;
+}
+
+// A picture's decoding by its format's own tool, as a file ImageMagick reads.
+QString referenceDecoding(ToolFolder& tools, const QString& file) {
+    if (file.endsWith(".jxl"))
+        return tools.run("djxl " + file + " d.png").isEmpty() ? QString() : "d.png";
+    if (file.endsWith(".jp2") || file.endsWith(".j2k"))
+        return tools.run("opj_decompress -quiet -i " + file + " -o d.png").isEmpty() ? QString() : "d.png";
+    return file;
+}
+
+// A JPEG XL container whose Exif box says one orientation around a bare codestream that says another.
+QByteArray jxlContainer(const QByteArray& codestream, const QByteArray& exif) {
+    const auto box = [](const char* type, const QByteArray& body) {
+        QByteArray size(4, '\0');
+        qToBigEndian(quint32(8 + body.size()), size.data());
+        return size + type + body;
+    };
+    return box("JXL ", "\r\n\x87\n") + box("ftyp", QByteArray("jxl \0\0\0\0jxl ", 12)) +
+           box("Exif", QByteArray(4, '\0') + exif) + box("jxlc", codestream);
+}
+
 } // namespace
 
 void PictureDecodersTest::initTestCase() {
@@ -178,6 +225,21 @@ void PictureDecodersTest::initTestCase() {
     tools_.save(pictures::coordinates(97, 64), "in.png");
     tools_.save(translucent, "alpha.png");
     tools_.save(pictures::coordinates(16, 16), "small.png");
+    QImage wide(97, 64, QImage::Format_RGBX64);
+    for (int y = 0; y < wide.height(); ++y)
+        for (int x = 0; x < wide.width(); ++x)
+            wide.setPixelColor(x, y,
+                               QColor::fromRgba64(quint16(x * 673), quint16(y * 1021), quint16(x * y * 7)));
+    tools_.save(wide, "in16.png");
+    tools_.save(pictures::coordinates(97, 64).convertToFormat(QImage::Format_Grayscale8), "grey.png");
+    QByteArray yuv; // 96 x 64 of luma, then two planes of chroma at half the size each way
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 96; ++x)
+            yuv += char(x * 2 + y);
+    for (int plane = 0; plane < 2; ++plane)
+        for (int i = 0; i < 48 * 32; ++i)
+            yuv += char(plane ? i / 48 * 7 : i % 48 * 5);
+    tools_.write(yuv, "yuv.raw");
     QVERIFY(!tools_.run("cwebp -quiet -lossless small.png -o small.webp").isEmpty());
     QVERIFY(!tools_.run("cwebp -quiet -lossless in.png -o in.webp").isEmpty());
     QVERIFY(!tools_.run("convert in.png -depth 8 -compress none base.tif").isEmpty());
@@ -230,6 +292,21 @@ void PictureDecodersTest::refusesDamageInsideTheData_data() {
         "height=\"4\"/></svg>");
     QTest::newRow("svg cut short") << "a.svg" << svg.left(svg.size() - 8);
     QTest::newRow("svg with its root elsewhere") << "a.svg" << svg + "<svg/>";
+    const QByteArray jxl = tools_.run("cjxl -d 0 in.png a.jxl");
+    QTest::newRow("jxl cut short") << "a.jxl" << jxl.left(jxl.size() * 2 / 3);
+    QTest::newRow("lossy jxl with 16 bytes flipped")
+        << "a.jxl" << withFlippedBytes(tools_.run("cjxl in.png a.jxl"));
+    const QByteArray jp2 = tools_.run("opj_compress -i in.png -o a.jp2");
+    QTest::newRow("jp2 cut short") << "a.jp2" << jp2.left(jp2.size() * 2 / 3);
+    // JPEG 2000's coded data has no check of its own: damage shows only where it breaks the packet markers.
+    const QByteArray marked = tools_.run("opj_compress -SOP -EPH -i in.png -o a.j2k");
+    QTest::newRow("j2k with packet markers, 16 bytes flipped in its first packet")
+        << "a.j2k" << withFlippedBytes(marked, marked.indexOf("\xFF\x93") + 2);
+    const QByteArray exr = test::writeExr(test::ExrShape(97, 64, [](int x, int y) {
+        return test::LinearPixel{x / 97.0f, y / 64.0f, 0.5f, 1};
+    }));
+    QTest::newRow("exr cut short") << "a.exr" << exr.left(exr.size() * 2 / 3);
+    QTest::newRow("zip exr with 16 bytes flipped") << "a.exr" << withFlippedBytes(exr);
 }
 
 void PictureDecodersTest::refusesDamageInsideTheData() {
@@ -264,6 +341,12 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget_data() {
         << "a.svg"
         << QByteArray(
                "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"1322.917mm\" height=\"105.833cm\"/>");
+    // A codestream's size header for 5000 x 4000 and its default metadata, bit by bit.
+    QTest::newRow("jxl") << "a.jxl" << QByteArray("\xFF\x0A\xFA\x7C\xE8\x70\x06") + QByteArray(64, '\0');
+    QTest::newRow("j2k") << "a.j2k" << tools_.run("opj_compress -i in.png -o a.j2k");
+    QTest::newRow("exr") << "a.exr" << test::writeExr(test::ExrShape(16, 16, [](int, int) {
+        return test::LinearPixel{1, 1, 1, 1};
+    }));
 }
 
 void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
@@ -288,6 +371,13 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
     } else if (name.endsWith(".tif")) {
         qToLittleEndian(quint16(5000), tiffEntry(bytes, 256) + 8); // ImageWidth
         qToLittleEndian(quint16(4000), tiffEntry(bytes, 257) + 8); // ImageLength
+    } else if (name.endsWith(".j2k")) {
+        qToBigEndian(quint32(5000), bytes.data() + 8); // the SIZ marker's Xsiz and Ysiz
+        qToBigEndian(quint32(4000), bytes.data() + 12);
+    } else if (name.endsWith(".exr")) {
+        char* window = bytes.data() + bytes.indexOf(QByteArrayView("dataWindow\0box2i\0", 17)) + 21;
+        qToLittleEndian(qint32(4999), window + 8); // xMax, yMax
+        qToLittleEndian(qint32(3999), window + 12);
     }
     const TestLoader loader(64 * megabyte);
     QCOMPARE(failureOf([&] { loader.load(write(name, bytes)); }), "Picture too large: 5000 x 4000 pixels");
@@ -487,6 +577,20 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo_data() {
     QTest::newRow("tiled tiff") << "tiffcp -t -w 32 -l 16 -c zip base.tif p.tif";
     QTest::newRow("ycbcr jpeg tiff") << "tiffcp -c jpeg -r 16 base.tif p.tif";
     QTest::newRow("tiff with its planes apart") << "tiffcp -p separate base.tif p.tif";
+    QTest::newRow("lossless jxl") << "cjxl -d 0 in.png p.jxl";
+    QTest::newRow("lossy jxl with alpha") << "cjxl -d 1 alpha.png p.jxl";
+    QTest::newRow("16-bit jxl") << "cjxl -d 0 in16.png p.jxl";
+    QTest::newRow("grey jxl") << "cjxl grey.png p.jxl";
+    QTest::newRow("jxl animation: its first frame on its canvas")
+        << "cp /usr/share/libjxl-testdata/jxl/blending/cropped_traffic_light.jxl p.jxl";
+    QTest::newRow("lossless jp2") << "opj_compress -i in.png -o p.jp2";
+    QTest::newRow("lossy j2k codestream") << "opj_compress -r 20 -i in.png -o p.j2k";
+    QTest::newRow("jp2 with alpha") << "opj_compress -i alpha.png -o p.jp2";
+    QTest::newRow("16-bit jp2") << "opj_compress -i in16.png -o p.jp2";
+    QTest::newRow("grey jp2") << "opj_compress -i grey.png -o p.jp2";
+    QTest::newRow("j2k of sycc with its chroma at half the size")
+        << "opj_compress -F 96,64,3,8,u@1x1:2x2:2x2 -i yuv.raw -o p.j2k";
+    QTest::newRow("tiled jp2") << "opj_compress -t 32,32 -i in.png -o p.jp2";
 }
 
 void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo() {
@@ -502,7 +606,9 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo() {
             for (int x = 0; x < 16; ++x)
                 expected.setPixel(8 + x, 4 + y, pictures::coordinates(16, 16).pixel(x, y));
     } else {
-        tools_.run("convert " + command.split(' ').last() + " -background white -flatten -depth 8 e.png");
+        const QString reference = referenceDecoding(tools_, command.split(' ').last());
+        QVERIFY(!reference.isEmpty());
+        tools_.run("convert " + reference + " -background white -flatten -depth 8 e.png");
         expected.load(tools_.path("e.png"));
     }
     const TestLoader loader(256 * megabyte);
@@ -548,6 +654,79 @@ void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
     QCOMPARE(tiff.colour.iccProfile, profile);
     QCOMPARE(tiff.orientation, 8);
     QVERIFY(!tiff.cmyk);
+    tools_.run("convert in.png -profile p.icc icc.png");
+    QCOMPARE(decodedByModule("jxl", tools_.run("cjxl -d 0 icc.png p.jxl")).colour.iccProfile, profile);
+    // libjxl 0.7 cannot turn its own lossy samples into a profile it has no encoding for: sRGB, rather
+    // than the linear light it would otherwise give in 8 bits.
+    QVERIFY(decodedByModule("jxl", tools_.run("cjxl icc.png p.jxl")).colour.srgb);
+    const QByteArray jp2 = jp2WithProfile(tools_.run("opj_compress -i in.png -o p.jp2"), profile);
+    QCOMPARE(decodedByModule("jp2", jp2).colour.iccProfile, profile);
+    // Samples wider than a byte in a space the colour stage converts stay as wide, exactly as stored.
+    tools_.run("convert in16.png -profile p.icc icc16.png");
+    const QImage wideSource(tools_.path("in16.png"));
+    for (const picture::DecodedPicture& wide :
+         {decodedByModule("jxl", tools_.run("cjxl -d 0 icc16.png p.jxl")),
+          decodedByModule("jp2", jp2WithProfile(tools_.run("opj_compress -i in16.png -o p.jp2"), profile))}) {
+        QCOMPARE(wide.image.format(), QImage::Format_RGBX64);
+        QCOMPARE(quint64(wide.image.pixelColor(50, 40).rgba64()),
+                 quint64(wideSource.pixelColor(50, 40).rgba64()));
+    }
+
+    // The codestream's orientation is the one that counts, described and left for the orientation stage;
+    // libjxl turns nothing, and an Exif box that says otherwise is not heard.
+    tools_.write(test::writeJpeg(shading(48, 32), {.iccProfile = {}, .exif = test::exifOrientation(6, true)}),
+                 "o.jpg");
+    const picture::DecodedPicture turned = decodedByModule("jxl", tools_.run("cjxl o.jpg p.jxl"));
+    QCOMPARE(turned.orientation, 6);
+    QCOMPARE(turned.image.size(), QSize(48, 32));
+    const QByteArray exifSays8 =
+        jxlContainer(tools_.run("cjxl -d 0 --container=0 small.png p.jxl"), test::exifOrientation(8, false));
+    QCOMPARE(decodedByModule("jxl", exifSays8).orientation, 1);
+    const TestLoader loader(64 * megabyte);
+    QCOMPARE(loader.load(write("p.jxl", exifSays8)).size(), QSize(16, 16));
+    QCOMPARE(loader.load(write("o.jxl", tools_.run("cjxl o.jpg p.jxl"))).size(), QSize(32, 48));
+}
+
+void PictureDecodersTest::showsExrLightAsItsToolsDo_data() {
+    QTest::addColumn<test::LinearPixel>("pixel");
+    QTest::addColumn<QList<float>>("chromaticities");
+    QTest::addColumn<QRgb>("expected");
+    // By the formula: linear, to sRGB's primaries through XYZ, clipped, the sRGB curve, rounded; then
+    // the straight alpha laid over white.
+    QTest::newRow("mid grey") << test::LinearPixel{0.5f, 0.5f, 0.5f, 1} << QList<float>{}
+                              << qRgb(188, 188, 188);
+    QTest::newRow("over, under and near black")
+        << test::LinearPixel{2, -1, 0.002f, 1} << QList<float>{} << qRgb(255, 0, 7);
+    QTest::newRow("half covered, premultiplied")
+        << test::LinearPixel{0.25f, 0.1f, 0, 0.5f} << QList<float>{} << qRgb(221, 189, 127);
+    QTest::newRow("rec. 2020 primaries")
+        << test::LinearPixel{0.2f, 0.3f, 0.1f, 1}
+        << QList<float>{0.708f, 0.292f, 0.170f, 0.797f, 0.131f, 0.046f, 0.3127f, 0.3290f}
+        << qRgb(107, 152, 79);
+    QTest::newRow("a d50 white, not adapted")
+        << test::LinearPixel{0.5f, 0.5f, 0.5f, 1}
+        << QList<float>{0.64f, 0.33f, 0.3f, 0.6f, 0.15f, 0.06f, 0.3457f, 0.3585f} << qRgb(202, 185, 162);
+}
+
+void PictureDecodersTest::showsExrLightAsItsToolsDo() {
+    QFETCH(test::LinearPixel, pixel);
+    QFETCH(QList<float>, chromaticities);
+    QFETCH(QRgb, expected);
+    // The pixel where x + 2y is a multiple of 5, nothing (white) elsewhere: where each line lands shows.
+    const auto here = [](int x, int y) { return (x + 2 * y) % 5 == 0; };
+    test::ExrShape shape(40, 37, [pixel, here](int x, int y) {
+        return here(x, y) ? pixel : test::LinearPixel{0, 0, 0, 0};
+    });
+    if (!chromaticities.isEmpty())
+        std::copy(chromaticities.begin(), chromaticities.end(), shape.chromaticities.emplace().begin());
+    for (const bool zip : {true, false}) {
+        shape.zip = zip;
+        const QImage loaded = TestLoader(64 * megabyte).load(write("p.exr", test::writeExr(shape)));
+        QCOMPARE(loaded.size(), QSize(40, 37));
+        for (int y = 0; y < 37; ++y)
+            for (int x = 0; x < 40; ++x)
+                QCOMPARE(loaded.pixel(x, y), here(x, y) ? expected : qRgb(255, 255, 255));
+    }
 }
 
 void PictureDecodersTest::developsCameraRawToTheLevelsItHolds_data() {

@@ -13,6 +13,7 @@ endif()
 execute_process(COMMAND dpkg-deb --field ${package} Depends OUTPUT_VARIABLE depends)
 foreach(needed libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins fonts-liberation libwebp7 libwebpdemux2 libtiff6
     libraw20 libqt6svg6)
+    libjxl0.7 libopenjp2-7 libopenexr-3-1-30)
   if(NOT depends MATCHES "(^|, )${needed}( |,|\n|$)")
     message(SEND_ERROR "Depends lacks ${needed}: ${depends}")
   endif()
@@ -36,6 +37,9 @@ foreach(entry "./usr/bin/kestrelle -> " "./usr/${PROGRAM_DIR}/kestrelle\n" "./us
     "./usr/${PROGRAM_DIR}/formats/kestrelle-format-tiff.so\n"
     "./usr/${PROGRAM_DIR}/formats/kestrelle-format-raw.so\n"
     "./usr/${PROGRAM_DIR}/formats/kestrelle-format-svg.so\n"
+    "./usr/${PROGRAM_DIR}/formats/kestrelle-format-jxl.so\n"
+    "./usr/${PROGRAM_DIR}/formats/kestrelle-format-jp2.so\n"
+    "./usr/${PROGRAM_DIR}/formats/kestrelle-format-exr.so\n"
     "./usr/share/applications/kestrelle.desktop\n" "./usr/share/icons/hicolor/256x256/apps/kestrelle.png\n"
     "./usr/share/man/man1/kestrelle.1.gz\n" "./usr/share/doc/kestrelle/copyright\n"
     "./usr/share/doc/kestrelle/changelog.gz\n" "./usr/share/metainfo/example.kestrelle.Kestrelle.metainfo.xml\n")

@@ -10,7 +10,8 @@ if(NOT result EQUAL 0)
 endif()
 
 foreach(file kestrelle HAND-M.CUR x/o.cjs Samples/sample1.bmp Samples/sample2.bmp formats/kestrelle-format-webp.so
-    formats/kestrelle-format-tiff.so formats/kestrelle-format-raw.so formats/kestrelle-format-svg.so)
+    formats/kestrelle-format-tiff.so formats/kestrelle-format-raw.so formats/kestrelle-format-svg.so
+    formats/kestrelle-format-jxl.so formats/kestrelle-format-jp2.so formats/kestrelle-format-exr.so)
   if(NOT EXISTS ${PREFIX}/${PROGRAM_DIR}/${file})
     message(SEND_ERROR "${PROGRAM_DIR}/${file} is missing")
   endif()

@@ -1,0 +1,222 @@
+#include "picture/formats/modules/JxlReader.h"
+
+#include "picture/PictureFailures.h"
+#include "picture/formats/FormatModule.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include <jxl/decode.h>
+#include <jxl/thread_parallel_runner.h>
+
+namespace picture {
+
+namespace {
+
+// libjxl's allocations go through here, from any of its threads, so that one that fails is told from damage
+// and none is larger than the whole budget, whatever sizes the frames inside the canvas claim.
+struct Allocations {
+    size_t largest = 0;
+    std::atomic<bool> failed = false;
+};
+
+void* allocate(void* opaque, size_t size) {
+    auto* allocations = static_cast<Allocations*>(opaque);
+    void* memory = size <= allocations->largest ? std::malloc(size) : nullptr;
+    if (!memory)
+        allocations->failed = true;
+    return memory;
+}
+
+void release(void*, void* memory) {
+    std::free(memory);
+}
+
+struct DecoderDestroy {
+    void operator()(JxlDecoder* decoder) const { JxlDecoderDestroy(decoder); }
+};
+using DecoderHandle = std::unique_ptr<JxlDecoder, DecoderDestroy>;
+struct RunnerDestroy {
+    void operator()(void* runner) const { JxlThreadParallelRunnerDestroy(runner); }
+};
+using Runner = std::unique_ptr<void, RunnerDestroy>;
+
+// The whole file: libjxl reads its input from memory.
+QByteArray contents(QIODevice& file, LoadBudget::Claim& claim) {
+    const qint64 size = file.size();
+    claim.grow(size);
+    QByteArray bytes = file.readAll();
+    if (bytes.size() != size)
+        invalidPicture();
+    return bytes;
+}
+
+// libjxl keeps the frame it decodes in its own planes of 32-bit samples, colour and alpha, before it hands
+// out rows; an animation's canvas, which the first frame is laid on, once more.
+qint64 decoderBuffers(const JxlBasicInfo& info) {
+    const qint64 planes = 3 + (info.alpha_bits > 0 ? 1 : 0);
+    const qint64 pixels = qint64(info.xsize) * info.ysize;
+    return pixels * planes * 4 * (info.have_animation ? 2 : 1);
+}
+
+qint64 widePixels(const JxlBasicInfo& info) {
+    return qint64(info.xsize) * info.ysize * 8;
+}
+
+// 16-bit red, green, blue and alpha (straight, or 65535 where the file has none), claimed with libjxl's
+// buffers beside them.
+QImage widePicture(const JxlBasicInfo& info, LoadBudget::Claim& claim) {
+    claim.grow(widePixels(info) + decoderBuffers(info));
+    QImage image(int(info.xsize), int(info.ysize),
+                 info.alpha_bits > 0 ? QImage::Format_RGBA64 : QImage::Format_RGBX64);
+    if (image.isNull())
+        outOfMemory();
+    return image;
+}
+
+// sRGB, or grey on sRGB's curve and white.
+bool isSrgb(const JxlColorEncoding& encoding) {
+    const bool primaries =
+        encoding.color_space == JXL_COLOR_SPACE_GRAY ||
+        (encoding.color_space == JXL_COLOR_SPACE_RGB && encoding.primaries == JXL_PRIMARIES_SRGB);
+    return primaries && encoding.white_point == JXL_WHITE_POINT_D65 &&
+           encoding.transfer_function == JXL_TRANSFER_FUNCTION_SRGB;
+}
+
+// Lossy samples are decoded into the file's own space where libjxl can name it; into sRGB where the file
+// gives a profile it cannot (it would give 8-bit linear light, which bands).
+void chooseSpace(JxlDecoder* decoder, const JxlBasicInfo& info) {
+    JxlColorEncoding original;
+    if (info.uses_original_profile ||
+        JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL, &original) ==
+            JXL_DEC_SUCCESS)
+        return;
+    JxlColorEncoding srgb{};
+    srgb.color_space = info.num_color_channels == 1 ? JXL_COLOR_SPACE_GRAY : JXL_COLOR_SPACE_RGB;
+    srgb.white_point = JXL_WHITE_POINT_D65;
+    srgb.primaries = JXL_PRIMARIES_SRGB;
+    srgb.transfer_function = JXL_TRANSFER_FUNCTION_SRGB;
+    srgb.rendering_intent = JXL_RENDERING_INTENT_RELATIVE;
+    if (JxlDecoderSetPreferredColorProfile(decoder, &srgb) != JXL_DEC_SUCCESS)
+        invalidPicture();
+}
+
+void describeColour(JxlDecoder* decoder, ColourDescription& colour) {
+    JxlColorEncoding encoding;
+    if (JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &encoding) ==
+            JXL_DEC_SUCCESS &&
+        isSrgb(encoding)) {
+        colour.srgb = true;
+        return;
+    }
+    size_t size = 0;
+    if (JxlDecoderGetICCProfileSize(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) !=
+        JXL_DEC_SUCCESS)
+        return;
+    colour.iccProfile.resize(qsizetype(size));
+    if (JxlDecoderGetColorAsICCProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
+                                       reinterpret_cast<uint8_t*>(colour.iccProfile.data()),
+                                       size) != JXL_DEC_SUCCESS)
+        invalidPicture();
+}
+
+// The picture's pixels, where libjxl's threads each write runs of their own.
+struct Pixels {
+    uchar* bits;
+    qsizetype stride;
+};
+
+// A run of 16-bit red, green, blue and alpha samples, in the picture's own order.
+void putWideRow(void* picture, size_t x, size_t y, size_t count, const void* pixels) {
+    const auto* target = static_cast<const Pixels*>(picture);
+    std::memcpy(target->bits + qsizetype(y) * target->stride + qsizetype(x) * 8, pixels, count * 8);
+}
+
+// A run of red, green, blue and alpha bytes into the picture's blue, green, red and alpha.
+void putRow(void* picture, size_t x, size_t y, size_t count, const void* pixels) {
+    const auto* from = static_cast<const uchar*>(pixels);
+    const auto* target = static_cast<const Pixels*>(picture);
+    uchar* to = target->bits + qsizetype(y) * target->stride + qsizetype(x) * 4;
+    for (size_t i = 0; i < count; ++i, from += 4, to += 4) {
+        to[0] = from[2];
+        to[1] = from[1];
+        to[2] = from[0];
+        to[3] = from[3];
+    }
+}
+
+} // namespace
+
+DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
+    const QByteArray bytes = contents(file, claim);
+    Allocations allocations;
+    allocations.largest = size_t(claim.budget().total());
+    const JxlMemoryManager memory{&allocations, allocate, release};
+    const DecoderHandle decoder(JxlDecoderCreate(&memory));
+    const Runner runner(
+        JxlThreadParallelRunnerCreate(&memory, JxlThreadParallelRunnerDefaultNumWorkerThreads()));
+    if (!decoder || !runner)
+        outOfMemory();
+    JxlDecoder* jxl = decoder.get();
+    if (JxlDecoderSetParallelRunner(jxl, JxlThreadParallelRunner, runner.get()) != JXL_DEC_SUCCESS ||
+        JxlDecoderSubscribeEvents(jxl, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) !=
+            JXL_DEC_SUCCESS ||
+        JxlDecoderSetKeepOrientation(jxl, JXL_TRUE) != JXL_DEC_SUCCESS ||
+        JxlDecoderSetUnpremultiplyAlpha(jxl, JXL_TRUE) != JXL_DEC_SUCCESS ||
+        JxlDecoderSetInput(jxl, reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())) !=
+            JXL_DEC_SUCCESS)
+        invalidPicture();
+    JxlDecoderCloseInput(jxl);
+
+    JxlBasicInfo info{};
+    DecodedPicture decoded;
+    Pixels pixels{};
+    bool wide = false;
+    for (;;) {
+        switch (JxlDecoderProcessInput(jxl)) {
+        case JXL_DEC_BASIC_INFO:
+            if (JxlDecoderGetBasicInfo(jxl, &info) != JXL_DEC_SUCCESS)
+                invalidPicture();
+            claim.budget().refuseIfTooLarge(
+                QSize(int(qMin(info.xsize, 1u << 30)), int(qMin(info.ysize, 1u << 30))),
+                claim.bytes() + decoderBuffers(info));
+            decoded.orientation = info.orientation >= 1 && info.orientation <= 8 ? int(info.orientation) : 1;
+            break;
+        case JXL_DEC_COLOR_ENCODING:
+            chooseSpace(jxl, info);
+            describeColour(jxl, decoded.colour);
+            // Samples wider than a byte stay so where the colour stage converts them, lest it band.
+            wide = info.bits_per_sample > 8 && !decoded.colour.srgb;
+            if (wide)
+                claim.budget().refuseIfTooLarge(QSize(int(info.xsize), int(info.ysize)),
+                                                claim.bytes() + decoderBuffers(info) + widePixels(info));
+            break;
+        case JXL_DEC_NEED_IMAGE_OUT_BUFFER: {
+            decoded.image = wide ? widePicture(info, claim)
+                                 : claim.rgb32(int(info.xsize), int(info.ysize), decoderBuffers(info));
+            pixels = {decoded.image.bits(), decoded.image.bytesPerLine()};
+            const JxlPixelFormat format{4, wide ? JXL_TYPE_UINT16 : JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+            if (JxlDecoderSetImageOutCallback(jxl, &format, wide ? putWideRow : putRow, &pixels) !=
+                JXL_DEC_SUCCESS)
+                invalidPicture();
+            break;
+        }
+        case JXL_DEC_FULL_IMAGE:
+            // The first frame, laid on the canvas: what an animation shows before it plays.
+            if (info.alpha_bits > 0 && !wide)
+                decoded.image.reinterpretAsFormat(
+                    QImage::Format_ARGB32); // laid on white after the colour stage
+            return decoded;
+        default:
+            if (allocations.failed)
+                outOfMemory();
+            invalidPicture();
+        }
+    }
+}
+
+} // namespace picture
+
+KESTRELLE_FORMAT_MODULE(picture::JxlReader)
