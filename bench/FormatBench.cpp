@@ -52,8 +52,7 @@ struct ModuleFormat {
 // One row a format.
 const ModuleFormat moduleFormats[] = {
     {"WebP", "cwebp -quiet -q 90 {photo} -o photo.webp", "WebPDecodeBGRAInto of the file", decodeWithLibwebp},
-    {"TIFF", "convert {photo} -compress zip photo.tif", "TIFFReadEncodedStrip, all strips",
-     decodeWithLibtiff},
+    {"TIFF", "convert {photo} -compress zip photo.tif", "TIFFReadEncodedStrip per strip", decodeWithLibtiff},
 };
 
 const bool registered = [] {
