@@ -18,6 +18,9 @@ public:
     static QString plainBmp(QSize size);
     // A 16-bit grey PNG of a few shades, compressed as far as zlib goes: a small file of many pixels.
     static QString grey16Png(QSize size, int variant = 0);
+    // The file a format's own tool makes from the photo (variant 0) of that size, saved as PNG where the
+    // command line says {photo}; the command line's last word names the file. Throws when the tool fails.
+    static QString madeBy(const QString& commandLine, QSize size);
     // Where the pictures live; children of the benchmark read them there too.
     static QString folder();
 };

@@ -13,6 +13,8 @@
 #include "picture/PictureLoader.h"
 #include "viewer/Form1.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -30,8 +32,9 @@ public:
     Main startUp{environment};
     picture::LoadBudget budget{picture::LoadBudget::machineShare()};
     const picture::ColourStage screenColours{desktop::screenProfile()};
-    // The program folder's format modules: none, as the benchmarks open JPEG and BMP.
-    picture::FormatModules formats{folder.filePath(QStringLiteral("formats"))};
+    // The built program's format modules, beside it as in its installed folder.
+    picture::FormatModules formats{
+        QFileInfo(QStringLiteral(KESTRELLE_PROGRAM)).dir().filePath(QStringLiteral("formats"))};
     const picture::PictureLoader loader{{budget, screenColours, formats}};
     Form1 form{environment, startUp, loader};
 

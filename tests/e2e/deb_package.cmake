@@ -11,11 +11,38 @@ if(NOT result EQUAL 0 OR NOT package)
 endif()
 
 execute_process(COMMAND dpkg-deb --field ${package} Depends OUTPUT_VARIABLE depends)
-foreach(needed libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins fonts-liberation libwebp7 libwebpdemux2 libtiff6
-    libraw20 libqt6svg6)
-    libjxl0.7 libopenjp2-7 libopenexr-3-1-30)
-  if(NOT depends MATCHES "(^|, )${needed}( |,|\n|$)")
-    message(SEND_ERROR "Depends lacks ${needed}: ${depends}")
+# Every built format module is in the package, and the packages of the libraries it links are depended on:
+# a module is part of the program, and a missing library would refuse its format.
+file(GLOB modules ${BUILD_DIR}/formats/kestrelle-format-*.so)
+set(needed libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins fonts-liberation)
+set(moduleEntries)
+foreach(module ${modules})
+  get_filename_component(name ${module} NAME)
+  list(APPEND moduleEntries "./usr/${PROGRAM_DIR}/formats/${name}\n")
+  execute_process(COMMAND readelf -d ${module} OUTPUT_VARIABLE dynamic)
+  string(REGEX MATCHALL "Shared library: \\[[^]]+\\]" libraries "${dynamic}")
+  foreach(library ${libraries})
+    string(REGEX REPLACE "Shared library: \\[([^]]+)\\]" "\\1" soname "${library}")
+    execute_process(COMMAND dpkg -S "*/${soname}" OUTPUT_VARIABLE owner RESULT_VARIABLE found)
+    if(NOT found EQUAL 0)
+      message(SEND_ERROR "no package holds ${soname}, which ${name} links")
+      continue()
+    endif()
+    string(REGEX REPLACE "^([^:]+):.*" "\\1" owner "${owner}")
+    list(APPEND needed ${owner})
+  endforeach()
+endforeach()
+if(NOT modules)
+  message(SEND_ERROR "no format module in ${BUILD_DIR}/formats")
+endif()
+list(REMOVE_DUPLICATES needed)
+# The names alone, without versions; each of alternatives counts.
+string(STRIP "${depends}" dependedOn)
+string(REGEX REPLACE " *\\([^)]*\\)" "" dependedOn "${dependedOn}")
+string(REGEX REPLACE " *[,|] *" ";" dependedOn "${dependedOn}")
+foreach(package ${needed})
+  if(NOT package IN_LIST dependedOn)
+    message(SEND_ERROR "Depends lacks ${package}: ${depends}")
   endif()
 endforeach()
 
@@ -33,16 +60,10 @@ endif()
 
 execute_process(COMMAND dpkg-deb --contents ${package} OUTPUT_VARIABLE contents)
 foreach(entry "./usr/bin/kestrelle -> " "./usr/${PROGRAM_DIR}/kestrelle\n" "./usr/${PROGRAM_DIR}/Samples/sample1.bmp\n"
-    "./usr/${PROGRAM_DIR}/formats/kestrelle-format-webp.so\n"
-    "./usr/${PROGRAM_DIR}/formats/kestrelle-format-tiff.so\n"
-    "./usr/${PROGRAM_DIR}/formats/kestrelle-format-raw.so\n"
-    "./usr/${PROGRAM_DIR}/formats/kestrelle-format-svg.so\n"
-    "./usr/${PROGRAM_DIR}/formats/kestrelle-format-jxl.so\n"
-    "./usr/${PROGRAM_DIR}/formats/kestrelle-format-jp2.so\n"
-    "./usr/${PROGRAM_DIR}/formats/kestrelle-format-exr.so\n"
     "./usr/share/applications/kestrelle.desktop\n" "./usr/share/icons/hicolor/256x256/apps/kestrelle.png\n"
     "./usr/share/man/man1/kestrelle.1.gz\n" "./usr/share/doc/kestrelle/copyright\n"
-    "./usr/share/doc/kestrelle/changelog.gz\n" "./usr/share/metainfo/example.kestrelle.Kestrelle.metainfo.xml\n")
+    "./usr/share/doc/kestrelle/changelog.gz\n" "./usr/share/metainfo/example.kestrelle.Kestrelle.metainfo.xml\n"
+    ${moduleEntries})
   string(FIND "${contents}" "${entry}" at)
   if(at EQUAL -1)
     message(SEND_ERROR "the package lacks ${entry}")

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <benchmark/benchmark.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Opening a picture into a pane, held against its library decoding the same file alone in the same run.
+struct OpenCase {
+    std::string figure;
+    std::string baseline;
+    // Makes the picture, once, and returns its path.
+    std::function<QString()> picture;
+    // The least the picture's own library does with the file: read it and decode it into a new buffer.
+    std::function<void(const QString& path)> decodeAlone;
+    double limit = 1.15; // the most the program may take, in baselines
+};
+
+void openPicture(benchmark::State& state, const OpenCase& c);
+
+// The whole file, read at once.
+std::vector<unsigned char> readFile(const QString& path);
