@@ -44,7 +44,8 @@ void skipTo(QIODevice& file, qint64 position) {
 qint64 sectionLength(QIODevice& file, bool wide) {
     const QByteArray bytes = readExactly(file, wide ? 8 : 4);
     ByteCursor in(bytes);
-    return wide ? qint64(quint64(in.be32()) << 32 | in.be32()) : qint64(in.be32());
+    const quint64 high = wide ? in.be32() : 0;
+    return qint64(high << 32 | in.be32());
 }
 
 Header readHeader(QIODevice& file) {
@@ -95,7 +96,8 @@ std::vector<QRgb> readPalette(QIODevice& file, const Header& header) {
 
 // The ICC profile among the image resources; empty when there is none.
 QByteArray readProfile(QIODevice& file) {
-    const qint64 end = file.pos() + sectionLength(file, false);
+    const qint64 length = sectionLength(file, false);
+    const qint64 end = file.pos() + length;
     QByteArray profile;
     while (file.pos() < end) {
         const QByteArray head = readExactly(file, 7);
