@@ -170,6 +170,38 @@ QByteArray tiffWithLastTagAs(QByteArray tiff, quint16 tag) {
     return tiff;
 }
 
+// A QOI of 8 x 1 pixels written by hand, one operation of each kind, with its colour space byte.
+QByteArray handQoi(char colourSpace) {
+    const QByteArray operations("\xFE\x10\x20\x30"     // 16, 32, 48
+                                "\x72"                 // 17, 30, 48: red + 1, green - 2
+                                "\xAA\xA3"             // 29, 40, 53: green + 10, red + 12, blue + 5
+                                "\xFF\x50\x60\x70\x00" // transparent
+                                "\xC1"                 // twice more
+                                "\x15"                 // the first colour, from where it hashed
+                                "\x6A",                // the same again: no difference
+                                15);
+    return QByteArray("qoif\0\0\0\x08\0\0\0\x01\x04", 13) + colourSpace + operations + QByteArray(7, '\0') +
+           '\x01';
+}
+
+// Where a PSD's merged picture begins: its compression, then its rows.
+qsizetype psdMergedData(const QByteArray& psd) {
+    qsizetype at = 26;
+    for (int section = 0; section < 3; ++section)
+        at += 4 + qFromBigEndian<quint32>(psd.constData() + at);
+    return at;
+}
+
+// The TGA with a 2.0 extension area and footer after its pixels, the area giving the attributes type.
+QByteArray tgaWithAttributesType(const QByteArray& tga, char type) {
+    QByteArray area(495, '\0');
+    qToLittleEndian(quint16(495), area.data());
+    area[494] = type;
+    QByteArray footer(8, '\0');
+    qToLittleEndian(quint32(tga.size()), footer.data());
+    return tga + area + footer + QByteArray("TRUEVISION-XFILE.\0", 18);
+}
+
 } // namespace
 
 void PictureDecodersTest::initTestCase() {
@@ -219,6 +251,22 @@ void PictureDecodersTest::refusesDamageInsideTheData_data() {
     // libtiff warns, and reads on.
     QTest::newRow("tiff whose directory is out of order")
         << "a.tif" << tiffWithLastTagAs(tools_.run("tiffcp -c zip base.tif a.tif"), 100);
+    const QByteArray qoi = handQoi(0);
+    QTest::newRow("qoi without its end marker") << "a.qoi" << qoi.chopped(8);
+    QTest::newRow("qoi missing its last pixel") << "a.qoi" << qoi.left(qoi.size() - 9) + qoi.right(8);
+    QTest::newRow("qoi whose run passes its last pixel")
+        << "a.qoi" << QByteArray(qoi).replace('\xC1', '\xC5');
+    QTest::newRow("run-length tga whose packet passes its last pixel")
+        << "a.tga" << QByteArray("\0\0\x0A\0\0\0\0\0\0\0\0\0\x02\0\x02\0\x18\x20\x84\x01\x02\x03", 22);
+    QTest::newRow("colour-mapped tga with an index past its map")
+        << "a.tga"
+        << QByteArray("\0\x01\x01\0\0\x02\0\x18\0\0\0\0\x01\0\x01\0\x08\x20"
+                      "ABCDEF"
+                      "\x05",
+                      25);
+    QByteArray psd = tools_.run("convert in.png a.psd");
+    qToBigEndian(quint16(1), psd.data() + psdMergedData(psd) + 2);
+    QTest::newRow("psd whose first row is cut to one byte") << "a.psd" << psd;
     for (const char* compression : {"zip", "lzw", "jpeg"})
         QTest::addRow("%s tiff with 16 bytes flipped", compression)
             << "a.tif"
@@ -253,6 +301,9 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget_data() {
         << "a.jpg" << damaged::jpegClaiming(pictures::encoded(shading(), "jpeg"), 5000, 4000).left(200);
     QTest::newRow("webp") << "a.webp" << tools_.run("cwebp -quiet -lossless small.png -o a.webp");
     QTest::newRow("tiff") << "a.tif" << tools_.run("tiffcp -c zip base.tif a.tif");
+    QTest::newRow("qoi") << "a.qoi" << handQoi(0);
+    QTest::newRow("tga") << "a.tga" << tools_.run("convert small.png -compress RLE a.tga");
+    QTest::newRow("psd") << "a.psd" << tools_.run("convert small.png a.psd");
 }
 
 void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
@@ -271,6 +322,13 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
         // A lossless frame's header: 14 bits each of width - 1 and height - 1, then its flags.
         const quint32 flags = qFromLittleEndian<quint32>(bytes.constData() + 21) & 0xF0000000u;
         qToLittleEndian(flags | 4999u | 3999u << 14, bytes.data() + 21);
+    } else if (name.endsWith(".qoi") || name.endsWith(".psd")) {
+        const bool psd = name.endsWith(".psd"); // its height first
+        qToBigEndian(quint32(psd ? 4000 : 5000), bytes.data() + (psd ? 14 : 4));
+        qToBigEndian(quint32(psd ? 5000 : 4000), bytes.data() + (psd ? 18 : 8));
+    } else if (name.endsWith(".tga")) {
+        qToLittleEndian(quint16(5000), bytes.data() + 12);
+        qToLittleEndian(quint16(4000), bytes.data() + 14);
     } else if (name.endsWith(".tif")) {
         qToLittleEndian(quint16(5000), tiffEntry(bytes, 256) + 8); // ImageWidth
         qToLittleEndian(quint16(4000), tiffEntry(bytes, 257) + 8); // ImageLength
@@ -533,6 +591,48 @@ void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
     const QByteArray privateTag = tiffWithLastTagAs(tools_.run("tiffcp base.tif p.tif"), 65000);
     QCOMPARE(decodedByModule("tiff", privateTag).image.size(), QSize(97, 64));
 
+    const picture::DecodedPicture psdInks =
+        decodedByModule("psd", tools_.run("convert red.png -colorspace cmyk -depth 8 cmyk.psd"));
+    QVERIFY(psdInks.cmyk);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(psdInks.image.constScanLine(4)), 4),
+             QByteArray("\0\xFF\xFF\0", 4));
+
+    // Every QOI operation, and the colour space byte that says the numbers are linear.
+    const QRgb first = qRgb(16, 32, 48);
+    const QRgb white = qRgb(255, 255, 255);
+    const QList<QRgb> operations{first, qRgb(17, 30, 48), qRgb(29, 40, 53), white, white, white, first,
+                                 first};
+    for (const char colourSpace : {0, 1}) {
+        const picture::DecodedPicture qoi = decodedByModule("qoi", handQoi(colourSpace));
+        QCOMPARE(qoi.image.size(), QSize(8, 1));
+        for (int x = 0; x < 8; ++x)
+            QCOMPARE(qoi.image.pixel(x, 0), operations[x]);
+        QCOMPARE(qoi.colour.fileGamma, colourSpace ? 1.0 : 0.0);
+    }
+
+    // A TGA's extension area says whether its fourth bytes are alpha, whatever its descriptor says.
+    const QByteArray tga = tools_.run("convert alpha.png -orient TopLeft a.tga");
+    const QImage opaque = decodedByModule("tga", tgaWithAttributesType(tga, 0)).image;
+    const QImage straight = decodedByModule("tga", tgaWithAttributesType(tga, 3)).image;
+    const QImage translucent(tools_.path("alpha.png"));
+    for (int y = 0; y < translucent.height(); ++y) {
+        for (int x = 0; x < translucent.width(); ++x) {
+            const QRgb stored = translucent.pixel(x, y);
+            const auto over = [alpha = qAlpha(stored)](int c) {
+                return (c * alpha + 255 * (255 - alpha) + 127) / 255;
+            };
+            QCOMPARE(opaque.pixel(x, y), stored | 0xFF000000);
+            QCOMPARE(straight.pixel(x, y),
+                     qRgb(over(qRed(stored)), over(qGreen(stored)), over(qBlue(stored))));
+        }
+    }
+    // Premultiplied 40, 60, 100 at alpha 160 over white: each level and the white left uncovered.
+    const QRgb premultiplied = decodedByModule("tga", tgaWithAttributesType(tga, 4)).image.pixel(20, 20);
+    QCOMPARE(translucent.pixel(20, 20), qRgba(40, 60, 100, 160));
+    QCOMPARE_LE(qAbs(qRed(premultiplied) - 135) + qAbs(qGreen(premultiplied) - 155) +
+                    qAbs(qBlue(premultiplied) - 195),
+                2);
+
     const QByteArray profile = profiles::packaged("AdobeRGB1998.icc");
     if (profile.isEmpty())
         QSKIP("no packaged colour profile");
@@ -548,6 +648,8 @@ void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
     QCOMPARE(tiff.colour.iccProfile, profile);
     QCOMPARE(tiff.orientation, 8);
     QVERIFY(!tiff.cmyk);
+    QCOMPARE(decodedByModule("psd", tools_.run("convert in.png -profile p.icc p.psd")).colour.iccProfile,
+             profile);
 }
 
 QTEST_MAIN(PictureDecodersTest)
