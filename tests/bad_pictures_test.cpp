@@ -107,13 +107,16 @@ void BadPicturesTest::badFileIsReportedAndBothPanesKeepTheirPictures_data() {
 
     ToolFolder tools;
     tools.save(picture, "in.png");
-    const QByteArray webp = tools.run("cwebp -quiet in.png -o p.webp");
-    const QByteArray tiff = tools.run("convert in.png -compress zip p.tif");
-    for (const QByteArray& whole : {webp, tiff})
+    const std::pair<const char*, QByteArray> modules[] = {
+        {"webp", tools.run("cwebp -quiet in.png -o p.webp")},
+        {"tif", tools.run("convert in.png -compress zip p.tif")},
+        {"tga", tools.run("convert in.png -compress RLE p.tga")},
+        {"psd", tools.run("convert in.png p.psd")},
+    };
+    for (const auto& [suffix, whole] : modules)
         for (const qsizetype cut : {qsizetype(12), whole.size() / 2, whole.size() - 1})
-            QTest::addRow("%s cut to %lld of %lld bytes", whole.startsWith("RIFF") ? "webp" : "tiff",
-                          qint64(cut), qint64(whole.size()))
-                << file << (whole.startsWith("RIFF") ? "cut.webp" : "cut.tif") << whole.left(cut) << invalid;
+            QTest::addRow("%s cut to %lld of %lld bytes", suffix, qint64(cut), qint64(whole.size()))
+                << file << QStringLiteral("cut.") + suffix << whole.left(cut) << invalid;
 
     const QByteArray random = pictures::noise(4096);
     for (const char* suffix : {"jpg", "jpeg", "bmp", "gif", "png"}) {
@@ -131,6 +134,11 @@ void BadPicturesTest::badFileIsReportedAndBothPanesKeepTheirPictures_data() {
         << file << "sig.png" << QByteArray("\x89PNG\r\n\x1A\n", 8) + random << invalid;
     QTest::newRow("webp signature then random bytes")
         << file << "sig.webp" << QByteArray("RIFF\0\x10\0\0WEBPVP8 ", 16) + random << invalid;
+    QTest::newRow("psd header then random bytes")
+        << file << "sig.psd"
+        << QByteArray("8BPS\0\x01\0\0\0\0\0\0\0\x03\0\0\0\x40\0\0\0\x61\0\x08\0\x03", 26) + random << invalid;
+    QTest::newRow("qoi header then random bytes")
+        << file << "sig.qoi" << QByteArray("qoif\0\0\0\x61\0\0\0\x40\x04\0", 14) + random << invalid;
     QTest::newRow("tiff header then random bytes")
         << file << "sig.tif" << QByteArray("II*\0\x08\0\0\0", 8) + random << invalid;
 
