@@ -51,7 +51,7 @@ Header readHeader(ByteCursor& in) {
     switch (type % 8) {
     case 1:
         header.kind = Kind::Mapped;
-        if (mapType != 1 || header.depth != 8 || header.mapLength == 0)
+        if (mapType != 1 || (header.depth != 8 && header.depth != 16) || header.mapLength == 0)
             unsupportedFormat();
         break;
     case 2:
@@ -145,7 +145,7 @@ private:
     QRgb lookUp(const uchar* value) const {
         switch (header_.kind) {
         case Kind::Mapped: {
-            const int index = value[0] - header_.mapFirst;
+            const int index = (header_.depth == 16 ? value[0] | value[1] << 8 : value[0]) - header_.mapFirst;
             if (index < 0 || index >= int(colours_.size()))
                 invalidPicture();
             return colours_[size_t(index)];
