@@ -34,7 +34,8 @@ private slots:
     void refusesDamageInsideTheData();
     void refusesHeadersBeyondTheBudget_data();
     void refusesHeadersBeyondTheBudget();
-    void refusesHugeJpegFrameBeforeItsPixels();
+    void refusesHugeFramesBeforeTheirPixels_data();
+    void refusesHugeFramesBeforeTheirPixels();
     void reportsLibpngRunningOutOfMemory();
     void boundsTheScansOfProgressiveJpeg();
     void decodesWideSamplesStraightIntoTheFinalPixels_data();
@@ -338,11 +339,35 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
     QCOMPARE_LT(loader.budget.peak(), megabyte);
 }
 
-void PictureDecodersTest::refusesHugeJpegFrameBeforeItsPixels() {
+void PictureDecodersTest::refusesHugeFramesBeforeTheirPixels_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("jpeg") << "huge.jpg"
+                          << damaged::jpegClaiming(pictures::encoded(shading(), "jpeg"), 23000, 23000);
+    QByteArray qoi = handQoi(0);
+    qToBigEndian(quint32(23000), qoi.data() + 4);
+    qToBigEndian(quint32(23000), qoi.data() + 8);
+    QTest::newRow("qoi") << "huge.qoi" << qoi;
+    for (const char* compression : {"RLE", "None"}) {
+        QByteArray tga = tools_.run(QStringLiteral("convert small.png -compress %1 a.tga").arg(compression));
+        qToLittleEndian(quint16(23000), tga.data() + 12);
+        qToLittleEndian(quint16(23000), tga.data() + 14);
+        QTest::addRow("tga, %s", compression) << "huge.tga" << tga;
+    }
+    for (const char* compression : {"RLE", "None"}) {
+        QByteArray psd = tools_.run(QStringLiteral("convert small.png -compress %1 a.psd").arg(compression));
+        qToBigEndian(quint32(23000), psd.data() + 14);
+        qToBigEndian(quint32(23000), psd.data() + 18);
+        QTest::addRow("psd, %s", compression) << "huge.psd" << psd;
+    }
+}
+
+void PictureDecodersTest::refusesHugeFramesBeforeTheirPixels() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
     // Within the budget, but far too short for 23000 x 23000 pixels: refused before they are allocated.
-    const QByteArray bytes = damaged::jpegClaiming(pictures::encoded(shading(), "jpeg"), 23000, 23000);
     const TestLoader loader(2047 * megabyte);
-    QCOMPARE(failureOf(write("huge.jpg", bytes), loader), "Invalid picture");
+    QCOMPARE(failureOf(write(name, bytes), loader), "Invalid picture");
     QCOMPARE_LT(loader.budget.peak(), megabyte);
 }
 

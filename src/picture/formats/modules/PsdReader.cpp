@@ -170,20 +170,12 @@ public:
         if (!packed) {
             for (qint64 row = 0, at = file.pos(); row <= rows; ++row, at += rowBytes_)
                 starts_.push_back(at);
-            return;
+        } else {
+            readCounts(file, header, rows);
         }
-        const int countBytes = header.large ? 4 : 2;
-        qint64 at = file.pos() + qint64(header.channels) * height_ * countBytes;
-        FilePieces pieces(file);
-        starts_.push_back(at);
-        for (qint64 row = 0; row < rows; ++row) {
-            ByteCursor& in = pieces.cursor(countBytes);
-            at += header.large ? in.be32() : in.be16();
-            starts_.push_back(at);
-        }
-        if (pieces.cursor(0).overrun())
+        // Every row in the file, before any pixel exists.
+        if (starts_.back() > file.size())
             invalidPicture();
-        packed_ = true;
     }
 
     // Bytes a list of offsets takes.
@@ -204,6 +196,27 @@ public:
     qint64 rowBytes() const { return rowBytes_; }
 
 private:
+    // The PackBits rows' lengths, after which the rows follow one another. A row shorter than PackBits
+    // can make its unpacked bytes is refused here.
+    void readCounts(QIODevice& file, const Header& header, qint64 rows) {
+        const int countBytes = header.large ? 4 : 2;
+        const qint64 shortest = (rowBytes_ + 127) / 128 * 2;
+        qint64 at = file.pos() + qint64(header.channels) * height_ * countBytes;
+        FilePieces pieces(file);
+        starts_.push_back(at);
+        for (qint64 row = 0; row < rows; ++row) {
+            ByteCursor& in = pieces.cursor(countBytes);
+            const qint64 count = header.large ? in.be32() : in.be16();
+            if (count < shortest)
+                invalidPicture();
+            at += count;
+            starts_.push_back(at);
+        }
+        if (pieces.cursor(0).overrun())
+            invalidPicture();
+        packed_ = true;
+    }
+
     QIODevice& file_;
     int height_;
     qint64 rowBytes_;

@@ -96,13 +96,17 @@ private:
 DecodedPicture QoiReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     const Header header = readHeader(file);
     claim.budget().refuseIfTooLarge(header.size, claim.bytes());
+    // One byte runs at most 62 pixels: a file too short for its pixels is refused before they exist.
+    const qint64 pixels = qint64(header.size.width()) * header.size.height();
+    if ((file.size() - 14 - 8) * 62 < pixels)
+        invalidPicture();
     DecodedPicture decoded;
     if (header.linear)
         decoded.colour.fileGamma = 1.0;
     decoded.image = claim.rgb32(header.size.width(), header.size.height());
 
     FilePieces pieces(file);
-    Operations operations(pieces, qint64(header.size.width()) * header.size.height());
+    Operations operations(pieces, pixels);
     for (int y = 0; y < decoded.image.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(decoded.image.scanLine(y));
         for (int x = 0; x < decoded.image.width(); ++x) {

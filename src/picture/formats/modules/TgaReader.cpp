@@ -222,7 +222,13 @@ DecodedPicture TgaReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     const qint64 pixelsAt =
         in.position() +
         (header.kind == Kind::Mapped ? 0 : qint64(header.mapLength) * ((header.mapBits + 7) / 8));
-    if (!file.seek(pixelsAt))
+    // A packet of one value runs at most 128 pixels: a file too short for its pixels is refused before
+    // they exist.
+    const qint64 pixels = qint64(header.size.width()) * header.size.height();
+    const int valueBytes = (header.depth + 7) / 8;
+    const qint64 stored = file.size() - pixelsAt;
+    if (!file.seek(pixelsAt) ||
+        (header.runLength ? stored / (1 + valueBytes) * 128 : stored / valueBytes) < pixels)
         invalidPicture();
 
     DecodedPicture decoded;
@@ -230,7 +236,7 @@ DecodedPicture TgaReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     const int width = header.size.width();
     const int height = header.size.height();
     FilePieces pieces(file);
-    Values values(pieces, header, qint64(width) * height);
+    Values values(pieces, header, pixels);
     for (int row = 0; row < height; ++row) {
         auto* line =
             reinterpret_cast<QRgb*>(decoded.image.scanLine(header.topToBottom ? row : height - 1 - row));
