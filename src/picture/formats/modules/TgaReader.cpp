@@ -77,7 +77,7 @@ Header readHeader(ByteCursor& in) {
     return header;
 }
 
-// One colour as the file stores it, 15 to 32 bits, as straight blue, green, red and alpha; alpha is
+// One colour as the file stores it, 15 to 32 bits, with straight alpha; alpha is
 // opaque where the picture has none.
 QRgb colour(const uchar* value, int bits, bool alpha) {
     if (bits == 15 || bits == 16) {
@@ -113,9 +113,9 @@ int attributesType(QIODevice& file) {
 }
 
 // Turns the file's pixel values into colours.
-class Palette {
+class Colours {
 public:
-    Palette(const Header& header, ByteCursor& in, bool alpha, bool premultiplied)
+    Colours(const Header& header, ByteCursor& in, bool alpha, bool premultiplied)
         : header_(header), alpha_(alpha), premultiplied_(premultiplied) {
         if (header.kind != Kind::Mapped)
             return;
@@ -218,7 +218,7 @@ DecodedPicture TgaReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     claim.budget().refuseIfTooLarge(header.size, claim.bytes());
     const int attributes = attributesType(file);
     const bool alpha = attributes < 0 ? header.alphaBits > 0 : attributes == 3 || attributes == 4;
-    const Palette palette(header, in, alpha, attributes == 4);
+    const Colours colours(header, in, alpha, attributes == 4);
     const qint64 pixelsAt =
         in.position() +
         (header.kind == Kind::Mapped ? 0 : qint64(header.mapLength) * ((header.mapBits + 7) / 8));
@@ -241,7 +241,7 @@ DecodedPicture TgaReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
         auto* line =
             reinterpret_cast<QRgb*>(decoded.image.scanLine(header.topToBottom ? row : height - 1 - row));
         for (int column = 0; column < width; ++column)
-            line[header.rightToLeft ? width - 1 - column : column] = palette(values.next());
+            line[header.rightToLeft ? width - 1 - column : column] = colours(values.next());
         if (values.damaged())
             invalidPicture();
     }
