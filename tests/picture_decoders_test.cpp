@@ -572,6 +572,7 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo_data() {
     QTest::newRow("uncompressed psd with alpha") << "convert alpha.png -compress none p.psd"
                                                  << "convert alpha.png -background white -flatten e.png";
     QTest::newRow("16-bit grey psd") << "convert in.png -colorspace gray -depth 16 p.psd" << none;
+    QTest::newRow("psb") << "convert in.png p.psb" << none;
     QTest::newRow("bitmap psd") << "convert in.png -monochrome -depth 1 p.psd" << none;
     QTest::newRow("indexed psd") << "convert in.png -type Palette p.psd"
                                  << "convert in.png -type Palette e.png";
