@@ -259,12 +259,12 @@ void PictureDecodersTest::refusesDamageInsideTheData_data() {
         << "a.qoi" << QByteArray(qoi).replace('\xC1', '\xC5');
     QTest::newRow("run-length tga whose packet passes its last pixel")
         << "a.tga" << QByteArray("\0\0\x0A\0\0\0\0\0\0\0\0\0\x02\0\x02\0\x18\x20\x84\x01\x02\x03", 22);
-    QTest::newRow("colour-mapped tga with an index past its map")
-        << "a.tga"
-        << QByteArray("\0\x01\x01\0\0\x02\0\x18\0\0\0\0\x01\0\x01\0\x08\x20"
-                      "ABCDEF"
-                      "\x05",
-                      25);
+    const QByteArray mapped("\0\x01\x01\0\0\x02\0\x18\0\0\0\0\x01\0\x01\0\x08\x20"
+                            "ABCDEF"
+                            "\x05",
+                            25);
+    QTest::newRow("colour-mapped tga with an index past its map") << "a.tga" << mapped;
+    QTest::newRow("colour-mapped tga cut inside its map") << "a.tga" << mapped.left(22);
     QByteArray psd = tools_.run("convert in.png a.psd");
     qToBigEndian(quint16(1), psd.data() + psdMergedData(psd) + 2);
     QTest::newRow("psd whose first row is cut to one byte") << "a.psd" << psd;

@@ -18,6 +18,8 @@ struct Header {
     Kind kind = Kind::TrueColour;
     bool runLength = false;
     QSize size;
+    int idLength = 0;
+    bool hasMap = false;
     int depth = 0;
     int mapFirst = 0;
     int mapLength = 0;
@@ -29,7 +31,7 @@ struct Header {
 
 Header readHeader(ByteCursor& in) {
     Header header;
-    const int idLength = in.u8();
+    header.idLength = in.u8();
     const int mapType = in.u8();
     const int type = in.u8();
     header.mapFirst = in.le16();
@@ -40,10 +42,10 @@ Header readHeader(ByteCursor& in) {
     const int height = in.le16();
     header.depth = in.u8();
     const int descriptor = in.u8();
-    in.skip(idLength);
     if (in.overrun() || mapType > 1)
         invalidPicture();
     header.size = QSize(width, height);
+    header.hasMap = mapType == 1;
     header.runLength = type >= 9;
     header.alphaBits = descriptor & 0x0F;
     header.rightToLeft = descriptor & 0x10;
@@ -75,6 +77,11 @@ Header readHeader(ByteCursor& in) {
     if (header.size.isEmpty())
         invalidPicture();
     return header;
+}
+
+// The bytes from the header to the pixels: the picture's identification, then the colour map.
+qint64 bytesBeforePixels(const Header& header) {
+    return header.idLength + (header.hasMap ? qint64(header.mapLength) * ((header.mapBits + 7) / 8) : 0);
 }
 
 // One colour as the file stores it, 15 to 32 bits, with straight alpha; alpha is
@@ -120,11 +127,12 @@ public:
         if (header.kind != Kind::Mapped)
             return;
         const int entryBytes = (header.mapBits + 7) / 8;
-        for (int i = 0; i < header.mapLength; ++i)
-            colours_.push_back(
-                colour(reinterpret_cast<const uchar*>(in.bytes(entryBytes).data()), header.mapBits, alpha));
-        if (in.overrun())
-            invalidPicture();
+        for (int i = 0; i < header.mapLength; ++i) {
+            const QByteArrayView entry = in.bytes(entryBytes);
+            if (entry.isEmpty())
+                invalidPicture(); // the map cut short
+            colours_.push_back(colour(reinterpret_cast<const uchar*>(entry.data()), header.mapBits, alpha));
+        }
     }
 
     QRgb operator()(const uchar* value) const {
@@ -212,16 +220,17 @@ private:
 } // namespace
 
 DecodedPicture TgaReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
-    const QByteArray start = file.read(18 + 255 + 65535 * 4);
-    ByteCursor in(start);
-    const Header header = readHeader(in);
+    const QByteArray fields = file.read(18);
+    ByteCursor headerFields(fields);
+    const Header header = readHeader(headerFields);
     claim.budget().refuseIfTooLarge(header.size, claim.bytes());
+    const QByteArray beforePixels = file.read(bytesBeforePixels(header));
+    ByteCursor in(beforePixels);
+    in.skip(header.idLength);
     const int attributes = attributesType(file);
     const bool alpha = attributes < 0 ? header.alphaBits > 0 : attributes == 3 || attributes == 4;
     const Colours colours(header, in, alpha, attributes == 4);
-    const qint64 pixelsAt =
-        in.position() +
-        (header.kind == Kind::Mapped ? 0 : qint64(header.mapLength) * ((header.mapBits + 7) / 8));
+    const qint64 pixelsAt = 18 + bytesBeforePixels(header);
     // A packet of one value runs at most 128 pixels: a file too short for its pixels is refused before
     // they exist.
     const qint64 pixels = qint64(header.size.width()) * header.size.height();
