@@ -51,8 +51,7 @@ ColourProfile ColourProfile::fromIcc(QByteArrayView bytes) {
 
 ColourProfile ColourProfile::fromGammaAndPrimaries(double fileGamma,
                                                    const std::optional<Chromaticities>& primaries) {
-    const Chromaticities c =
-        primaries.value_or(Chromaticities{0.3127, 0.3290, 0.64, 0.33, 0.30, 0.60, 0.15, 0.06});
+    const Chromaticities c = primaries.value_or(srgbPrimaries);
     const cmsCIExyY white{c.whiteX, c.whiteY, 1};
     const cmsCIExyYTRIPLE triple{{c.redX, c.redY, 1}, {c.greenX, c.greenY, 1}, {c.blueX, c.blueY, 1}};
     cmsToneCurve* curve = fileGamma > 0 ? cmsBuildGamma(nullptr, 1 / fileGamma) : srgbCurve();

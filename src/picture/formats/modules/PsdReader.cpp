@@ -4,7 +4,6 @@
 #include "picture/formats/ByteCursor.h"
 #include "picture/formats/FilePieces.h"
 #include "picture/formats/FormatModule.h"
-#include "picture/formats/OverWhite.h"
 
 #include <algorithm>
 #include <array>
@@ -283,7 +282,7 @@ DecodedPicture PsdReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
         }
     }
     if (alpha && !decoded.cmyk)
-        layOverWhite(decoded.image);
+        decoded.image.reinterpretAsFormat(QImage::Format_ARGB32); // laid on white after the colour stage
     return decoded;
 }
 

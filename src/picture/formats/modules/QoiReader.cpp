@@ -3,7 +3,6 @@
 #include "picture/PictureFailures.h"
 #include "picture/formats/FilePieces.h"
 #include "picture/formats/FormatModule.h"
-#include "picture/formats/OverWhite.h"
 
 #include <array>
 #include <limits>
@@ -119,7 +118,7 @@ DecodedPicture QoiReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     if (pieces.cursor(8).bytes(8) != QByteArrayView("\0\0\0\0\0\0\0\1", 8))
         invalidPicture();
     if (header.alpha)
-        layOverWhite(decoded.image);
+        decoded.image.reinterpretAsFormat(QImage::Format_ARGB32); // laid on white after the colour stage
     return decoded;
 }
 

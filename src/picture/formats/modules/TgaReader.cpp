@@ -3,7 +3,6 @@
 #include "picture/PictureFailures.h"
 #include "picture/formats/FilePieces.h"
 #include "picture/formats/FormatModule.h"
-#include "picture/formats/OverWhite.h"
 
 #include <algorithm>
 #include <vector>
@@ -255,7 +254,7 @@ DecodedPicture TgaReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
             invalidPicture();
     }
     if (alpha)
-        layOverWhite(decoded.image);
+        decoded.image.reinterpretAsFormat(QImage::Format_ARGB32); // laid on white after the colour stage
     return decoded;
 }
 
