@@ -656,6 +656,11 @@ void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
     QVERIFY(!tiff.cmyk);
     QCOMPARE(decodedByModule("psd", tools_.run("convert in.png -profile p.icc p.psd")).colour.iccProfile,
              profile);
+    // 16-bit samples in colours other than sRGB's are handed over whole.
+    const QImage wide =
+        decodedByModule("psd", tools_.run("convert in.png -depth 16 -profile p.icc p16.psd")).image;
+    QCOMPARE(wide.format(), QImage::Format_RGBX64);
+    QCOMPARE(wide.pixelColor(40, 30).rgba64(), QImage(tools_.path("in.png")).pixelColor(40, 30).rgba64());
 }
 
 QTEST_MAIN(PictureDecodersTest)

@@ -159,6 +159,17 @@ quint8 eightBits(quint16 sample) {
     return quint8((sample * 255u + 32767u) / 65535u);
 }
 
+// The picture's 16-bit samples, claimed with the final 8-bit pixels the colour stage narrows them to.
+QImage widePixels(QSize size, bool alpha, LoadBudget::Claim& claim) {
+    const qint64 bytes = qint64(size.width()) * size.height() * 8;
+    claim.budget().refuseIfTooLarge(size, claim.bytes() + bytes);
+    claim.grow(bytes);
+    QImage image(size, alpha ? QImage::Format_RGBA64 : QImage::Format_RGBX64);
+    if (image.isNull())
+        outOfMemory();
+    return image;
+}
+
 // The rows of each channel the picture uses, where they lie in the file.
 class ChannelRows {
 public:
@@ -243,7 +254,11 @@ DecodedPicture PsdReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     claim.grow(offsets);
     ChannelRows rows(file, header, used, method == 1);
 
-    decoded.image = claim.rgb32(header.size.width(), header.size.height());
+    // 16-bit grey and RGB are handed over as they are where the colour stage converts them.
+    const bool wide = header.depth == 16 && (header.mode == Grey || header.mode == Rgb) &&
+                      decoded.colour.keepsSixteenBits();
+    decoded.image =
+        wide ? widePixels(header.size, alpha, claim) : claim.rgb32(header.size.width(), header.size.height());
     decoded.cmyk = header.mode == Cmyk;
     std::vector<QByteArray> planes(size_t(used), QByteArray(rows.rowBytes(), '\0'));
     for (int y = 0; y < header.size.height(); ++y) {
@@ -255,6 +270,19 @@ DecodedPicture PsdReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
                 return eightBits(quint16(plane[x * 2] << 8 | plane[x * 2 + 1]));
             return header.depth == 8 ? plane[x] : (plane[x / 8] >> (7 - x % 8) & 1);
         };
+        if (wide) {
+            auto* sample = reinterpret_cast<quint16*>(decoded.image.scanLine(y));
+            for (int x = 0; x < header.size.width(); ++x, sample += 4) {
+                const auto wideSample = [&](int c) {
+                    const auto* plane = reinterpret_cast<const uchar*>(planes[size_t(c)].constData());
+                    return quint16(plane[x * 2] << 8 | plane[x * 2 + 1]);
+                };
+                for (int c = 0; c < 3; ++c)
+                    sample[c] = wideSample(header.mode == Grey ? 0 : c);
+                sample[3] = alpha ? wideSample(header.colours) : 0xFFFF;
+            }
+            continue;
+        }
         uchar* pixel = decoded.image.scanLine(y);
         for (int x = 0; x < header.size.width(); ++x, pixel += 4) {
             const int opacity = alpha ? sample(header.colours, x) : 255;
@@ -281,7 +309,7 @@ DecodedPicture PsdReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
             *reinterpret_cast<QRgb*>(pixel) = (colour & 0xFFFFFF) | QRgb(opacity) << 24;
         }
     }
-    if (alpha && !decoded.cmyk)
+    if (alpha && !decoded.cmyk && !wide)
         decoded.image.reinterpretAsFormat(QImage::Format_ARGB32); // laid on white after the colour stage
     return decoded;
 }
