@@ -33,11 +33,26 @@ cjxl --quiet "$build/from.jpg" "$jxl/from-jpeg.jxl"
 opj_compress -n 3 -i "$png" -o "$jp2/lossless.jp2" >/dev/null
 opj_compress -n 3 -r 20 -SOP -EPH -t 16,16 -i "$png" -o "$jp2/tiled.j2k" >/dev/null
 # The OpenEXR seeds come from make_seeds, through OpenEXR itself.
+# QOI has no tool here: its seed is written by hand, one operation of each kind.
+tga="$build/seeds/tga_reader"
+psd="$build/seeds/psd_reader"
+qoi="$build/seeds/qoi_reader"
+mkdir -p "$tga" "$psd" "$qoi"
+convert "$png" -compress RLE "$tga/rle.tga"
+convert "$png" -type Palette "$tga/mapped.tga"
+convert "$png" -colorspace gray -orient TopRight "$tga/grey.tga"
+convert "$png" -depth 5 "$tga/sixteen.tga"
+convert "$png" "$psd/packbits.psd"
+convert "$png" -colorspace cmyk -compress none "$psd/cmyk.psd"
+convert "$png" -type Palette "$psd/indexed.psd"
+convert "$png" -colorspace gray -depth 16 "$psd/grey16.psd"
+printf 'qoif\0\0\0\x08\0\0\0\x01\x04\0\xfe\x10\x20\x30\x72\xaa\xa3\xff\x50\x60\x70\0\xc1\x15\x6a\0\0\0\0\0\0\0\x01' \
+  >"$qoi/operations.qoi"
 mkdir -p "$build/crashes"
 
 failed=()
 for target in cursor_file style_sheet picture_loader jpeg_decoder png_decoder gif_decoder text_picture bmp_decoder colour_profile \
-  webp_reader tiff_reader raw_reader svg_reader jxl_reader jp2_reader exr_reader; do
+  webp_reader tiff_reader raw_reader svg_reader jxl_reader jp2_reader exr_reader qoi_reader tga_reader psd_reader; do
   mkdir -p "$build/corpus/$target"
   options=(-max_total_time="$seconds" -rss_limit_mb=2560 -timeout=10 -print_final_stats=1
            -artifact_prefix="$build/crashes/$target-")

@@ -100,7 +100,8 @@ void BadPicturesTest::badFileIsReportedAndBothPanesKeepTheirPictures_data() {
     tools.save(picture, "in.png");
     for (const QString command :
          {"cwebp -quiet in.png -o p.webp", "convert in.png -compress zip p.tif", "cjxl in.png p.jxl",
-          "opj_compress -i in.png -o p.jp2", "opj_compress -i in.png -o p.j2k"}) {
+          "opj_compress -i in.png -o p.jp2", "opj_compress -i in.png -o p.j2k",
+          "convert in.png -compress RLE p.tga", "convert in.png p.psd"}) {
         const QByteArray whole = tools.run(command);
         const QString name = command.split(' ').last();
         for (const qsizetype cut : {qsizetype(12), whole.size() / 2, whole.size() - 1})
@@ -144,6 +145,11 @@ void BadPicturesTest::badFileIsReportedAndBothPanesKeepTheirPictures_data() {
         << file << "sig.png" << QByteArray("\x89PNG\r\n\x1A\n", 8) + random << invalid;
     QTest::newRow("webp signature then random bytes")
         << file << "sig.webp" << QByteArray("RIFF\0\x10\0\0WEBPVP8 ", 16) + random << invalid;
+    QTest::newRow("psd header then random bytes")
+        << file << "sig.psd"
+        << QByteArray("8BPS\0\x01\0\0\0\0\0\0\0\x03\0\0\0\x40\0\0\0\x61\0\x08\0\x03", 26) + random << invalid;
+    QTest::newRow("qoi header then random bytes")
+        << file << "sig.qoi" << QByteArray("qoif\0\0\0\x61\0\0\0\x40\x04\0", 14) + random << invalid;
     QTest::newRow("tiff header then random bytes")
         << file << "sig.tif" << QByteArray("II*\0\x08\0\0\0", 8) + random << invalid;
     QTest::newRow("jxl signature then random bytes") << file << "sig.jxl"

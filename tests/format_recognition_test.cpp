@@ -110,6 +110,11 @@ void FormatRecognitionTest::recognisesEachFormatByItsContent_data() {
     QTest::newRow("xml that is not svg") << QByteArray("<?xml version=\"1.0\"?><svgfont/>") << "toolkit";
     QTest::newRow("tga true colour") << tgaHeader(0, 2, 0, 0, 24, 0) << "tga";
     QTest::newRow("tga colour-mapped, run-length") << tgaHeader(1, 9, 256, 24, 8, 0) << "tga";
+    QTest::newRow("tga grey with alpha beside it") << tgaHeader(0, 3, 0, 0, 16, 8) << "tga";
+    QTest::newRow("tga colour-mapped with alpha in its entries") << tgaHeader(1, 1, 16, 32, 8, 8) << "tga";
+    QTest::newRow("tga from the top right") << tgaHeader(0, 10, 0, 0, 32, 0x38) << "tga";
+    QTest::newRow("tga-like header with more alpha than its pixels hold")
+        << tgaHeader(0, 2, 0, 0, 24, 8) << "toolkit";
     QTest::newRow("tga by its footer")
         << pictures::noise(64) + QByteArray(8, '\0') + QByteArray("TRUEVISION-XFILE.\0", 18) << "tga";
     QTest::newRow("tga-like header with a colour map it does not use")

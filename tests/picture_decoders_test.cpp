@@ -39,7 +39,8 @@ private slots:
     void refusesDamageInsideTheData();
     void refusesHeadersBeyondTheBudget_data();
     void refusesHeadersBeyondTheBudget();
-    void refusesHugeJpegFrameBeforeItsPixels();
+    void refusesHugeFramesBeforeTheirPixels_data();
+    void refusesHugeFramesBeforeTheirPixels();
     void reportsLibpngRunningOutOfMemory();
     void boundsTheScansOfProgressiveJpeg();
     void decodesWideSamplesStraightIntoTheFinalPixels_data();
@@ -215,6 +216,38 @@ QByteArray jxlContainer(const QByteArray& codestream, const QByteArray& exif) {
            box("Exif", QByteArray(4, '\0') + exif) + box("jxlc", codestream);
 }
 
+// A QOI of 8 x 1 pixels written by hand, one operation of each kind, with its colour space byte.
+QByteArray handQoi(char colourSpace) {
+    const QByteArray operations("\xFE\x10\x20\x30"     // 16, 32, 48
+                                "\x72"                 // 17, 30, 48: red + 1, green - 2
+                                "\xAA\xA3"             // 29, 40, 53: green + 10, red + 12, blue + 5
+                                "\xFF\x50\x60\x70\x00" // transparent
+                                "\xC1"                 // twice more
+                                "\x15"                 // the first colour, from where it hashed
+                                "\x6A",                // the same again: no difference
+                                15);
+    return QByteArray("qoif\0\0\0\x08\0\0\0\x01\x04", 13) + colourSpace + operations + QByteArray(7, '\0') +
+           '\x01';
+}
+
+// Where a PSD's merged picture begins: its compression, then its rows.
+qsizetype psdMergedData(const QByteArray& psd) {
+    qsizetype at = 26;
+    for (int section = 0; section < 3; ++section)
+        at += 4 + qFromBigEndian<quint32>(psd.constData() + at);
+    return at;
+}
+
+// The TGA with a 2.0 extension area and footer after its pixels, the area giving the attributes type.
+QByteArray tgaWithAttributesType(const QByteArray& tga, char type) {
+    QByteArray area(495, '\0');
+    qToLittleEndian(quint16(495), area.data());
+    area[494] = type;
+    QByteArray footer(8, '\0');
+    qToLittleEndian(quint32(tga.size()), footer.data());
+    return tga + area + footer + QByteArray("TRUEVISION-XFILE.\0", 18);
+}
+
 } // namespace
 
 void PictureDecodersTest::initTestCase() {
@@ -279,6 +312,22 @@ void PictureDecodersTest::refusesDamageInsideTheData_data() {
     // libtiff warns, and reads on.
     QTest::newRow("tiff whose directory is out of order")
         << "a.tif" << tiffWithLastTagAs(tools_.run("tiffcp -c zip base.tif a.tif"), 100);
+    const QByteArray qoi = handQoi(0);
+    QTest::newRow("qoi without its end marker") << "a.qoi" << qoi.chopped(8);
+    QTest::newRow("qoi missing its last pixel") << "a.qoi" << qoi.left(qoi.size() - 9) + qoi.right(8);
+    QTest::newRow("qoi whose run passes its last pixel")
+        << "a.qoi" << QByteArray(qoi).replace('\xC1', '\xC5');
+    QTest::newRow("run-length tga whose packet passes its last pixel")
+        << "a.tga" << QByteArray("\0\0\x0A\0\0\0\0\0\0\0\0\0\x02\0\x02\0\x18\x20\x84\x01\x02\x03", 22);
+    const QByteArray mapped("\0\x01\x01\0\0\x02\0\x18\0\0\0\0\x01\0\x01\0\x08\x20"
+                            "ABCDEF"
+                            "\x05",
+                            25);
+    QTest::newRow("colour-mapped tga with an index past its map") << "a.tga" << mapped;
+    QTest::newRow("colour-mapped tga cut inside its map") << "a.tga" << mapped.left(22);
+    QByteArray psd = tools_.run("convert in.png a.psd");
+    qToBigEndian(quint16(1), psd.data() + psdMergedData(psd) + 2);
+    QTest::newRow("psd whose first row is cut to one byte") << "a.psd" << psd;
     for (const char* compression : {"zip", "lzw", "jpeg"})
         QTest::addRow("%s tiff with 16 bytes flipped", compression)
             << "a.tif"
@@ -347,6 +396,9 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget_data() {
     QTest::newRow("exr") << "a.exr" << test::writeExr(test::ExrShape(16, 16, [](int, int) {
         return test::LinearPixel{1, 1, 1, 1};
     }));
+    QTest::newRow("qoi") << "a.qoi" << handQoi(0);
+    QTest::newRow("tga") << "a.tga" << tools_.run("convert small.png -compress RLE a.tga");
+    QTest::newRow("psd") << "a.psd" << tools_.run("convert small.png a.psd");
 }
 
 void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
@@ -368,6 +420,13 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
     } else if (name.endsWith(".dng")) {
         qToLittleEndian(quint32(5000), tiffEntry(bytes, 256) + 8); // ImageWidth
         qToLittleEndian(quint32(4000), tiffEntry(bytes, 257) + 8); // ImageLength
+    } else if (name.endsWith(".qoi") || name.endsWith(".psd")) {
+        const bool psd = name.endsWith(".psd"); // its height first
+        qToBigEndian(quint32(psd ? 4000 : 5000), bytes.data() + (psd ? 14 : 4));
+        qToBigEndian(quint32(psd ? 5000 : 4000), bytes.data() + (psd ? 18 : 8));
+    } else if (name.endsWith(".tga")) {
+        qToLittleEndian(quint16(5000), bytes.data() + 12);
+        qToLittleEndian(quint16(4000), bytes.data() + 14);
     } else if (name.endsWith(".tif")) {
         qToLittleEndian(quint16(5000), tiffEntry(bytes, 256) + 8); // ImageWidth
         qToLittleEndian(quint16(4000), tiffEntry(bytes, 257) + 8); // ImageLength
@@ -384,11 +443,35 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
     QCOMPARE_LT(loader.budget.peak(), megabyte);
 }
 
-void PictureDecodersTest::refusesHugeJpegFrameBeforeItsPixels() {
+void PictureDecodersTest::refusesHugeFramesBeforeTheirPixels_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("jpeg") << "huge.jpg"
+                          << damaged::jpegClaiming(pictures::encoded(shading(), "jpeg"), 23000, 23000);
+    QByteArray qoi = handQoi(0);
+    qToBigEndian(quint32(23000), qoi.data() + 4);
+    qToBigEndian(quint32(23000), qoi.data() + 8);
+    QTest::newRow("qoi") << "huge.qoi" << qoi;
+    for (const char* compression : {"RLE", "None"}) {
+        QByteArray tga = tools_.run(QStringLiteral("convert small.png -compress %1 a.tga").arg(compression));
+        qToLittleEndian(quint16(23000), tga.data() + 12);
+        qToLittleEndian(quint16(23000), tga.data() + 14);
+        QTest::addRow("tga, %s", compression) << "huge.tga" << tga;
+    }
+    for (const char* compression : {"RLE", "None"}) {
+        QByteArray psd = tools_.run(QStringLiteral("convert small.png -compress %1 a.psd").arg(compression));
+        qToBigEndian(quint32(23000), psd.data() + 14);
+        qToBigEndian(quint32(23000), psd.data() + 18);
+        QTest::addRow("psd, %s", compression) << "huge.psd" << psd;
+    }
+}
+
+void PictureDecodersTest::refusesHugeFramesBeforeTheirPixels() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
     // Within the budget, but far too short for 23000 x 23000 pixels: refused before they are allocated.
-    const QByteArray bytes = damaged::jpegClaiming(pictures::encoded(shading(), "jpeg"), 23000, 23000);
     const TestLoader loader(2047 * megabyte);
-    QCOMPARE(failureOf([&] { loader.load(write("huge.jpg", bytes)); }), "Invalid picture");
+    QCOMPARE(failureOf([&] { loader.load(write(name, bytes)); }), "Invalid picture");
     QCOMPARE_LT(loader.budget.peak(), megabyte);
 }
 
@@ -560,41 +643,67 @@ void PictureDecodersTest::opensWholeTextFormatsExactly() {
 
 void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo_data() {
     QTest::addColumn<QString>("command");
-    QTest::newRow("lossy webp") << "cwebp -quiet in.png -o p.webp";
-    QTest::newRow("lossless webp with alpha") << "cwebp -quiet -lossless alpha.png -o p.webp";
-    QTest::newRow("lossy webp with alpha") << "cwebp -quiet -q 60 alpha.png -o p.webp";
+    // Made by the command's last word through ImageMagick, unless another command makes e.png.
+    QTest::addColumn<QString>("reference");
+    QTest::newRow("lossy webp") << "cwebp -quiet in.png -o p.webp" << QString();
+    QTest::newRow("lossless webp with alpha") << "cwebp -quiet -lossless alpha.png -o p.webp" << QString();
+    QTest::newRow("lossy webp with alpha") << "cwebp -quiet -q 60 alpha.png -o p.webp" << QString();
     QTest::newRow("webp animation: its first frame on its canvas")
-        << "webpmux -frame small.webp +100+8+4 -frame in.webp +100 -o p.webp";
-    QTest::newRow("8-bit lzw tiff with alpha") << "convert alpha.png -depth 8 -compress lzw p.tif";
-    QTest::newRow("16-bit deflate tiff with alpha") << "convert alpha.png -depth 16 -compress zip p.tif";
+        << "webpmux -frame small.webp +100+8+4 -frame in.webp +100 -o p.webp" << QString();
+    QTest::newRow("8-bit lzw tiff with alpha")
+        << "convert alpha.png -depth 8 -compress lzw p.tif" << QString();
+    QTest::newRow("16-bit deflate tiff with alpha")
+        << "convert alpha.png -depth 16 -compress zip p.tif" << QString();
     QTest::newRow("tiff with premultiplied alpha")
-        << "convert alpha.png -depth 8 -define tiff:alpha=associated p.tif";
+        << "convert alpha.png -depth 8 -define tiff:alpha=associated p.tif" << QString();
     QTest::newRow("32-bit float tiff")
-        << "convert in.png -define quantum:format=floating-point -depth 32 p.tif";
-    QTest::newRow("palette tiff") << "convert in.png -depth 8 -type palette p.tif";
-    QTest::newRow("1-bit tiff") << "convert in.png -colorspace gray -depth 1 p.tif";
-    QTest::newRow("8-bit grey tiff") << "convert in.png -colorspace gray -depth 8 p.tif";
-    QTest::newRow("tiled tiff") << "tiffcp -t -w 32 -l 16 -c zip base.tif p.tif";
-    QTest::newRow("ycbcr jpeg tiff") << "tiffcp -c jpeg -r 16 base.tif p.tif";
-    QTest::newRow("tiff with its planes apart") << "tiffcp -p separate base.tif p.tif";
-    QTest::newRow("lossless jxl") << "cjxl -d 0 in.png p.jxl";
-    QTest::newRow("lossy jxl with alpha") << "cjxl -d 1 alpha.png p.jxl";
-    QTest::newRow("16-bit jxl") << "cjxl -d 0 in16.png p.jxl";
-    QTest::newRow("grey jxl") << "cjxl grey.png p.jxl";
+        << "convert in.png -define quantum:format=floating-point -depth 32 p.tif" << QString();
+    QTest::newRow("palette tiff") << "convert in.png -depth 8 -type palette p.tif" << QString();
+    QTest::newRow("1-bit tiff") << "convert in.png -colorspace gray -depth 1 p.tif" << QString();
+    QTest::newRow("8-bit grey tiff") << "convert in.png -colorspace gray -depth 8 p.tif" << QString();
+    QTest::newRow("tiled tiff") << "tiffcp -t -w 32 -l 16 -c zip base.tif p.tif" << QString();
+    QTest::newRow("ycbcr jpeg tiff") << "tiffcp -c jpeg -r 16 base.tif p.tif" << QString();
+    QTest::newRow("tiff with its planes apart") << "tiffcp -p separate base.tif p.tif" << QString();
+    const QString none;
+    QTest::newRow("tga") << "convert in.png p.tga" << none;
+    QTest::newRow("run-length tga with alpha") << "convert alpha.png -compress RLE p.tga" << none;
+    QTest::newRow("colour-mapped tga") << "convert in.png -type Palette p.tga" << none;
+    QTest::newRow("colour-mapped run-length tga")
+        << "convert in.png -type Palette -compress RLE p.tga" << none;
+    QTest::newRow("grey run-length tga") << "convert in.png -colorspace gray -compress RLE p.tga" << none;
+    QTest::newRow("16-bit tga with an alpha bit") << "convert alpha.png -depth 5 p.tga" << none;
+    QTest::newRow("tga from the top left") << "convert in.png -orient TopLeft p.tga" << none;
+    QTest::newRow("tga from the bottom right")
+        << "convert in.png -orient BottomRight -compress RLE p.tga" << none;
+    QTest::newRow("psd") << "convert in.png p.psd" << none;
+    // ImageMagick reads back a merged picture with transparency other than it wrote it: the original is the
+    // reference, as for the indexed PSDs it cannot read back at all.
+    QTest::newRow("uncompressed psd with alpha") << "convert alpha.png -compress none p.psd"
+                                                 << "convert alpha.png -background white -flatten e.png";
+    QTest::newRow("16-bit grey psd") << "convert in.png -colorspace gray -depth 16 p.psd" << none;
+    QTest::newRow("psb") << "convert in.png p.psb" << none;
+    QTest::newRow("bitmap psd") << "convert in.png -monochrome -depth 1 p.psd" << none;
+    QTest::newRow("indexed psd") << "convert in.png -type Palette p.psd"
+                                 << "convert in.png -type Palette e.png";
+    QTest::newRow("lossless jxl") << "cjxl -d 0 in.png p.jxl" << none;
+    QTest::newRow("lossy jxl with alpha") << "cjxl -d 1 alpha.png p.jxl" << none;
+    QTest::newRow("16-bit jxl") << "cjxl -d 0 in16.png p.jxl" << none;
+    QTest::newRow("grey jxl") << "cjxl grey.png p.jxl" << none;
     QTest::newRow("jxl animation: its first frame on its canvas")
-        << "cp /usr/share/libjxl-testdata/jxl/blending/cropped_traffic_light.jxl p.jxl";
-    QTest::newRow("lossless jp2") << "opj_compress -i in.png -o p.jp2";
-    QTest::newRow("lossy j2k codestream") << "opj_compress -r 20 -i in.png -o p.j2k";
-    QTest::newRow("jp2 with alpha") << "opj_compress -i alpha.png -o p.jp2";
-    QTest::newRow("16-bit jp2") << "opj_compress -i in16.png -o p.jp2";
-    QTest::newRow("grey jp2") << "opj_compress -i grey.png -o p.jp2";
+        << "cp /usr/share/libjxl-testdata/jxl/blending/cropped_traffic_light.jxl p.jxl" << none;
+    QTest::newRow("lossless jp2") << "opj_compress -i in.png -o p.jp2" << none;
+    QTest::newRow("lossy j2k codestream") << "opj_compress -r 20 -i in.png -o p.j2k" << none;
+    QTest::newRow("jp2 with alpha") << "opj_compress -i alpha.png -o p.jp2" << none;
+    QTest::newRow("16-bit jp2") << "opj_compress -i in16.png -o p.jp2" << none;
+    QTest::newRow("grey jp2") << "opj_compress -i grey.png -o p.jp2" << none;
     QTest::newRow("j2k of sycc with its chroma at half the size")
-        << "opj_compress -F 96,64,3,8,u@1x1:2x2:2x2 -i yuv.raw -o p.j2k";
-    QTest::newRow("tiled jp2") << "opj_compress -t 32,32 -i in.png -o p.jp2";
+        << "opj_compress -F 96,64,3,8,u@1x1:2x2:2x2 -i yuv.raw -o p.j2k" << none;
+    QTest::newRow("tiled jp2") << "opj_compress -t 32,32 -i in.png -o p.jp2" << none;
 }
 
 void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo() {
     QFETCH(QString, command);
+    QFETCH(QString, reference);
     const QByteArray bytes = tools_.run(command);
     QVERIFY(!bytes.isEmpty());
     // The library's own decoding over white, through ImageMagick, which lays no animation's first frame on
@@ -606,9 +715,13 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo() {
             for (int x = 0; x < 16; ++x)
                 expected.setPixel(8 + x, 4 + y, pictures::coordinates(16, 16).pixel(x, y));
     } else {
-        const QString reference = referenceDecoding(tools_, command.split(' ').last());
-        QVERIFY(!reference.isEmpty());
-        tools_.run("convert " + reference + " -background white -flatten -depth 8 e.png");
+        // The format's own tool decodes first where ImageMagick cannot; a PSD's first picture is its merged
+        // one, and ImageMagick keeps a TGA's rows as stored, and its origin as an orientation.
+        const QString decoded = referenceDecoding(tools_, command.split(' ').last());
+        QVERIFY(!decoded.isEmpty());
+        tools_.run(!reference.isEmpty()
+                       ? reference
+                       : "convert " + decoded + "[0] -auto-orient -background white -flatten -depth 8 e.png");
         expected.load(tools_.path("e.png"));
     }
     const TestLoader loader(256 * megabyte);
@@ -638,6 +751,43 @@ void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
         decodedByModule("svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4\" height=\"2\"/>").image;
     QCOMPARE(drawing.format(), QImage::Format_ARGB32);
     QCOMPARE(drawing.pixel(3, 1), qRgba(0, 0, 0, 0));
+    const picture::DecodedPicture psdInks =
+        decodedByModule("psd", tools_.run("convert red.png -colorspace cmyk -depth 8 cmyk.psd"));
+    QVERIFY(psdInks.cmyk);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(psdInks.image.constScanLine(4)), 4),
+             QByteArray("\0\xFF\xFF\0", 4));
+
+    // Every QOI operation, and the colour space byte that says the numbers are linear.
+    const QRgb first = qRgb(16, 32, 48);
+    const QRgb clear = qRgba(80, 96, 112, 0);
+    const QList<QRgb> operations{first, qRgb(17, 30, 48), qRgb(29, 40, 53), clear, clear, clear, first,
+                                 first};
+    for (const char colourSpace : {0, 1}) {
+        const picture::DecodedPicture qoi = decodedByModule("qoi", handQoi(colourSpace));
+        QCOMPARE(qoi.image.size(), QSize(8, 1));
+        for (int x = 0; x < 8; ++x)
+            QCOMPARE(qoi.image.pixel(x, 0), operations[x]);
+        QCOMPARE(qoi.colour.fileGamma, colourSpace ? 1.0 : 0.0);
+    }
+
+    // A TGA's extension area says whether its fourth bytes are alpha, whatever its descriptor says.
+    const QByteArray tga = tools_.run("convert alpha.png -orient TopLeft a.tga");
+    const QImage opaque = decodedByModule("tga", tgaWithAttributesType(tga, 0)).image;
+    const QImage straight = decodedByModule("tga", tgaWithAttributesType(tga, 3)).image;
+    const QImage translucent(tools_.path("alpha.png"));
+    for (int y = 0; y < translucent.height(); ++y) {
+        for (int x = 0; x < translucent.width(); ++x) {
+            const QRgb stored = translucent.pixel(x, y);
+            QCOMPARE(opaque.pixel(x, y), stored | 0xFF000000);
+            QCOMPARE(straight.pixel(x, y), stored);
+        }
+    }
+    QCOMPARE(opaque.format(), QImage::Format_RGB32);
+    QCOMPARE(straight.format(), QImage::Format_ARGB32);
+    // Premultiplied 40, 60, 100 at alpha 160 come out straight: each level times 255 / 160.
+    const QRgb premultiplied = decodedByModule("tga", tgaWithAttributesType(tga, 4)).image.pixel(20, 20);
+    QCOMPARE(translucent.pixel(20, 20), qRgba(40, 60, 100, 160));
+    QCOMPARE(premultiplied, qRgba(64, 96, 159, 160));
 
     const QByteArray profile = profiles::packaged("AdobeRGB1998.icc");
     if (profile.isEmpty())
@@ -685,6 +835,13 @@ void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
     const TestLoader loader(64 * megabyte);
     QCOMPARE(loader.load(write("p.jxl", exifSays8)).size(), QSize(16, 16));
     QCOMPARE(loader.load(write("o.jxl", tools_.run("cjxl o.jpg p.jxl"))).size(), QSize(32, 48));
+    QCOMPARE(decodedByModule("psd", tools_.run("convert in.png -profile p.icc p.psd")).colour.iccProfile,
+             profile);
+    // 16-bit samples in colours other than sRGB's are handed over whole.
+    const QImage wide =
+        decodedByModule("psd", tools_.run("convert in.png -depth 16 -profile p.icc p16.psd")).image;
+    QCOMPARE(wide.format(), QImage::Format_RGBX64);
+    QCOMPARE(wide.pixelColor(40, 30).rgba64(), QImage(tools_.path("in.png")).pixelColor(40, 30).rgba64());
 }
 
 void PictureDecodersTest::showsExrLightAsItsToolsDo_data() {

@@ -1,5 +1,7 @@
 #include "picture/ColourDescription.h"
 
+#include "picture/colour/ColourProfile.h"
+
 #include <cmath>
 
 namespace picture {
@@ -22,6 +24,10 @@ bool isSrgbPrimaries(const Chromaticities& c) {
 bool ColourDescription::saysSrgb() const {
     return srgb || ((fileGamma == 0 || near(fileGamma, 1 / 2.2)) &&
                     (!chromaticities || isSrgbPrimaries(*chromaticities)));
+}
+
+bool ColourDescription::keepsSixteenBits() const {
+    return iccProfile.isEmpty() ? !saysSrgb() : !ColourProfile::fromIcc(iccProfile).isSrgb();
 }
 
 } // namespace picture

@@ -25,6 +25,10 @@ struct ColourDescription {
     // as most writers say it, a gamma of 1/2.2 over sRGB's primaries, whose curve differs from sRGB's by
     // less than the rounding of 8-bit values in all but the darkest tones.
     bool saysSrgb() const;
+    // Whether 16-bit samples are kept until the colour stage: where the colours are not sRGB's, whose
+    // conversion 8 bits would leave banded in the dark tones; sRGB ones, which most screens show
+    // unconverted, take a third of the memory at 8 bits.
+    bool keepsSixteenBits() const;
 };
 
 } // namespace picture

@@ -157,10 +157,15 @@ bool isTga(QIODevice& file, QByteArrayView start) {
     const bool depthSound = mapped       ? oneOf(depth, {8, 16})
                             : trueColour ? oneOf(depth, {15, 16, 24, 32})
                                          : grey && oneOf(depth, {8, 16});
+    // The bits of alpha each pixel can hold: in its colour map's entries, or beside its grey.
+    const int alphaRoom = mapped                                 ? (mapEntryBits == 32   ? 8
+                                                                    : mapEntryBits == 16 ? 1
+                                                                                         : 0)
+                          : depth == 32 || (grey && depth == 16) ? 8
+                          : depth == 16                          ? 1
+                                                                 : 0;
     return mapSound && depthSound && u16(12) > 0 && u16(14) > 0 && (descriptor & 0xC0) == 0 &&
-           (descriptor & 0x0F) <= (depth == 32   ? 8
-                                   : depth == 16 ? 1
-                                                 : 0);
+           (descriptor & 0x0F) <= alphaRoom;
 }
 
 } // namespace

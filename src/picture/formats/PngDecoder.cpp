@@ -1,7 +1,6 @@
 #include "picture/formats/PngDecoder.h"
 
 #include "picture/PictureFailures.h"
-#include "picture/colour/ColourProfile.h"
 #include "picture/formats/ExifOrientation.h"
 
 #include <csetjmp>
@@ -128,14 +127,8 @@ void describeColour(const Session& s, DecodedPicture& decoded) {
         decoded.orientation = ExifOrientation::read(QByteArrayView(exif, qsizetype(exifLength)));
 }
 
-// 16 bits a sample are kept where the file's colours are not sRGB's, whose conversion 8 bits would leave
-// banded in the dark tones; sRGB ones, which most screens show unconverted, take a third of the memory.
 bool keepsSixteenBits(const Session& s, const ColourDescription& colour) {
-    if (png_get_bit_depth(s.png, s.info) != 16)
-        return false;
-    if (colour.iccProfile.isEmpty())
-        return !colour.saysSrgb();
-    return !ColourProfile::fromIcc(colour.iccProfile).isSrgb();
+    return png_get_bit_depth(s.png, s.info) == 16 && colour.keepsSixteenBits();
 }
 
 // The pixels, claimed with libpng's rows beside them; 16-bit ones with the final 8-bit ones the colour

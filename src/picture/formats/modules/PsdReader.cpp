@@ -1,0 +1,319 @@
+#include "picture/formats/modules/PsdReader.h"
+
+#include "picture/PictureFailures.h"
+#include "picture/formats/ByteCursor.h"
+#include "picture/formats/FilePieces.h"
+#include "picture/formats/FormatModule.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace picture {
+
+namespace {
+
+enum Mode { Bitmap = 0, Grey = 1, Indexed = 2, Rgb = 3, Cmyk = 4 };
+
+struct Header {
+    bool large = false; // PSB: 64-bit section lengths and 32-bit row lengths
+    int channels = 0;
+    QSize size;
+    int depth = 0;
+    int mode = 0;
+    int colours = 0;
+};
+
+// count bytes from where the file is, refused when the file holds fewer.
+QByteArray readExactly(QIODevice& file, qint64 count) {
+    if (count < 0 || count > file.size() - file.pos())
+        invalidPicture();
+    QByteArray bytes = file.read(count);
+    if (bytes.size() != count)
+        invalidPicture();
+    return bytes;
+}
+
+void skipTo(QIODevice& file, qint64 position) {
+    if (position < 0 || position > file.size() || !file.seek(position))
+        invalidPicture();
+}
+
+// A section's length, 32 bits or, for the layers in a PSB, 64.
+qint64 sectionLength(QIODevice& file, bool wide) {
+    const QByteArray bytes = readExactly(file, wide ? 8 : 4);
+    ByteCursor in(bytes);
+    const quint64 high = wide ? in.be32() : 0;
+    return qint64(high << 32 | in.be32());
+}
+
+Header readHeader(QIODevice& file) {
+    const QByteArray bytes = readExactly(file, 26);
+    ByteCursor in(bytes);
+    Header header;
+    if (in.bytes(4) != "8BPS")
+        invalidPicture();
+    const int version = in.be16();
+    in.skip(6);
+    header.large = version == 2;
+    header.channels = in.be16();
+    const quint32 height = in.be32();
+    const quint32 width = in.be32();
+    header.depth = in.be16();
+    header.mode = in.be16();
+    const quint32 largest = header.large ? 300000 : 30000;
+    if ((version != 1 && version != 2) || header.channels < 1 || header.channels > 56 || width == 0 ||
+        height == 0 || width > largest || height > largest)
+        invalidPicture();
+    header.size = QSize(int(width), int(height));
+    constexpr std::array<int, 5> coloursOf{1, 1, 1, 3, 4};
+    if (header.mode > Cmyk || (header.mode == Bitmap) != (header.depth == 1) ||
+        (header.depth != 1 && header.depth != 8 && header.depth != 16))
+        unsupportedFormat();
+    header.colours = coloursOf[size_t(header.mode)];
+    if (header.channels < header.colours)
+        invalidPicture();
+    return header;
+}
+
+// An indexed picture's 256 colours, kept as all reds, then all greens, then all blues.
+std::vector<QRgb> readPalette(QIODevice& file, const Header& header) {
+    const qint64 length = sectionLength(file, false);
+    const qint64 end = file.pos() + length;
+    std::vector<QRgb> palette;
+    if (header.mode == Indexed) {
+        if (length < 768)
+            invalidPicture();
+        const QByteArray bytes = readExactly(file, 768);
+        const auto* c = reinterpret_cast<const uchar*>(bytes.constData());
+        for (int i = 0; i < 256; ++i)
+            palette.push_back(qRgb(c[i], c[256 + i], c[512 + i]));
+    }
+    skipTo(file, end);
+    return palette;
+}
+
+// The ICC profile among the image resources; empty when there is none.
+QByteArray readProfile(QIODevice& file) {
+    const qint64 length = sectionLength(file, false);
+    const qint64 end = file.pos() + length;
+    QByteArray profile;
+    while (file.pos() < end) {
+        const QByteArray head = readExactly(file, 7);
+        ByteCursor in(head);
+        if (in.bytes(4) != "8BIM")
+            invalidPicture();
+        const int id = in.be16();
+        const int nameLength = in.u8();
+        skipTo(file, file.pos() + (nameLength + 1 + 1) / 2 * 2 - 1); // the name, padded to even
+        const qint64 size = sectionLength(file, false);
+        if (file.pos() + size > end)
+            invalidPicture();
+        if (id == 1039)
+            profile = readExactly(file, size);
+        skipTo(file, file.pos() + (size + 1) / 2 * 2 - (id == 1039 ? size : 0));
+    }
+    skipTo(file, end);
+    return profile;
+}
+
+// Whether the merged picture's first extra channel is its transparency: a negative layer count says so.
+bool readMergedAlpha(QIODevice& file, const Header& header) {
+    const qint64 length = sectionLength(file, header.large);
+    const qint64 end = file.pos() + length;
+    bool alpha = false;
+    if (length >= (header.large ? 10 : 6) && sectionLength(file, header.large) >= 2) {
+        const QByteArray count = readExactly(file, 2);
+        alpha = qint16(ByteCursor(count).be16()) < 0;
+    }
+    skipTo(file, end);
+    return alpha;
+}
+
+// Unpacks one PackBits row, which must fill the row exactly.
+void unpackRow(QByteArrayView packed, uchar* row, qsizetype rowBytes) {
+    ByteCursor in(packed);
+    qsizetype at = 0;
+    while (in.position() < in.size()) {
+        const int head = qint8(in.u8());
+        if (head >= 0) {
+            const QByteArrayView literal = in.bytes(head + 1);
+            if (literal.isEmpty() || at + literal.size() > rowBytes)
+                invalidPicture();
+            std::copy(literal.begin(), literal.end(), row + at);
+            at += literal.size();
+        } else if (head != -128) {
+            const qsizetype count = 1 - head;
+            const uchar value = in.u8();
+            if (in.overrun() || at + count > rowBytes)
+                invalidPicture();
+            std::fill_n(row + at, count, value);
+            at += count;
+        }
+    }
+    if (at != rowBytes)
+        invalidPicture();
+}
+
+quint8 eightBits(quint16 sample) {
+    return quint8((sample * 255u + 32767u) / 65535u);
+}
+
+// The picture's 16-bit samples, claimed with the final 8-bit pixels the colour stage narrows them to.
+QImage widePixels(QSize size, bool alpha, LoadBudget::Claim& claim) {
+    const qint64 bytes = qint64(size.width()) * size.height() * 8;
+    claim.budget().refuseIfTooLarge(size, claim.bytes() + bytes);
+    claim.grow(bytes);
+    QImage image(size, alpha ? QImage::Format_RGBA64 : QImage::Format_RGBX64);
+    if (image.isNull())
+        outOfMemory();
+    return image;
+}
+
+// The rows of each channel the picture uses, where they lie in the file.
+class ChannelRows {
+public:
+    ChannelRows(QIODevice& file, const Header& header, int used, bool packed)
+        : file_(file), height_(header.size.height()),
+          rowBytes_((qint64(header.size.width()) * header.depth + 7) / 8) {
+        const qint64 rows = qint64(used) * height_;
+        if (!packed) {
+            for (qint64 row = 0, at = file.pos(); row <= rows; ++row, at += rowBytes_)
+                starts_.push_back(at);
+        } else {
+            readCounts(file, header, rows);
+        }
+        // Every row in the file, before any pixel exists.
+        if (starts_.back() > file.size())
+            invalidPicture();
+    }
+
+    // Bytes a list of offsets takes.
+    static qint64 bytesFor(const Header& header, int used) {
+        return (qint64(used) * header.size.height() + 1) * qint64(sizeof(qint64));
+    }
+
+    void read(int channel, int y, uchar* row) {
+        const qint64 index = qint64(channel) * height_ + y;
+        skipTo(file_, starts_[size_t(index)]);
+        const QByteArray bytes = readExactly(file_, starts_[size_t(index) + 1] - starts_[size_t(index)]);
+        if (packed_)
+            unpackRow(bytes, row, rowBytes_);
+        else
+            std::copy(bytes.begin(), bytes.end(), row);
+    }
+
+    qint64 rowBytes() const { return rowBytes_; }
+
+private:
+    // The PackBits rows' lengths, after which the rows follow one another. A row shorter than PackBits
+    // can make its unpacked bytes is refused here.
+    void readCounts(QIODevice& file, const Header& header, qint64 rows) {
+        const int countBytes = header.large ? 4 : 2;
+        const qint64 shortest = (rowBytes_ + 127) / 128 * 2;
+        qint64 at = file.pos() + qint64(header.channels) * height_ * countBytes;
+        FilePieces pieces(file);
+        starts_.push_back(at);
+        for (qint64 row = 0; row < rows; ++row) {
+            ByteCursor& in = pieces.cursor(countBytes);
+            const qint64 count = header.large ? in.be32() : in.be16();
+            if (count < shortest)
+                invalidPicture();
+            at += count;
+            starts_.push_back(at);
+        }
+        if (pieces.cursor(0).overrun())
+            invalidPicture();
+        packed_ = true;
+    }
+
+    QIODevice& file_;
+    int height_;
+    qint64 rowBytes_;
+    bool packed_ = false;
+    std::vector<qint64> starts_;
+};
+
+} // namespace
+
+DecodedPicture PsdReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
+    const Header header = readHeader(file);
+    claim.budget().refuseIfTooLarge(header.size, claim.bytes());
+    const std::vector<QRgb> palette = readPalette(file, header);
+    DecodedPicture decoded;
+    decoded.colour.iccProfile = readProfile(file);
+    const bool alpha = readMergedAlpha(file, header) && header.mode != Bitmap && header.mode != Indexed &&
+                       header.channels > header.colours;
+    const int used = header.colours + (alpha ? 1 : 0);
+    const QByteArray compression = readExactly(file, 2);
+    const int method = ByteCursor(compression).be16();
+    if (method > 1)
+        unsupportedFormat();
+    const qint64 offsets = ChannelRows::bytesFor(header, used);
+    claim.budget().refuseIfTooLarge(header.size, claim.bytes() + offsets);
+    claim.grow(offsets);
+    ChannelRows rows(file, header, used, method == 1);
+
+    // 16-bit grey and RGB are handed over as they are where the colour stage converts them.
+    const bool wide = header.depth == 16 && (header.mode == Grey || header.mode == Rgb) &&
+                      decoded.colour.keepsSixteenBits();
+    decoded.image =
+        wide ? widePixels(header.size, alpha, claim) : claim.rgb32(header.size.width(), header.size.height());
+    decoded.cmyk = header.mode == Cmyk;
+    std::vector<QByteArray> planes(size_t(used), QByteArray(rows.rowBytes(), '\0'));
+    for (int y = 0; y < header.size.height(); ++y) {
+        for (int c = 0; c < used; ++c)
+            rows.read(c, y, reinterpret_cast<uchar*>(planes[size_t(c)].data()));
+        const auto sample = [&](int c, int x) -> int {
+            const auto* plane = reinterpret_cast<const uchar*>(planes[size_t(c)].constData());
+            if (header.depth == 16)
+                return eightBits(quint16(plane[x * 2] << 8 | plane[x * 2 + 1]));
+            return header.depth == 8 ? plane[x] : (plane[x / 8] >> (7 - x % 8) & 1);
+        };
+        if (wide) {
+            auto* sample = reinterpret_cast<quint16*>(decoded.image.scanLine(y));
+            for (int x = 0; x < header.size.width(); ++x, sample += 4) {
+                const auto wideSample = [&](int c) {
+                    const auto* plane = reinterpret_cast<const uchar*>(planes[size_t(c)].constData());
+                    return quint16(plane[x * 2] << 8 | plane[x * 2 + 1]);
+                };
+                for (int c = 0; c < 3; ++c)
+                    sample[c] = wideSample(header.mode == Grey ? 0 : c);
+                sample[3] = alpha ? wideSample(header.colours) : 0xFFFF;
+            }
+            continue;
+        }
+        uchar* pixel = decoded.image.scanLine(y);
+        for (int x = 0; x < header.size.width(); ++x, pixel += 4) {
+            const int opacity = alpha ? sample(header.colours, x) : 255;
+            if (decoded.cmyk) {
+                // Stored as 255 for no ink; ink under transparency thins towards the white of the paper.
+                for (int c = 0; c < 4; ++c)
+                    pixel[c] = uchar(((255 - sample(c, x)) * opacity + 127) / 255);
+                continue;
+            }
+            QRgb colour = 0;
+            switch (header.mode) {
+            case Bitmap:
+                colour = sample(0, x) ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+                break;
+            case Grey:
+                colour = qRgb(sample(0, x), sample(0, x), sample(0, x));
+                break;
+            case Indexed:
+                colour = palette[size_t(sample(0, x))];
+                break;
+            default:
+                colour = qRgb(sample(0, x), sample(1, x), sample(2, x));
+            }
+            *reinterpret_cast<QRgb*>(pixel) = (colour & 0xFFFFFF) | QRgb(opacity) << 24;
+        }
+    }
+    if (alpha && !decoded.cmyk && !wide)
+        decoded.image.reinterpretAsFormat(QImage::Format_ARGB32); // laid on white after the colour stage
+    return decoded;
+}
+
+} // namespace picture
+
+KESTRELLE_FORMAT_MODULE(picture::PsdReader)
