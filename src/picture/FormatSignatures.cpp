@@ -1,12 +1,11 @@
 #include "picture/FormatSignatures.h"
 
 #include "picture/formats/BmpDecoder.h"
+#include "picture/formats/ByteCursor.h"
 #include "picture/formats/GifDecoder.h"
 #include "picture/formats/JpegDecoder.h"
 #include "picture/formats/PngDecoder.h"
 #include "picture/formats/ToolkitDecoder.h"
-
-#include <QtEndian>
 
 #include <algorithm>
 #include <initializer_list>
@@ -50,10 +49,12 @@ QByteArray bytesAt(QIODevice& file, qint64 at, qint64 count) {
 std::optional<Format> isoMediaFormat(QByteArrayView start) {
     if (start.size() < 16 || start.sliced(4, 4) != "ftyp")
         return std::nullopt;
-    const qsizetype boxEnd = qMin(qsizetype(qFromBigEndian<quint32>(start.data())), start.size());
-    QList<QByteArrayView> brands{start.sliced(8, 4)};
-    for (qsizetype at = 16; at + 4 <= boxEnd; at += 4)
-        brands << start.sliced(at, 4);
+    ByteCursor box(start.first(qMin(qsizetype(ByteCursor(start).be32()), start.size())));
+    box.seek(8);
+    QList<QByteArrayView> brands{box.bytes(4)};
+    box.skip(4); // the minor version
+    for (QByteArrayView brand = box.bytes(4); !brand.isEmpty(); brand = box.bytes(4))
+        brands << brand;
     const auto anyOf = [&brands](std::initializer_list<QByteArrayView> names) {
         for (const QByteArrayView brand : brands)
             for (const QByteArrayView name : names)
@@ -74,23 +75,21 @@ bool isCameraTiff(QIODevice& file, QByteArrayView start) {
     if (start.sliced(8).startsWith("CR\x02"))
         return true;
     const bool little = start[0] == 'I';
-    const auto u16 = [little](const char* p) {
-        return little ? qFromLittleEndian<quint16>(p) : qFromBigEndian<quint16>(p);
-    };
-    const auto u32 = [little](const char* p) {
-        return little ? qFromLittleEndian<quint32>(p) : qFromBigEndian<quint32>(p);
-    };
-    const qint64 directory = u32(start.data() + 4);
+    ByteCursor header(start);
+    const auto u16 = [little](ByteCursor& in) { return little ? in.le16() : in.be16(); };
+    const auto u32 = [little](ByteCursor& in) { return little ? in.le32() : in.be32(); };
+    const qint64 directory = u32(header.at(4));
     const QByteArray count = bytesAt(file, directory, 2);
-    if (count.size() != 2)
+    ByteCursor counted(count);
+    const QByteArray entries = bytesAt(file, directory + 2, qint64(u16(counted)) * 12);
+    if (counted.overrun())
         return false;
-    const QByteArray entries = bytesAt(file, directory + 2, qint64(u16(count.data())) * 12);
+    ByteCursor in(entries);
     bool make = false;
     bool subDirectories = false;
-    for (qsizetype at = 0; at + 12 <= entries.size(); at += 12) {
-        const char* entry = entries.data() + at;
-        const quint16 tag = u16(entry);
-        const quint16 photometric = u16(entry + 8);
+    for (qint64 at = 0; at + 12 <= in.size(); at += 12) {
+        const quint16 tag = u16(in.at(at));
+        const quint16 photometric = u16(in.at(at + 8));
         if (tag == 50706 || (tag == 262 && (photometric == 32803 || photometric == 34892)))
             return true; // DNGVersion, or a colour filter array or linear raw
         make = make || tag == 271;
@@ -139,8 +138,9 @@ bool isTga(QIODevice& file, QByteArrayView start) {
         return true;
     if (start.size() < 18)
         return false;
-    const auto byte = [start](qsizetype at) { return quint8(start[at]); };
-    const auto u16 = [start](qsizetype at) { return qFromLittleEndian<quint16>(start.data() + at); };
+    ByteCursor header(start);
+    const auto byte = [&header](qint64 at) { return header.at(at).u8(); };
+    const auto u16 = [&header](qint64 at) { return header.at(at).le16(); };
     const int mapType = byte(1);
     const int type = byte(2);
     const int mapEntryBits = byte(7);
