@@ -100,6 +100,18 @@ std::optional<ColourStage::Transform> ColourStage::fromEmbedded(const QByteArray
 }
 
 ColourStage::Transform ColourStage::fromDescription(const ColourDescription& colour) const {
+    if (const std::optional<Cicp> cicp = colour.cicp) {
+        const QByteArray key =
+            "cicp " + QByteArray::number(cicp->primaries) + ' ' + QByteArray::number(cicp->transfer);
+        const std::optional<Transform> plan = lookup(key, [&]() -> std::optional<Transform> {
+            const ColourProfile source = ColourProfile::fromCicp(*cicp);
+            if (source.isNull())
+                return std::nullopt;
+            return ColourTransform::create(source, target_);
+        });
+        if (plan)
+            return *plan;
+    }
     if (!saysSrgb(colour))
         return *lookup(gammaKey(colour), [&] {
             return ColourTransform::create(

@@ -12,12 +12,20 @@ struct Chromaticities {
     double whiteX, whiteY, redX, redY, greenX, greenY, blueX, blueY;
 };
 
+// ITU-T H.273 code points of an nclx colour box (HEIF, AVIF): the primaries and the transfer curve. The
+// matrix and range concern YCbCr, which the format's library turns into RGB.
+struct Cicp {
+    int primaries = 2; // 2: unspecified
+    int transfer = 2;
+};
+
 // What a file says about the meaning of its colour numbers. Nothing said means sRGB.
 struct ColourDescription {
     QByteArray iccProfile; // an embedded ICC profile, empty when none
     double fileGamma = 0;  // PNG gAMA as a fraction (0.45455 for 1/2.2); 0 when not said
     std::optional<Chromaticities> chromaticities; // PNG cHRM
     bool srgb = false;                            // PNG sRGB chunk: the file says it is sRGB
+    std::optional<Cicp> cicp;                     // HEIF and AVIF nclx, read when no profile is embedded
 };
 
 // One picture as a decoder leaves it, before colour management and orientation.

@@ -4,6 +4,7 @@
 #include "picture/formats/ExifOrientation.h"
 #include "picture/formats/FormatModule.h"
 #include "picture/formats/OverWhite.h"
+#include "picture/formats/WholeFile.h"
 
 #include <QScopeGuard>
 
@@ -21,16 +22,6 @@ struct DemuxDelete {
     void operator()(WebPDemuxer* demux) const { WebPDemuxDelete(demux); }
 };
 using Demux = std::unique_ptr<WebPDemuxer, DemuxDelete>;
-
-// The whole file: libwebp reads a bitstream from memory.
-QByteArray contents(QIODevice& file, LoadBudget::Claim& claim) {
-    const qint64 size = file.size();
-    claim.grow(size);
-    QByteArray bytes = file.readAll();
-    if (bytes.size() != size)
-        invalidPicture();
-    return bytes;
-}
 
 QByteArray chunk(const WebPDemuxer* demux, const char* fourcc) {
     WebPChunkIterator found;
@@ -59,7 +50,7 @@ qint64 decoderBuffers(const WebPBitstreamFeatures& features) {
 } // namespace
 
 DecodedPicture WebpReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
-    const QByteArray bytes = contents(file, claim);
+    const QByteArray bytes = wholeFile(file, claim);
     const WebPData data{reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())};
     const Demux demux(WebPDemux(&data));
     if (!demux)

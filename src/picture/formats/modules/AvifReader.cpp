@@ -1,0 +1,145 @@
+#include "picture/formats/modules/AvifReader.h"
+
+#include "picture/PictureFailures.h"
+#include "picture/formats/FormatModule.h"
+#include "picture/formats/OverWhite.h"
+#include "picture/formats/WholeFile.h"
+#include "picture/formats/WideSamples.h"
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include <avif/avif.h>
+
+namespace picture {
+
+namespace {
+
+struct DecoderDestroy {
+    void operator()(avifDecoder* decoder) const { avifDecoderDestroy(decoder); }
+};
+using AvifDecoder = std::unique_ptr<avifDecoder, DecoderDestroy>;
+
+void check(avifResult result) {
+    switch (result) {
+    case AVIF_RESULT_OK:
+        return;
+    case AVIF_RESULT_OUT_OF_MEMORY:
+        outOfMemory();
+    case AVIF_RESULT_NOT_IMPLEMENTED:
+    case AVIF_RESULT_NO_CODEC_AVAILABLE:
+        unsupportedFormat();
+    default:
+        invalidPicture();
+    }
+}
+
+// The EXIF orientation that turns the stored picture as its irot (angle quarter turns anticlockwise), then
+// its imir (mode 0: top and bottom exchanged, 1: left and right) do.
+int orientation(const avifImage& image) {
+    const int quarterTurns = image.transformFlags & AVIF_TRANSFORM_IROT ? image.irot.angle & 3 : 0;
+    static constexpr int turned[4] = {1, 8, 3, 6};
+    static constexpr int turnedThenTopBottom[4] = {4, 5, 2, 7};
+    static constexpr int turnedThenLeftRight[4] = {2, 7, 4, 5};
+    if (!(image.transformFlags & AVIF_TRANSFORM_IMIR))
+        return turned[quarterTurns];
+    return image.imir.mode == 0 ? turnedThenTopBottom[quarterTurns] : turnedThenLeftRight[quarterTurns];
+}
+
+void describe(const avifImage& image, DecodedPicture& decoded) {
+    if (image.icc.size > 0)
+        decoded.colour.iccProfile =
+            QByteArray(reinterpret_cast<const char*>(image.icc.data), qsizetype(image.icc.size));
+    decoded.colour.cicp = Cicp{int(image.colorPrimaries), int(image.transferCharacteristics)};
+    decoded.orientation = orientation(image);
+}
+
+// The part of the coded picture its clean aperture keeps: all of it when it has none.
+QRect cleanAperture(avifDecoder& decoder) {
+    const avifImage& image = *decoder.image;
+    if (!(image.transformFlags & AVIF_TRANSFORM_CLAP))
+        return QRect(0, 0, int(image.width), int(image.height));
+    avifCropRect crop;
+    if (!avifCropRectConvertCleanApertureBox(&crop, &image.clap, image.width, image.height, image.yuvFormat,
+                                             &decoder.diag))
+        invalidPicture();
+    return QRect(int(crop.x), int(crop.y), int(crop.width), int(crop.height));
+}
+
+} // namespace
+
+DecodedPicture AvifReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
+    const QByteArray bytes = wholeFile(file, claim);
+    const AvifDecoder decoder(avifDecoderCreate());
+    if (!decoder)
+        outOfMemory();
+    decoder->strictFlags = AVIF_STRICT_ENABLED;
+    // libavif's own guards against declared sizes, kept at their defaults; the budget judges the size
+    // itself once the boxes are read.
+    decoder->imageSizeLimit = AVIF_DEFAULT_IMAGE_SIZE_LIMIT;
+    decoder->imageDimensionLimit = AVIF_DEFAULT_IMAGE_DIMENSION_LIMIT;
+    decoder->ignoreExif = AVIF_TRUE;
+    decoder->ignoreXMP = AVIF_TRUE;
+    check(avifDecoderSetIOMemory(decoder.get(), reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                 size_t(bytes.size())));
+    check(avifDecoderParse(decoder.get()));
+
+    const avifImage& coded = *decoder->image;
+    const QSize codedSize(int(coded.width), int(coded.height));
+    if (codedSize.isEmpty())
+        invalidPicture();
+    const bool wide = coded.depth > 8;
+    const qint64 pixels = qint64(coded.width) * coded.height;
+    const qint64 sampleBytes = wide ? 2 : 1;
+    const qint64 planes = pixels * sampleBytes * (decoder->alphaPresent ? 4 : 3);
+    const bool cropped = (coded.transformFlags & AVIF_TRANSFORM_CLAP) != 0;
+    // The codec's frame and libavif's planes over it, then the whole coded picture as RGBA where it is
+    // narrowed or cut before it reaches ours.
+    const qint64 rgbBuffer = wide || cropped ? pixels * 4 * sampleBytes : 0;
+    const qint64 buffers = planes * 2 + rgbBuffer;
+    claim.budget().refuseIfTooLarge(codedSize, claim.bytes() + buffers);
+    const QRect kept = cleanAperture(*decoder);
+
+    DecodedPicture decoded;
+    decoded.image = claim.rgb32(kept.width(), kept.height(), buffers);
+    check(avifDecoderNextImage(decoder.get()));
+    const avifImage& image = *decoder->image;
+    if (QSize(int(image.width), int(image.height)) != codedSize || image.depth != coded.depth)
+        invalidPicture();
+    describe(image, decoded);
+
+    avifRGBImage rgb;
+    avifRGBImageSetDefaults(&rgb, &image);
+    rgb.alphaPremultiplied = AVIF_FALSE;
+    std::vector<uchar> whole;
+    if (rgbBuffer == 0) {
+        rgb.format = AVIF_RGB_FORMAT_BGRA;
+        rgb.pixels = decoded.image.bits();
+        rgb.rowBytes = quint32(decoded.image.bytesPerLine());
+    } else {
+        rgb.format = wide ? AVIF_RGB_FORMAT_RGBA : AVIF_RGB_FORMAT_BGRA;
+        rgb.depth = wide ? 16 : 8;
+        rgb.rowBytes = quint32(image.width * 4 * sampleBytes);
+        whole.resize(size_t(rgbBuffer));
+        rgb.pixels = whole.data();
+    }
+    check(avifImageYUVToRGB(&image, &rgb));
+    if (rgbBuffer != 0) {
+        const uchar* first = whole.data() + kept.y() * qsizetype(rgb.rowBytes) + kept.x() * 4 * sampleBytes;
+        if (wide) {
+            narrowTo8Bits(first, rgb.rowBytes, 4, 16, decoded.image);
+        } else {
+            for (int y = 0; y < kept.height(); ++y)
+                std::memcpy(decoded.image.scanLine(y), first + y * qsizetype(rgb.rowBytes),
+                            size_t(kept.width()) * 4);
+        }
+    }
+    if (decoder->alphaPresent)
+        layOverWhite(decoded.image);
+    return decoded;
+}
+
+} // namespace picture
+
+KESTRELLE_FORMAT_MODULE(picture::AvifReader)
