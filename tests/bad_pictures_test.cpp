@@ -109,11 +109,13 @@ void BadPicturesTest::badFileIsReportedAndBothPanesKeepTheirPictures_data() {
     tools.save(picture, "in.png");
     const QByteArray webp = tools.run("cwebp -quiet in.png -o p.webp");
     const QByteArray tiff = tools.run("convert in.png -compress zip p.tif");
-    for (const QByteArray& whole : {webp, tiff})
+    const QByteArray heic = tools.run("heif-enc -q 90 in.png -o p.heic");
+    const QByteArray avif = tools.run("avifenc -s 10 in.png p.avif");
+    for (const auto& [whole, suffix] :
+         {std::pair{webp, "webp"}, {tiff, "tif"}, {heic, "heic"}, {avif, "avif"}})
         for (const qsizetype cut : {qsizetype(12), whole.size() / 2, whole.size() - 1})
-            QTest::addRow("%s cut to %lld of %lld bytes", whole.startsWith("RIFF") ? "webp" : "tiff",
-                          qint64(cut), qint64(whole.size()))
-                << file << (whole.startsWith("RIFF") ? "cut.webp" : "cut.tif") << whole.left(cut) << invalid;
+            QTest::addRow("%s cut to %lld of %lld bytes", suffix, qint64(cut), qint64(whole.size()))
+                << file << QStringLiteral("cut.") + suffix << whole.left(cut) << invalid;
 
     const QByteArray random = pictures::noise(4096);
     for (const char* suffix : {"jpg", "jpeg", "bmp", "gif", "png"}) {

@@ -1,5 +1,6 @@
 #include "support/BuiltFormats.h"
 #include "support/DamagedPictures.h"
+#include "support/ExifJpeg.h"
 #include "support/JpegWriter.h"
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
@@ -18,6 +19,7 @@
 #include <QtEndian>
 
 #include <thread>
+#include <utility>
 
 #include <sys/resource.h>
 
@@ -170,6 +172,24 @@ QByteArray tiffWithLastTagAs(QByteArray tiff, quint16 tag) {
     return tiff;
 }
 
+// Flips the first 16 bytes of an ISO media file's coded data, its last box: the sizes of HEVC's units, the
+// headers of AV1's.
+QByteArray isoMediaWithFlippedData(QByteArray file) {
+    const qsizetype data = file.lastIndexOf("mdat") + 4;
+    for (qsizetype i = data; i < data + 16; ++i)
+        file[i] = char(~file[i]);
+    return file;
+}
+
+// The same file with every ispe box declaring another size.
+QByteArray isoMediaClaiming(QByteArray file, quint32 width, quint32 height) {
+    for (qsizetype at = file.indexOf("ispe"); at >= 0; at = file.indexOf("ispe", at + 1)) {
+        qToBigEndian(width, file.data() + at + 8);
+        qToBigEndian(height, file.data() + at + 12);
+    }
+    return file;
+}
+
 } // namespace
 
 void PictureDecodersTest::initTestCase() {
@@ -183,6 +203,18 @@ void PictureDecodersTest::initTestCase() {
     QVERIFY(!tools_.run("cwebp -quiet -lossless small.png -o small.webp").isEmpty());
     QVERIFY(!tools_.run("cwebp -quiet -lossless in.png -o in.webp").isEmpty());
     QVERIFY(!tools_.run("convert in.png -depth 8 -compress none base.tif").isEmpty());
+    QVERIFY(!tools_.run("convert in.png -depth 16 in16.png").isEmpty());
+    QVERIFY(!tools_.run("convert alpha.png -depth 16 alpha16.png").isEmpty());
+    QVERIFY(!tools_.run("convert in.png -flip flipped.png").isEmpty());
+    // A HEIC turned a quarter clockwise twice over, as phones write them: by its irot box (heif-enc writes
+    // none, so its pixi box, the same size, is renamed to one) and by the EXIF orientation it keeps.
+    tools_.write(test::withExifOrientation(pictures::encoded(pictures::coordinates(97, 64), "jpeg"), 6),
+                 "exif.jpg");
+    QByteArray turned = tools_.run("heif-enc -q 90 exif.jpg -o exif.heic");
+    const qsizetype pixi = turned.indexOf("pixi");
+    QVERIFY(pixi > 0 && turned.contains("Exif"));
+    turned.replace(pixi, 5, QByteArray("irot\x03", 5));
+    tools_.write(turned, "turned.heic");
 }
 
 void PictureDecodersTest::refusesDamageInsideTheData_data() {
@@ -219,6 +251,12 @@ void PictureDecodersTest::refusesDamageInsideTheData_data() {
     // libtiff warns, and reads on.
     QTest::newRow("tiff whose directory is out of order")
         << "a.tif" << tiffWithLastTagAs(tools_.run("tiffcp -c zip base.tif a.tif"), 100);
+    // Damage inside the coded slices and tiles decodes without a word from libde265 or dav1d: what is
+    // refused is damage to the structure they parse.
+    QTest::newRow("heic with 16 coded bytes flipped")
+        << "a.heic" << isoMediaWithFlippedData(tools_.run("heif-enc -q 90 in.png -o a.heic"));
+    QTest::newRow("avif with 16 coded bytes flipped")
+        << "a.avif" << isoMediaWithFlippedData(tools_.run("avifenc -s 10 in.png a.avif"));
     for (const char* compression : {"zip", "lzw", "jpeg"})
         QTest::addRow("%s tiff with 16 bytes flipped", compression)
             << "a.tif"
@@ -253,6 +291,8 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget_data() {
         << "a.jpg" << damaged::jpegClaiming(pictures::encoded(shading(), "jpeg"), 5000, 4000).left(200);
     QTest::newRow("webp") << "a.webp" << tools_.run("cwebp -quiet -lossless small.png -o a.webp");
     QTest::newRow("tiff") << "a.tif" << tools_.run("tiffcp -c zip base.tif a.tif");
+    QTest::newRow("heic") << "a.heic" << tools_.run("heif-enc -q 90 small.png -o a.heic");
+    QTest::newRow("avif") << "a.avif" << tools_.run("avifenc -s 10 small.png a.avif");
 }
 
 void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
@@ -274,6 +314,8 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
     } else if (name.endsWith(".tif")) {
         qToLittleEndian(quint16(5000), tiffEntry(bytes, 256) + 8); // ImageWidth
         qToLittleEndian(quint16(4000), tiffEntry(bytes, 257) + 8); // ImageLength
+    } else if (name.endsWith(".heic") || name.endsWith(".avif")) {
+        bytes = isoMediaClaiming(bytes, 5000, 4000);
     }
     const TestLoader loader(64 * megabyte);
     QCOMPARE(failureOf(write(name, bytes), loader), "Picture too large: 5000 x 4000 pixels");
@@ -469,6 +511,14 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo_data() {
     QTest::newRow("tiled tiff") << "tiffcp -t -w 32 -l 16 -c zip base.tif p.tif";
     QTest::newRow("ycbcr jpeg tiff") << "tiffcp -c jpeg -r 16 base.tif p.tif";
     QTest::newRow("tiff with its planes apart") << "tiffcp -p separate base.tif p.tif";
+    QTest::newRow("8-bit heic") << "heif-enc -q 90 in.png -o p.heic";
+    QTest::newRow("10-bit heic") << "heif-enc -q 90 -b 10 in16.png -o p.heic";
+    QTest::newRow("heic with alpha") << "heif-enc -q 90 alpha.png -o p.heic";
+    QTest::newRow("heic turned by its irot and its exif alike: turned once") << "cp turned.heic p.heic";
+    QTest::newRow("8-bit avif") << "avifenc -s 10 in.png p.avif";
+    QTest::newRow("10-bit avif with alpha") << "avifenc -s 10 -d 10 alpha16.png p.avif";
+    QTest::newRow("12-bit 4:4:4 avif") << "avifenc -s 10 -d 12 -y 444 in16.png p.avif";
+    QTest::newRow("avif animation: its first frame") << "avifenc -s 10 in.png flipped.png p.avif";
 }
 
 void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo() {
@@ -484,7 +534,13 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo() {
             for (int x = 0; x < 16; ++x)
                 expected.setPixel(8 + x, 4 + y, pictures::coordinates(16, 16).pixel(x, y));
     } else {
-        tools_.run("convert " + command.split(' ').last() + " -background white -flatten -depth 8 e.png");
+        // heif-convert and avifdec decode through the libraries themselves.
+        QString reference = command.split(' ').last();
+        if (reference.endsWith(".heic"))
+            tools_.run("heif-convert " + std::exchange(reference, "d.png") + " d.png");
+        else if (reference.endsWith(".avif"))
+            tools_.run("avifdec " + std::exchange(reference, "d.png") + " d.png");
+        tools_.run("convert " + reference + " -background white -flatten -depth 8 e.png");
         expected.load(tools_.path("e.png"));
     }
     const TestLoader loader(256 * megabyte);
@@ -492,6 +548,7 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo() {
     const QImage loaded = loader.load(write("photo.jpg", bytes));
     QCOMPARE(loaded.size(), expected.size());
     QCOMPARE_LE(pictures::largestDifference(loaded, expected), 1);
+    QCOMPARE(loader.budget.held(), 0);
 }
 
 void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
@@ -520,6 +577,22 @@ void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
     QCOMPARE(tiff.colour.iccProfile, profile);
     QCOMPARE(tiff.orientation, 8);
     QVERIFY(!tiff.cmyk);
+
+    tools_.run("convert in.png -profile p.icc icc.png");
+    QCOMPARE(decodedByModule("heif", tools_.run("heif-enc -q 90 icc.png -o p.heic")).colour.iccProfile,
+             profile);
+    QCOMPARE(decodedByModule("avif", tools_.run("avifenc -s 10 --icc p.icc in.png p.avif")).colour.iccProfile,
+             profile);
+    // A quarter turn anticlockwise, then top and bottom exchanged: EXIF's transpose. The clean aperture is
+    // cut before it, and the nclx box described.
+    const picture::DecodedPicture avif = decodedByModule(
+        "avif", tools_.run("avifenc -s 10 --irot 1 --imir 0 --crop 8,4,64,48 --cicp 12/13/6 in.png p.avif"));
+    QCOMPARE(avif.orientation, 5);
+    QCOMPARE(avif.image.size(), QSize(64, 48));
+    QCOMPARE_LE(pictures::largestDifference(avif.image.copy(0, 0, 8, 8),
+                                            pictures::coordinates(97, 64).copy(8, 4, 8, 8)),
+                8);
+    QVERIFY(avif.colour.cicp && avif.colour.cicp->primaries == 12 && avif.colour.cicp->transfer == 13);
 }
 
 QTEST_MAIN(PictureDecodersTest)

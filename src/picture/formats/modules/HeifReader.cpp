@@ -107,18 +107,19 @@ DecodedPicture HeifReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     check(heif_context_get_primary_image_handle(context.get(), &primary));
     const Handle handle(primary);
 
-    // The size once turned, from the picture's ispe box.
+    // The size the codec decodes, from the picture's ispe box, and the size once cut and turned.
+    const QSize coded(heif_image_handle_get_ispe_width(primary), heif_image_handle_get_ispe_height(primary));
     const QSize size(heif_image_handle_get_width(primary), heif_image_handle_get_height(primary));
-    if (size.isEmpty())
+    if (coded.isEmpty() || size.isEmpty())
         invalidPicture();
     const bool alpha = heif_image_handle_has_alpha_channel(primary);
     const int channels = alpha ? 4 : 3;
     const bool wide = heif_image_handle_get_luma_bits_per_pixel(primary) > 8;
     const qint64 sampleBytes = wide ? 2 : 1;
-    // libheif's pictures before ours: the decoded planes (a grid's tiles assembled into them), their turned
-    // copy and the interleaved samples it hands over.
-    const qint64 buffers = qint64(size.width()) * size.height() * channels * sampleBytes * 3;
-    claim.budget().refuseIfTooLarge(size, claim.bytes() + buffers);
+    // libheif's pictures before ours: the decoded planes (a grid's tiles assembled into them), their cut
+    // and turned copy and the interleaved samples it hands over.
+    const qint64 buffers = qint64(coded.width()) * coded.height() * channels * sampleBytes * 3;
+    claim.budget().refuseIfTooLarge(coded, claim.bytes() + buffers);
 
     DecodedPicture decoded;
     describe(primary, decoded);
