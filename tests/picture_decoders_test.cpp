@@ -561,6 +561,20 @@ void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
     // A private tag is how TIFF grows: libtiff warns that it does not know it, and that is no damage.
     const QByteArray privateTag = tiffWithLastTagAs(tools_.run("tiffcp base.tif p.tif"), 65000);
     QCOMPARE(decodedByModule("tiff", privateTag).image.size(), QSize(97, 64));
+    // heif-convert hands premultiplied samples over as they are: over white they add the white not covered.
+    const picture::DecodedPicture premultiplied =
+        decodedByModule("heif", tools_.run("heif-enc -q 90 --premultiplied-alpha alpha.png -o pm.heic"));
+    QImage overWhite(tools_.path(tools_.run("heif-convert pm.heic pm.png").isEmpty() ? "" : "pm.png"));
+    QCOMPARE(overWhite.size(), QSize(97, 64));
+    overWhite = overWhite.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < overWhite.height(); ++y)
+        for (int x = 0; x < overWhite.width(); ++x) {
+            const QRgb p = overWhite.pixel(x, y);
+            const auto on = [p](int c) { return std::min(255, c + 255 - qAlpha(p)); };
+            overWhite.setPixel(x, y, qRgb(on(qRed(p)), on(qGreen(p)), on(qBlue(p))));
+        }
+    QCOMPARE_LE(
+        pictures::largestDifference(premultiplied.image, overWhite.convertToFormat(QImage::Format_RGB32)), 1);
 
     const QByteArray profile = profiles::packaged("AdobeRGB1998.icc");
     if (profile.isEmpty())

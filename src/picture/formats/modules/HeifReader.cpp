@@ -149,7 +149,7 @@ DecodedPicture HeifReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     else
         copyBytes(rows, stride, channels, decoded.image);
     if (alpha) {
-        if (heif_image_handle_is_premultiplied_alpha(primary))
+        if (heif_image_is_premultiplied_alpha(decodedImage))
             straighten(decoded.image);
         layOverWhite(decoded.image);
     }
