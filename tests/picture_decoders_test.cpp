@@ -595,14 +595,17 @@ void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
     tools_.run("convert in.png -profile p.icc icc.png");
     QCOMPARE(decodedByModule("heif", tools_.run("heif-enc -q 90 icc.png -o p.heic")).colour.iccProfile,
              profile);
-    QCOMPARE(decodedByModule("avif", tools_.run("avifenc -s 10 --icc p.icc in.png p.avif")).colour.iccProfile,
-             profile);
+    const picture::DecodedPicture iccAvif =
+        decodedByModule("avif", tools_.run("avifenc -s 10 --icc p.icc in.png p.avif"));
+    QCOMPARE(iccAvif.colour.iccProfile, profile);
     // A quarter turn anticlockwise, then top and bottom exchanged: EXIF's transpose. The clean aperture is
     // cut before it, and the nclx box described.
     const picture::DecodedPicture avif = decodedByModule(
-        "avif", tools_.run("avifenc -s 10 --irot 1 --imir 0 --crop 8,4,64,48 --cicp 12/13/6 in.png p.avif"));
+        "avif",
+        tools_.run("avifenc -s 10 -d 10 --irot 1 --imir 0 --crop 8,4,64,48 --cicp 12/13/6 in16.png p.avif"));
     QCOMPARE(avif.orientation, 5);
     QCOMPARE(avif.image.size(), QSize(64, 48));
+    QCOMPARE(avif.image.constBits()[3], uchar(0xFF)); // opaque, as RGB32 holds it
     QCOMPARE_LE(pictures::largestDifference(avif.image.copy(0, 0, 8, 8),
                                             pictures::coordinates(97, 64).copy(8, 4, 8, 8)),
                 8);

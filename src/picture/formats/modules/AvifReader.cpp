@@ -112,16 +112,18 @@ DecodedPicture AvifReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     avifRGBImage rgb;
     avifRGBImageSetDefaults(&rgb, &image);
     rgb.alphaPremultiplied = AVIF_FALSE;
+    // Every byte starts opaque, whatever libavif leaves of alpha for a picture without it.
     std::vector<uchar> whole;
     if (rgbBuffer == 0) {
         rgb.format = AVIF_RGB_FORMAT_BGRA;
+        std::memset(decoded.image.bits(), 0xFF, size_t(decoded.image.sizeInBytes()));
         rgb.pixels = decoded.image.bits();
         rgb.rowBytes = quint32(decoded.image.bytesPerLine());
     } else {
         rgb.format = wide ? AVIF_RGB_FORMAT_RGBA : AVIF_RGB_FORMAT_BGRA;
         rgb.depth = wide ? 16 : 8;
         rgb.rowBytes = quint32(image.width * 4 * sampleBytes);
-        whole.resize(size_t(rgbBuffer));
+        whole.assign(size_t(rgbBuffer), 0xFF);
         rgb.pixels = whole.data();
     }
     check(avifImageYUVToRGB(&image, &rgb));
