@@ -121,8 +121,9 @@ DecodedPicture HeifReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     const qint64 buffers = qint64(coded.width()) * coded.height() * channels * sampleBytes * 3;
     claim.budget().refuseIfTooLarge(coded, claim.bytes() + buffers);
     // A grid's own box declares the size its tiles are assembled into, which libheif does not hold to the
-    // ispe judged above; no side of it may be longer.
-    heif_context_set_maximum_image_size_limit(context.get(), std::max(coded.width(), coded.height()) + 1);
+    // ispe judged above: no side of it, nor of a coded picture, may be longer than the ispe's by more than
+    // the padding to HEVC's largest coding block, 64 pixels.
+    heif_context_set_maximum_image_size_limit(context.get(), std::max(coded.width(), coded.height()) + 64);
 
     DecodedPicture decoded;
     describe(primary, decoded);
