@@ -120,10 +120,13 @@ DecodedPicture HeifReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     // and turned copy and the interleaved samples it hands over.
     const qint64 buffers = qint64(coded.width()) * coded.height() * channels * sampleBytes * 3;
     claim.budget().refuseIfTooLarge(coded, claim.bytes() + buffers);
-    // A grid's own box declares the size its tiles are assembled into, which libheif does not hold to the
-    // ispe judged above: no side of it, nor of a coded picture, may be longer than the ispe's by more than
-    // the padding to HEVC's largest coding block, 64 pixels.
-    heif_context_set_maximum_image_size_limit(context.get(), std::max(coded.width(), coded.height()) + 64);
+    // A grid's own box declares the size its tiles are assembled into, and HEVC's headers the size the codec
+    // decodes; libheif holds neither to the ispe, only both their sides to the limit below (the ispe's
+    // longest side and the padding to HEVC's largest coding block). The square of planes that allows is
+    // judged too.
+    const int side = std::max(coded.width(), coded.height()) + 64;
+    heif_context_set_maximum_image_size_limit(context.get(), side);
+    claim.budget().refuseIfTooLarge(coded, claim.bytes() + qint64(side) * side * channels * sampleBytes);
 
     DecodedPicture decoded;
     describe(primary, decoded);
