@@ -1,4 +1,5 @@
 #include "BenchPictures.h"
+#include "support/BmpFile.h"
 
 #include <QColorSpace>
 #include <QDataStream>
@@ -55,27 +56,20 @@ void write(const QString& path, const char* data, qint64 size) {
 }
 
 QByteArray bmp24(const QImage& image) {
-    const int w = image.width();
-    const int h = image.height();
-    const int stride = (w * 3 + 3) / 4 * 4;
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("BM", 2);
-    out << quint32(54 + qint64(stride) * h) << quint32(0) << quint32(54);
-    out << quint32(40) << qint32(w) << qint32(h) << quint16(1) << quint16(24) << quint32(0)
-        << quint32(qint64(stride) * h) << qint32(2835) << qint32(2835) << quint32(0) << quint32(0);
+    const int stride = (image.width() * 3 + 3) / 4 * 4;
+    test::BmpFile file{.width = image.width(), .height = image.height()};
+    file.pixels.reserve(qsizetype(stride) * image.height());
     QByteArray row(stride, '\0');
-    for (int y = h - 1; y >= 0; --y) { // bottom row first
+    for (int y = image.height() - 1; y >= 0; --y) { // bottom row first
         const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < w; ++x) {
+        for (int x = 0; x < image.width(); ++x) {
             row[3 * x] = char(qBlue(pixels[x]));
             row[3 * x + 1] = char(qGreen(pixels[x]));
             row[3 * x + 2] = char(qRed(pixels[x]));
         }
-        out.writeRawData(row.constData(), stride);
+        file.pixels += row;
     }
-    return bytes;
+    return file.bytes();
 }
 
 QString named(const QString& stem, QSize size, const QString& suffix) {

@@ -2,8 +2,8 @@
 #include "BenchWindow.h"
 #include "ChildProcess.h"
 #include "PeakMemory.h"
-#include "ProcessMemory.h"
 #include "Summary.h"
+#include "support/ProcessMemory.h"
 
 #include "picture/BackgroundLoads.h"
 #include "picture/LoadBudget.h"

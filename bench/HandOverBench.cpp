@@ -2,9 +2,9 @@
 // memory it adds.
 #include "BenchPictures.h"
 #include "BenchWindow.h"
-#include "ProcessMemory.h"
 #include "Stopwatch.h"
 #include "Summary.h"
+#include "support/ProcessMemory.h"
 
 #include <QWidget>
 

@@ -20,7 +20,10 @@ template <typename Decoder> void fuzzDecoder(const uint8_t* data, size_t size) {
     try {
         picture::LoadBudget::Claim claim = budget.claim();
         const picture::DecodedPicture decoded = Decoder::decode(file, claim);
-        if (decoded.image.format() != QImage::Format_RGB32 || decoded.image.sizeInBytes() > claim.bytes())
+        const QImage::Format format = decoded.image.format();
+        if ((format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+             format != QImage::Format_RGBX64 && format != QImage::Format_RGBA64) ||
+            decoded.image.sizeInBytes() > claim.bytes())
             __builtin_trap();
     } catch (const desktop::Failure&) {
     } catch (const std::bad_alloc&) {

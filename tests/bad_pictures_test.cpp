@@ -1,13 +1,13 @@
 #include "support/DamagedPictures.h"
 #include "support/JpegWriter.h"
 #include "support/MainWindowRig.h"
+#include "support/PatchedBytes.h"
 #include "support/Permissions.h"
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
 #include "support/ProcessReads.h"
 #include "support/ToolFolder.h"
 
-#include <QtEndian>
 #include <QtTest>
 
 #include <optional>
@@ -39,16 +39,6 @@ constexpr qint64 memoryBound = 48 * 1024 * 1024;
 
 QString report(const QString& description, int pane) {
     return MainWindowRig::report(description, pane == 1 ? "PushButton3_Click" : "PushButton4_Click", 112);
-}
-
-template <typename T> QByteArray patched(QByteArray bytes, qsizetype at, T value) {
-    qToLittleEndian(value, bytes.data() + at);
-    return bytes;
-}
-
-QByteArray patchedBigEndian(QByteArray bytes, qsizetype at, quint16 value) {
-    qToBigEndian(value, bytes.data() + at);
-    return bytes;
 }
 
 // Puts the bad thing at folder/name and returns its path.

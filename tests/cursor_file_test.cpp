@@ -1,5 +1,7 @@
 #include "support/BmpFile.h"
 #include "support/DamagedPictures.h"
+#include "support/FailureOf.h"
+#include "support/PatchedBytes.h"
 
 #include "desktop/Failure.h"
 #include "picture/formats/CursorFile.h"
@@ -14,16 +16,6 @@
 
 namespace {
 
-void putU16(QByteArray& out, quint32 value) {
-    out.append(char(value & 0xff));
-    out.append(char(value >> 8 & 0xff));
-}
-
-void putU32(QByteArray& out, quint32 value) {
-    putU16(out, value & 0xffff);
-    putU16(out, value >> 16);
-}
-
 // A device-independent bitmap: `value` gives a palette index at 1, 4 and 8 bits, 0xAARRGGBB above;
 // `masked` marks the pixels the AND mask makes transparent.
 struct Dib {
@@ -35,50 +27,22 @@ struct Dib {
     std::function<bool(int, int)> masked = [](int, int) { return false; };
 
     QByteArray bytes() const {
-        QByteArray out;
-        putU32(out, 40);
-        putU32(out, quint32(width));
-        putU32(out, quint32(height * 2));
-        putU16(out, 1);
-        putU16(out, quint32(bitCount));
-        for (int i = 0; i < 4; ++i)
-            putU32(out, 0);
-        putU32(out, quint32(palette.size()));
-        putU32(out, 0);
-        for (const QRgb colour : palette) {
-            out.append(char(qBlue(colour)));
-            out.append(char(qGreen(colour)));
-            out.append(char(qRed(colour)));
-            out.append('\0');
+        QList<QList<quint32>> colours;
+        QList<QList<quint32>> mask;
+        for (int y = height - 1; y >= 0; --y) {
+            colours.emplaceBack();
+            mask.emplaceBack();
+            for (int x = 0; x < width; ++x) {
+                colours.last() << value(x, y);
+                mask.last() << (masked(x, y) ? 1u : 0u);
+            }
         }
-        for (int y = height - 1; y >= 0; --y)
-            out.append(colourRow(y));
-        for (int y = height - 1; y >= 0; --y)
-            out.append(packBits(1, [this, y](int x) { return masked(x, y) ? 1u : 0u; }));
-        return out;
-    }
-
-private:
-    QByteArray colourRow(int y) const {
-        if (bitCount <= 8)
-            return packBits(bitCount, [this, y](int x) { return value(x, y); });
-        QByteArray row;
-        for (int x = 0; x < width; ++x) {
-            const quint32 pixel = value(x, y);
-            for (int byte = 0; byte < bitCount / 8; ++byte)
-                row.append(char(pixel >> (8 * byte) & 0xff));
-        }
-        row.append((4 - row.size() % 4) % 4, '\0');
-        return row;
-    }
-
-    QByteArray packBits(int bits, const std::function<quint32(int)>& at) const {
-        QByteArray row(((width * bits + 31) / 32) * 4, '\0');
-        for (int x = 0; x < width; ++x) {
-            const int bit = x * bits;
-            row[bit / 8] = char(row[bit / 8] | at(x) << (8 - bits - bit % 8));
-        }
-        return row;
+        const test::BmpFile file{.width = width,
+                                 .height = 2 * height,
+                                 .bitCount = bitCount,
+                                 .palette = palette,
+                                 .pixels = test::packRows(colours, bitCount) + test::packRows(mask, 1)};
+        return file.bytes().mid(14); // without the file's header
     }
 };
 
@@ -104,21 +68,8 @@ QImage redSquare() {
     return picture;
 }
 
-QString failureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const desktop::Failure& failure) {
-        return failure.description();
-    }
-    return {};
-}
-
 QString parseFailure(const QByteArray& data) {
     return failureOf([&data] { picture::CursorFile::parse(data); });
-}
-
-void setU32(QByteArray& data, qsizetype at, quint32 value) {
-    qToLittleEndian(value, data.data() + at);
 }
 
 const QString invalidPicture = QStringLiteral("Invalid picture");
@@ -236,48 +187,29 @@ private slots:
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("header only") << valid.left(6);
         QTest::newRow("directory cut short") << valid.left(15);
-        QByteArray icon = valid;
-        icon[2] = 1;
-        QTest::newRow("icon, not cursor") << icon;
-        QByteArray reserved = valid;
-        reserved[0] = 1;
-        QTest::newRow("reserved word set") << reserved;
-        QByteArray none = valid;
-        none[4] = 0;
-        QTest::newRow("no entries") << none;
-        QByteArray huge = valid;
-        huge[4] = char(0xff);
-        huge[5] = char(0xff);
-        QTest::newRow("huge count") << huge;
-        QByteArray pastEnd = valid;
-        setU32(pastEnd, 18, 0xfffffff0u);
-        QTest::newRow("offset past end") << pastEnd;
-        QByteArray wrapping = valid;
-        setU32(wrapping, 14, 0xffffffffu);
-        setU32(wrapping, 18, 0xffffffffu);
-        QTest::newRow("offset and length wrap") << wrapping;
-        QByteArray tooLong = valid;
-        setU32(tooLong, 14, quint32(valid.size()));
-        QTest::newRow("length past end") << tooLong;
-        QByteArray empty = valid;
-        setU32(empty, 14, 0);
-        QTest::newRow("empty image") << empty;
+        QTest::newRow("icon, not cursor") << patched<quint16>(valid, 2, 1);
+        QTest::newRow("reserved word set") << patched<quint16>(valid, 0, 1);
+        QTest::newRow("no entries") << patched<quint16>(valid, 4, 0);
+        QTest::newRow("huge count") << patched<quint16>(valid, 4, 0xffff);
+        QTest::newRow("offset past end") << patched<quint32>(valid, 18, 0xfffffff0u);
+        QTest::newRow("offset and length wrap")
+            << patched<quint32>(patched<quint32>(valid, 14, 0xffffffffu), 18, 0xffffffffu);
+        QTest::newRow("length past end") << patched<quint32>(valid, 14, quint32(valid.size()));
+        QTest::newRow("empty image") << patched<quint32>(valid, 14, 0);
 
-        const auto withDib = [](const std::function<void(QByteArray&)>& change) {
-            QByteArray dib = paletted(4).bytes();
-            change(dib);
-            return test::cursorFile({{13, 7, QPoint(), dib}});
+        const auto withDib = [](qsizetype at, auto value) {
+            return test::cursorFile({{13, 7, QPoint(), patched(paletted(4).bytes(), at, value)}});
         };
-        QTest::newRow("odd doubled height") << withDib([](QByteArray& d) { setU32(d, 8, 13); });
-        QTest::newRow("negative height") << withDib([](QByteArray& d) { setU32(d, 8, quint32(-14)); });
-        QTest::newRow("zero width") << withDib([](QByteArray& d) { setU32(d, 4, 0); });
-        QTest::newRow("giant width") << withDib([](QByteArray& d) { setU32(d, 4, 100000); });
-        QTest::newRow("16 bpp") << withDib([](QByteArray& d) { d[14] = 16; });
-        QTest::newRow("compressed") << withDib([](QByteArray& d) { setU32(d, 16, 2); });
-        QTest::newRow("small header") << withDib([](QByteArray& d) { setU32(d, 0, 12); });
-        QTest::newRow("header past end") << withDib([](QByteArray& d) { setU32(d, 0, 0x7fffffff); });
-        QTest::newRow("too many colours") << withDib([](QByteArray& d) { setU32(d, 32, 17); });
-        QTest::newRow("index past palette") << withDib([](QByteArray& d) { setU32(d, 32, 2); });
+        QTest::newRow("odd doubled height") << withDib(8, 13);
+        QTest::newRow("negative height") << withDib(8, -14);
+        QTest::newRow("zero width") << withDib(4, 0);
+        QTest::newRow("giant width") << withDib(4, 100000);
+        QTest::newRow("16 bpp") << withDib(14, quint16(16));
+        QTest::newRow("compressed") << withDib(16, 2);
+        QTest::newRow("small header") << withDib(0, 12);
+        QTest::newRow("header past end") << withDib(0, 0x7fffffff);
+        QTest::newRow("too many colours") << withDib(32, 17);
+        QTest::newRow("index past palette") << withDib(32, 2);
         QTest::newRow("hot spot outside") << test::cursorFile({{13, 7, QPoint(13, 0), paletted(4).bytes()}});
 
         const QImage picture = redSquare();

@@ -89,6 +89,7 @@ void FilesFromOutsideTest::filesBecomeAbsoluteAndOnlyTwoAreKept() {
     const CommandLine address({QStringLiteral("file:///tmp/with%20space.jpg")});
     QCOMPARE(address.files(), QStringList{QStringLiteral("/tmp/with space.jpg")});
     QVERIFY(address.errorOutput().isEmpty());
+    QVERIFY(CommandLine({QStringLiteral("a.png"), QStringLiteral("b.png")}).errorOutput().isEmpty());
     QVERIFY(CommandLine({}).files().isEmpty());
 }
 

@@ -1,9 +1,10 @@
 #include "support/AnsweringDesktop.h"
+#include "support/FailureOf.h"
+#include "support/MainWindowRig.h"
 #include "support/ScriptedChance.h"
 #include "support/TestLoader.h"
 
 #include "app/Main.h"
-#include "desktop/Failure.h"
 #include "desktop/FolderOpener.h"
 #include "desktop/QtDesktop.h"
 #include "viewer/Form1.h"
@@ -35,15 +36,6 @@ private:
 namespace {
 
 const QString folder = QStringLiteral("/srv/pictures/say \"cheese\" it's; $(x) 100%/Samples");
-
-QString failureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const desktop::Failure& failure) {
-        return failure.description();
-    }
-    return {};
-}
 
 } // namespace
 
@@ -141,9 +133,7 @@ void FolderOpenerTest::theSamplesCommandReportsAFolderThatCannotBeOpened() {
     form.PushButton9_Click();
     QCOMPARE(desktop.shown.size(), 2);
     QVERIFY(desktop.shown[0].startsWith(QLatin1String("Would you like")));
-    QVERIFY2(desktop.shown[1].startsWith(QLatin1String(
-                 "No file browser\r\nin Brackwater2021/08/31.Form1.PushButton9_Click at line 120\r\r")),
-             qPrintable(desktop.shown[1]));
+    QCOMPARE(desktop.shown[1], MainWindowRig::report("No file browser", "PushButton9_Click", 120));
     QVERIFY(form.Picture1.pictureHandle() != 0 && form.Picture4.pictureHandle() != 0);
 }
 

@@ -26,14 +26,8 @@ private slots:
 
 namespace {
 
-QByteArray le16(quint16 value) {
-    QByteArray bytes(2, '\0');
-    qToLittleEndian(value, bytes.data());
-    return bytes;
-}
-
-QByteArray le32(quint32 value) {
-    QByteArray bytes(4, '\0');
+template <typename T> QByteArray le(T value) {
+    QByteArray bytes(sizeof(T), '\0');
     qToLittleEndian(value, bytes.data());
     return bytes;
 }
@@ -42,11 +36,11 @@ QByteArray le32(quint32 value) {
 // one SHORT value each.
 QByteArray tiff(std::initializer_list<std::pair<quint16, quint16>> tags) {
     constexpr quint32 directory = 5000;
-    QByteArray bytes = QByteArray("II*\0", 4) + le32(directory);
-    bytes += QByteArray(directory - bytes.size(), '\0') + le16(quint16(tags.size()));
+    QByteArray bytes = QByteArray("II*\0", 4) + le<quint32>(directory);
+    bytes += QByteArray(directory - bytes.size(), '\0') + le<quint16>(quint16(tags.size()));
     for (const auto& [tag, value] : tags)
-        bytes += le16(tag) + le16(3) + le32(1) + le16(value) + le16(0);
-    return bytes + le32(0);
+        bytes += le<quint16>(tag) + le<quint16>(3) + le<quint32>(1) + le<quint16>(value) + le<quint16>(0);
+    return bytes + le<quint32>(0);
 }
 
 QByteArray isoMedia(const char* major, std::initializer_list<const char*> compatible) {
@@ -59,9 +53,9 @@ QByteArray isoMedia(const char* major, std::initializer_list<const char*> compat
 }
 
 QByteArray tgaHeader(int mapType, int type, int mapLength, int mapBits, int depth, int descriptor) {
-    return QByteArray(1, '\0') + char(mapType) + char(type) + le16(0) + le16(quint16(mapLength)) +
-           char(mapBits) + le16(0) + le16(0) + le16(40) + le16(30) + char(depth) + char(descriptor) +
-           QByteArray(64, '\x11');
+    return QByteArray(1, '\0') + char(mapType) + char(type) + le<quint16>(0) +
+           le<quint16>(quint16(mapLength)) + char(mapBits) + le<quint16>(0) + le<quint16>(0) +
+           le<quint16>(40) + le<quint16>(30) + char(depth) + char(descriptor) + QByteArray(64, '\x11');
 }
 
 } // namespace

@@ -1,7 +1,7 @@
+#include "support/FailureOf.h"
 #include "support/Pictures.h"
 #include "support/TestLoader.h"
 
-#include "desktop/Failure.h"
 #include "picture/LoadBudget.h"
 
 #include <QTemporaryDir>
@@ -25,19 +25,6 @@ private slots:
     void loadsWaitingForEachOtherGiveWay();
     void picturesLoadingTogetherShareTheBudget();
 };
-
-namespace {
-
-QString failureOf(const std::function<void()>& work) {
-    try {
-        work();
-    } catch (const desktop::Failure& failure) {
-        return failure.description();
-    }
-    return {};
-}
-
-} // namespace
 
 void LoadBudgetTest::claimsAddUpAndGoBack() {
     LoadBudget budget(1000);
@@ -65,6 +52,8 @@ void LoadBudgetTest::refusesWhatCanNeverFit() {
     QCOMPARE(failureOf([&] { claim.grow(1001); }), "Out of memory");
     QCOMPARE(failureOf([&] { budget.claim(4001); }), "Out of memory");
     QCOMPARE(budget.held(), 3000);
+    QCOMPARE(failureOf([&] { claim.grow(1000); }), QString()); // the budget to the byte
+    QCOMPARE(budget.held(), 4000);
 }
 
 void LoadBudgetTest::loadsTakeTurnsWithinTheBudget() {

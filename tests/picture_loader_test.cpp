@@ -1,17 +1,17 @@
-#include "desktop/Failure.h"
+#include "support/BmpFile.h"
+#include "support/FailureOf.h"
 #include "support/GifEncoder.h"
+#include "support/PatchedBytes.h"
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
 #include "support/TestLoader.h"
 
 #include <QBuffer>
-#include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
 
 namespace {
 
@@ -35,16 +35,6 @@ QImage shading() {
 
 using pictures::encoded;
 
-template <typename T> QByteArray patched(QByteArray bytes, qsizetype at, T value) {
-    qToLittleEndian(value, bytes.data() + at);
-    return bytes;
-}
-
-QByteArray patchedBigEndian(QByteArray bytes, qsizetype at, quint16 value) {
-    qToBigEndian(value, bytes.data() + at);
-    return bytes;
-}
-
 // One stripe of colour per row, in the shape the toolkit cannot write: a run-length BMP.
 QImage stripes() {
     QImage image(40, 6, QImage::Format_RGB32);
@@ -66,25 +56,13 @@ QByteArray topDownBmp(const QImage& picture) {
 }
 
 QByteArray rle8Bmp(const QImage& stripes) {
-    const int width = stripes.width();
-    const int height = stripes.height();
-    QByteArray runs;
-    for (int y = height - 1; y >= 0; --y) // bottom row first: one run, then the end of the line
-        runs += char(width) + QByteArray(1, char(y)) + QByteArray(2, '\0');
-    runs += QByteArray("\0\1", 2); // end of picture
-    const quint32 offset = 14 + 40 + 4 * height;
-
-    QByteArray bmp;
-    QDataStream out(&bmp, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("BM", 2);
-    out << quint32(offset + runs.size()) << quint32(0) << offset;
-    out << quint32(40) << qint32(width) << qint32(height) << quint16(1) << quint16(8) << quint32(1) // RLE8
-        << quint32(runs.size()) << quint32(0) << quint32(0) << quint32(height) << quint32(0);
-    for (int y = 0; y < height; ++y)
-        out << quint32(stripes.pixel(0, y) & 0xFFFFFF);
-    out.writeRawData(runs.constData(), int(runs.size()));
-    return bmp;
+    test::BmpFile file{.width = stripes.width(), .height = stripes.height(), .bitCount = 8, .compression = 1};
+    for (int y = 0; y < file.height; ++y)
+        file.palette << stripes.pixel(0, y);
+    for (int y = file.height - 1; y >= 0; --y) // bottom row first: one run, then the end of the line
+        file.pixels += char(file.width) + QByteArray(1, char(y)) + QByteArray(2, '\0');
+    file.pixels += QByteArray("\0\1", 2); // end of picture
+    return file.bytes();
 }
 
 // An EXIF-style APP1 segment holding a whole small JPEG, end marker included, ahead of the main picture.
@@ -96,20 +74,12 @@ QByteArray withThumbnail(const QByteArray& jpeg) {
 
 // An icon whose directory gives one size (0 stands for 256) and whose 32-bit bitmap holds another.
 QByteArray iconFile(int listedSide, int side) {
-    QByteArray ico;
-    QDataStream out(&ico, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    const quint32 maskStride = (side + 31) / 32 * 4;
-    const quint32 bitmapBytes = 40 + side * side * 4 + maskStride * side;
-    out << quint16(0) << quint16(1) << quint16(1);
-    out << quint8(listedSide) << quint8(listedSide) << quint8(0) << quint8(0) << quint16(1) << quint16(32)
-        << bitmapBytes << quint32(22);
-    out << quint32(40) << qint32(side) << qint32(2 * side) << quint16(1) << quint16(32) << quint32(0)
-        << quint32(0) << quint32(0) << quint32(0) << quint32(0) << quint32(0);
-    for (int i = 0; i < side * side; ++i)
-        out << quint32(0xFF336699);
-    ico.append(QByteArray(maskStride * side, '\0'));
-    return ico;
+    const QByteArray mask((side + 31) / 32 * 4 * side, '\0');
+    const test::BmpFile bitmap{.width = side,
+                               .height = 2 * side,
+                               .bitCount = 32,
+                               .pixels = QByteArray("\x99\x66\x33\xFF").repeated(side * side) + mask};
+    return test::cursorFile({{listedSide, listedSide, QPoint(1, 32), bitmap.bytes().mid(14)}}, true);
 }
 
 } // namespace
@@ -134,7 +104,6 @@ private slots:
 
 private:
     QString write(const QString& name, const QByteArray& bytes);
-    QString failureOf(const QString& path) const;
 
     QTemporaryDir dir_;
     TestLoader loader_;
@@ -145,15 +114,6 @@ QString PictureLoaderTest::write(const QString& name, const QByteArray& bytes) {
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(file.fileName()));
     return file.fileName();
-}
-
-QString PictureLoaderTest::failureOf(const QString& path) const {
-    try {
-        loader_.load(path);
-    } catch (const desktop::Failure& failure) {
-        return failure.description();
-    }
-    return {};
 }
 
 void PictureLoaderTest::opensEveryFormat_data() {
@@ -173,7 +133,12 @@ void PictureLoaderTest::opensEveryFormat_data() {
                                << picture << 0;
     QTest::newRow("bmp run-length") << "e.bmp" << rle8Bmp(stripes()) << stripes() << 0;
     QTest::newRow("png") << "f.png" << encoded(picture, "png") << picture << 0;
+    QTest::newRow("png interlaced") << "k.png" << pictures::interlacedPng(picture) << picture << 0;
     QTest::newRow("gif") << "g.gif" << encoded(picture, "gif") << picture << 0;
+    QTest::newRow("gif interlaced") << "l.gif" << test::encodeGif(picture, {.interlaced = true}) << picture
+                                    << 0;
+    QTest::newRow("gif with a table of the frame's own")
+        << "m.gif" << test::encodeGif(picture, {.localTable = true}) << picture << 0;
     QTest::newRow("png named .jpg") << "h.jpg" << encoded(picture, "png") << picture << 0;
     QTest::newRow("jpeg named .gif") << "i.gif" << jpeg << shading() << 8;
     QImage icon(32, 32, QImage::Format_RGB32);
@@ -245,7 +210,7 @@ void PictureLoaderTest::refusesUnreachablePaths_data() {
 void PictureLoaderTest::refusesUnreachablePaths() {
     QFETCH(QString, path);
     QFETCH(QString, description);
-    QCOMPARE(failureOf(path), description);
+    QCOMPARE(failureOf([&] { loader_.load(path); }), description);
 }
 
 void PictureLoaderTest::refusesUnreadableFile() {
@@ -253,7 +218,7 @@ void PictureLoaderTest::refusesUnreadableFile() {
     QFile::setPermissions(path, QFileDevice::Permissions());
     if (QFile probe(path); probe.open(QIODevice::ReadOnly))
         QSKIP("this user reads files regardless of their permissions");
-    QCOMPARE(failureOf(path), "Path/File access error");
+    QCOMPARE(failureOf([&] { loader_.load(path); }), "Path/File access error");
 }
 
 void PictureLoaderTest::refusesFileLargerThanLimit() {
@@ -261,7 +226,7 @@ void PictureLoaderTest::refusesFileLargerThanLimit() {
     // memory than the loads may.
     QFile icon(write("enormous.ico", encoded(pattern(), "ico")));
     QVERIFY(icon.resize(loader_.budget.total() + 1));
-    QCOMPARE(failureOf(icon.fileName()), "Out of memory");
+    QCOMPARE(failureOf([&] { loader_.load(icon.fileName()); }), "Out of memory");
     // libpng reads a file in pieces: one of exactly the limit opens, the picture at its start.
     QFile file(write("enormous.png", encoded(pattern(), "png")));
     QVERIFY(file.resize(loader_.budget.total()));
@@ -316,7 +281,7 @@ void PictureLoaderTest::refusesDamagedPictures_data() {
 void PictureLoaderTest::refusesDamagedPictures() {
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
-    QCOMPARE(failureOf(write(name, bytes)), "Invalid picture");
+    QCOMPARE(failureOf([&] { loader_.load(write(name, bytes)); }), "Invalid picture");
 }
 
 void PictureLoaderTest::refusesHugeHeadersAtOnce_data() {
@@ -345,7 +310,7 @@ void PictureLoaderTest::refusesHugeHeadersAtOnce() {
     const QString path = write("huge.pic", bytes);
     // Refused from the header: no pixel is decoded.
     const PeakMemoryWatch memory;
-    QCOMPARE(failureOf(path), description);
+    QCOMPARE(failureOf([&] { loader_.load(path); }), description);
     QCOMPARE_LT(memory.growth(), 16 * 1024 * 1024);
 }
 

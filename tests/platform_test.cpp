@@ -1,4 +1,5 @@
 #include "support/FakeDesktop.h"
+#include "support/MainWindowRig.h"
 
 #include "app/FirstFrameProbe.h"
 #include "desktop/Application.h"
@@ -134,8 +135,7 @@ void PlatformTest::barLooksTheSameFromItsKeptDrawing() {
 void PlatformTest::reportTextHoldsExactlyTheListedCharacters() {
     const QString where = QStringLiteral("in Brackwater2021/08/31.Form1.Form_Load ");
     QCOMPARE(ui::ErrorGuard::reportText(QStringLiteral("Overflow"), where, 104),
-             QStringLiteral("Overflow\r\nin Brackwater2021/08/31.Form1.Form_Load at line 104\r\rPlease email "
-                            "screenshot of this message to support@kestrelle.example"));
+             MainWindowRig::report("Overflow", "Form_Load", 104));
     QVERIFY(
         ui::ErrorGuard::reportText(QString(), where, 100).startsWith(QStringLiteral("\r\nin Brackwater")));
 }

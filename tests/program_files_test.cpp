@@ -1,9 +1,9 @@
 #include "support/MainWindowRig.h"
+#include "support/PatchedBytes.h"
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
 #include "support/ProcessReads.h"
 
-#include <QtEndian>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -184,9 +184,7 @@ void ProgramFilesTest::badSamplesAreReportedAndTheQuestionStillComes_data() {
         return MainWindowRig::report(description, "PushButton9_Click", line);
     };
     const QByteArray sample = shipped(QStringLiteral("Samples/sample1.bmp"));
-    QByteArray huge = sample;
-    qToLittleEndian<qint32>(60000, huge.data() + 18);
-    qToLittleEndian<qint32>(60000, huge.data() + 22);
+    const QByteArray huge = patched<qint32>(patched<qint32>(sample, 18, 60000), 22, 60000);
 
     QTest::newRow("first missing") << int(Kind::Missing) << QByteArray() << ok << QByteArray()
                                    << QStringList{at("File not found", 106)};

@@ -1,4 +1,5 @@
-#include "desktop/Failure.h"
+#include "support/FailureOf.h"
+
 #include "ui/Form.h"
 #include "ui/skin/SkinFramework.h"
 #include "ui/skin/StyleSheetCheck.h"
@@ -9,23 +10,12 @@
 #include <QWidget>
 #include <QtTest>
 
-#include <functional>
-
 #include <sys/stat.h>
 
 namespace {
 
 QString shippedSkinPath() {
     return qEnvironmentVariable("KESTRELLE_BUILD_DIR") + "/x/o.cjs";
-}
-
-QString failureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const desktop::Failure& failure) {
-        return failure.description();
-    }
-    return {};
 }
 
 const QString goodSheet = QStringLiteral("QPushButton:hover { color: red; }\n"
@@ -187,6 +177,7 @@ private slots:
         QTest::newRow("a pipe") << "url(pipe.png)" << false;
         QTest::newRow("a folder") << "url(.)" << false;
         QTest::newRow("outside the program") << "url(../../outside.png)" << false;
+        QTest::newRow("beside the program, under a longer name") << "url(../../program-b/face.png)" << false;
         QTest::newRow("a link to outside") << "url(link.png)" << false;
         QTest::newRow("a system file") << "url(/etc/hostname)" << false;
         QTest::newRow("a resource") << "url(:/icon/kestrelle-32.png)" << false;
@@ -198,10 +189,11 @@ private slots:
         QFETCH(bool, accepted);
         QTemporaryDir tree;
         const QDir base(tree.path());
-        QVERIFY(base.mkpath(QStringLiteral("program/x")));
+        QVERIFY(base.mkpath(QStringLiteral("program/x")) && base.mkpath(QStringLiteral("program-b")));
         const QDir program(base.filePath(QStringLiteral("program")));
-        for (const QString& name :
-             {base.filePath(QStringLiteral("outside.png")), program.filePath(QStringLiteral("x/face.png"))}) {
+        for (const QString& name : {base.filePath(QStringLiteral("outside.png")),
+                                    base.filePath(QStringLiteral("program-b/face.png")),
+                                    program.filePath(QStringLiteral("x/face.png"))}) {
             QFile picture(name);
             QVERIFY(picture.open(QIODevice::WriteOnly) && picture.write("picture") > 0);
         }

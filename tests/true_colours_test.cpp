@@ -3,16 +3,21 @@
 #include "support/BmpFile.h"
 #include "support/BuiltFormats.h"
 #include "support/ExifJpeg.h"
+#include "support/JpegWriter.h"
 #include "support/MainWindowRig.h"
 #include "support/Pictures.h"
 #include "support/TestLoader.h"
 #include "support/TestProfiles.h"
+
+#include "picture/formats/JpegDecoder.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QColorSpace>
 #include <QImageWriter>
 #include <QtTest>
+
+#include <cmath>
 
 namespace {
 
@@ -36,6 +41,37 @@ QByteArray encoded(const QImage& picture, const char* format) {
     return bytes;
 }
 
+// Linear light as sRGB encodes it, laid over white by alpha in that encoding, as browsers show it.
+int overWhite(double linear, double alpha) {
+    const double encoded = linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+    return int(std::lround(255 * (encoded * alpha + 1 - alpha)));
+}
+
+// Four samples a pixel, red, green, blue and alpha, of 8 or 16 bits: the picture, and what it shows when
+// its numbers are linear light.
+std::pair<QImage, QImage> linearWithAlpha(const QList<std::array<int, 4>>& samples, bool wide) {
+    QImage picture(int(samples.size()), 1, wide ? QImage::Format_RGBA64 : QImage::Format_ARGB32);
+    QImage shown(picture.size(), QImage::Format_RGB32);
+    const double full = wide ? 65535 : 255;
+    for (int x = 0; x < picture.width(); ++x) {
+        const auto [r, g, b, a] = samples[x];
+        if (wide)
+            picture.setPixelColor(
+                x, 0, QColor(QRgba64::fromRgba64(quint16(r), quint16(g), quint16(b), quint16(a))));
+        else
+            picture.setPixel(x, 0, qRgba(r, g, b, a));
+        shown.setPixel(x, 0,
+                       qRgb(overWhite(r / full, a / full), overWhite(g / full, a / full),
+                            overWhite(b / full, a / full)));
+    }
+    return {picture, shown};
+}
+
+// gAMA 1.0: 100000 in its big-endian 32 bits.
+QByteArray linearPng(const QImage& picture) {
+    return pictures::withChunk(pictures::encoded(picture, "png"), "gAMA", QByteArray("\0\x01\x86\xa0", 4));
+}
+
 } // namespace
 
 class TrueColoursTest : public QObject {
@@ -45,6 +81,8 @@ private slots:
     void widePicturesMatchTheirSrgbTwins_data();
     void widePicturesMatchTheirSrgbTwins();
     void bmpProfileApplies();
+    void matchIndependentReferences_data();
+    void matchIndependentReferences();
     void skippedPixelsNeverShowAnEarlierPicture();
     void turnedPicturesOpenUpright();
 
@@ -77,7 +115,8 @@ void TrueColoursTest::widePicturesMatchTheirSrgbTwins() {
             middle.setPixel(x, 0, image.pixel(x * 16 + 8, 8));
         return middle;
     };
-    QCOMPARE_LE(pictures::largestDifference(middles(loader_.load(srgbPath)), middles(loader_.load(widePath))), 2);
+    QCOMPARE_LE(pictures::largestDifference(middles(loader_.load(srgbPath)), middles(loader_.load(widePath))),
+                2);
 }
 
 void TrueColoursTest::bmpProfileApplies() {
@@ -85,7 +124,66 @@ void TrueColoursTest::bmpProfileApplies() {
     file.pixels = QByteArray("\x00\x00\xff\x00\xff\x00\x00\x00", 8); // red, green as stored B, G, R
     file.profile = profiles::packaged("SwappedRedAndGreen.icc");
     const QImage image = loader_.load(pictures::write(file.bytes(), folder_.path(), "swapped.bmp"));
-    QCOMPARE_LE(pictures::largestDifference(image, blocks({qRgb(0, 255, 0), qRgb(255, 0, 0)}).scaled(2, 1)), 2);
+    QCOMPARE_LE(pictures::largestDifference(image, blocks({qRgb(0, 255, 0), qRgb(255, 0, 0)}).scaled(2, 1)),
+                2);
+}
+
+void TrueColoursTest::matchIndependentReferences_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QImage>("expected");
+    // Transparency over linear light: blended before the conversion, half-clear black would show 188, not
+    // 128. Dark 16-bit values would come out black if scaled to 8 bits before it.
+    const auto [eight, eightShown] = linearWithAlpha({{0, 0, 0, 128},
+                                                      {255, 0, 0, 64},
+                                                      {64, 128, 200, 200},
+                                                      {10, 20, 30, 255},
+                                                      {200, 100, 50, 0},
+                                                      {255, 255, 255, 30}},
+                                                     false);
+    QTest::newRow("PNG, linear light, alpha") << "linear.png" << linearPng(eight) << eightShown;
+    const auto [wide, wideShown] = linearWithAlpha({{0, 0, 0, 32768},
+                                                    {64, 300, 1000, 65535},
+                                                    {20000, 40000, 60000, 16384},
+                                                    {65535, 0, 0, 50000},
+                                                    {123, 4567, 54321, 0}},
+                                                   true);
+    QTest::newRow("PNG, 16 bits, linear light, alpha") << "linear16.png" << linearPng(wide) << wideShown;
+    // 16-bit grey whose embedded grey profile says linear light. iCCP: a name, compression method 0, and
+    // the zlib stream that qCompress puts after its length.
+    const auto [rgb, greyShown] = linearWithAlpha(
+        {{150, 150, 150, 65535}, {7150, 7150, 7150, 65535}, {28150, 28150, 28150, 65535}}, true);
+    QImage grey(rgb.size(), QImage::Format_Grayscale16);
+    for (int x = 0; x < grey.width(); ++x)
+        reinterpret_cast<quint16*>(grey.scanLine(0))[x] =
+            reinterpret_cast<const quint16*>(rgb.constBits())[x * 4];
+    const QByteArray iccp = QByteArray("linear grey\0\0", 13) + qCompress(profiles::grey(1.0)).mid(4);
+    const QByteArray greyPng = pictures::encoded(grey, "png");
+    QTest::newRow("PNG, 16-bit grey, linear profile")
+        << "grey16.png" << pictures::withChunk(greyPng, "iCCP", iccp) << greyShown;
+
+    // Inks of every strength, their sRGB by the profile as Little CMS evaluates it without shortcuts.
+    const QByteArray noise = pictures::noise(96 * 96 * 4);
+    const QImage inks(reinterpret_cast<const uchar*>(noise.constData()), 96, 96, QImage::Format_ARGB32);
+    const QByteArray cmykProfile = profiles::cmykWithKnownRed();
+    const QByteArray jpeg = test::writeJpeg(inks, {.cmyk = true, .iccProfile = cmykProfile, .exif = {}});
+    QBuffer file;
+    file.setData(jpeg);
+    file.open(QIODevice::ReadOnly);
+    picture::LoadBudget budget(64 * 1024 * 1024);
+    picture::LoadBudget::Claim claim = budget.claim();
+    const QImage decodedInks = picture::JpegDecoder::decode(file, claim).image;
+    QTest::newRow("CMYK JPEG with a profile")
+        << "cmyk.jpg" << jpeg << profiles::srgbOfInks(decodedInks, cmykProfile);
+}
+
+void TrueColoursTest::matchIndependentReferences() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QImage, expected);
+    const QImage loaded = loader_.load(pictures::write(bytes, folder_.path(), name));
+    QCOMPARE(loaded.format(), QImage::Format_RGB32);
+    QCOMPARE_LE(pictures::largestDifference(loaded, expected), 1);
 }
 
 void TrueColoursTest::skippedPixelsNeverShowAnEarlierPicture() {

@@ -4,32 +4,11 @@
 
 #include <QColorSpace>
 
-#include <cmath>
-
 namespace picture {
 
 namespace {
 
 constexpr qsizetype cacheLimit = 32;
-const Chromaticities srgbPrimaries{0.3127, 0.3290, 0.64, 0.33, 0.30, 0.60, 0.15, 0.06};
-
-bool near(double a, double b) {
-    return std::abs(a - b) < 0.0005;
-}
-
-bool isSrgbPrimaries(const Chromaticities& c) {
-    const Chromaticities& s = srgbPrimaries;
-    return near(c.whiteX, s.whiteX) && near(c.whiteY, s.whiteY) && near(c.redX, s.redX) &&
-           near(c.redY, s.redY) && near(c.greenX, s.greenX) && near(c.greenY, s.greenY) &&
-           near(c.blueX, s.blueX) && near(c.blueY, s.blueY);
-}
-
-// A gamma of 1/2.2 over sRGB's primaries is how most writers say sRGB; the curves differ by less than the
-// rounding of 8-bit values in all but the darkest tones.
-bool saysSrgb(const ColourDescription& colour) {
-    return colour.srgb || ((colour.fileGamma == 0 || near(colour.fileGamma, 1 / 2.2)) &&
-                           (!colour.chromaticities || isSrgbPrimaries(*colour.chromaticities)));
-}
 
 QByteArray gammaKey(const ColourDescription& colour) {
     const Chromaticities c = colour.chromaticities.value_or(srgbPrimaries);
@@ -67,15 +46,17 @@ ColourStage::~ColourStage() = default;
 
 void ColourStage::convert(DecodedPicture& decoded) const {
     const QByteArray& icc = decoded.colour.iccProfile;
+    const bool wide = decoded.image.depth() == 64;
+    const QByteArray depth = wide ? "wide " : "";
     std::optional<Transform> transform;
     if (!icc.isEmpty())
-        transform =
-            lookup((decoded.cmyk ? "cmyk " : "rgb ") + icc, [&] { return fromEmbedded(icc, decoded.cmyk); });
+        transform = lookup(depth + (decoded.cmyk ? "cmyk " : "rgb ") + icc,
+                           [&] { return fromEmbedded(icc, decoded.cmyk, wide); });
     if (!transform && decoded.cmyk)
         inkOverPaper(decoded.image);
     decoded.cmyk = false;
     if (!transform)
-        transform = fromDescription(decoded.colour);
+        transform = fromDescription(decoded.colour, wide);
     if (*transform)
         (*transform)->apply(decoded.image);
     // The numbers are the screen's now, whatever the image was labelled with on its way in.
@@ -83,7 +64,8 @@ void ColourStage::convert(DecodedPicture& decoded) const {
         decoded.image.setColorSpace(QColorSpace());
 }
 
-std::optional<ColourStage::Transform> ColourStage::fromEmbedded(const QByteArray& icc, bool cmyk) const {
+std::optional<ColourStage::Transform> ColourStage::fromEmbedded(const QByteArray& icc, bool cmyk,
+                                                                bool wide) const {
     if (icc == targetBytes_)
         return nullptr;
     const ColourProfile embedded = ColourProfile::fromIcc(icc);
@@ -94,33 +76,34 @@ std::optional<ColourStage::Transform> ColourStage::fromEmbedded(const QByteArray
         return std::nullopt;
     if (space == ColourProfile::Space::rgb && targetIsSrgb_ && embedded.isSrgb())
         return nullptr;
-    if (Transform transform = ColourTransform::create(embedded, target_))
+    if (Transform transform = ColourTransform::create(embedded, target_, wide))
         return transform;
     return std::nullopt;
 }
 
-ColourStage::Transform ColourStage::fromDescription(const ColourDescription& colour) const {
+ColourStage::Transform ColourStage::fromDescription(const ColourDescription& colour, bool wide) const {
+    const QByteArray depth = wide ? "wide " : "";
     if (const std::optional<Cicp> cicp = colour.cicp) {
         const QByteArray key =
-            "cicp " + QByteArray::number(cicp->primaries) + ' ' + QByteArray::number(cicp->transfer);
+            depth + "cicp " + QByteArray::number(cicp->primaries) + ' ' + QByteArray::number(cicp->transfer);
         const std::optional<Transform> plan = lookup(key, [&]() -> std::optional<Transform> {
             const ColourProfile source = ColourProfile::fromCicp(*cicp);
             if (source.isNull())
                 return std::nullopt;
-            return ColourTransform::create(source, target_);
+            return ColourTransform::create(source, target_, wide);
         });
         if (plan)
             return *plan;
     }
-    if (!saysSrgb(colour))
-        return *lookup(gammaKey(colour), [&] {
+    if (!colour.saysSrgb())
+        return *lookup(depth + gammaKey(colour), [&] {
             return ColourTransform::create(
-                ColourProfile::fromGammaAndPrimaries(colour.fileGamma, colour.chromaticities), target_);
+                ColourProfile::fromGammaAndPrimaries(colour.fileGamma, colour.chromaticities), target_, wide);
         });
     if (targetIsSrgb_)
         return nullptr;
-    return *lookup(QByteArrayLiteral("srgb"),
-                   [&] { return ColourTransform::create(ColourProfile::srgb(), target_); });
+    return *lookup(depth + "srgb",
+                   [&] { return ColourTransform::create(ColourProfile::srgb(), target_, wide); });
 }
 
 std::optional<ColourStage::Transform>

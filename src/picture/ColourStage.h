@@ -24,7 +24,8 @@ public:
     explicit ColourStage(const QByteArray& target);
     ~ColourStage();
 
-    // Leaves decoded.image RGB32 in the target space and decoded.cmyk cleared.
+    // Leaves decoded.image in the target space, with its depth and its transparency as they were (to be
+    // laid on white in that space), and decoded.cmyk cleared: CMYK pictures come out RGB32.
     void convert(DecodedPicture& decoded) const;
 
 private:
@@ -32,8 +33,9 @@ private:
     using Transform = std::shared_ptr<const ColourTransform>;
 
     // Nothing when the profile is unusable or for numbers of another kind, and so ignored.
-    std::optional<Transform> fromEmbedded(const QByteArray& icc, bool cmyk) const;
-    Transform fromDescription(const ColourDescription& colour) const;
+    // wide: for 16 bits a sample.
+    std::optional<Transform> fromEmbedded(const QByteArray& icc, bool cmyk, bool wide) const;
+    Transform fromDescription(const ColourDescription& colour, bool wide) const;
     // What key's source needs, decided once: make runs only for a source not seen before.
     std::optional<Transform> lookup(const QByteArray& key,
                                     const std::function<std::optional<Transform>()>& make) const;

@@ -6,6 +6,7 @@
 #include "picture/FormatSignatures.h"
 #include "picture/Orientation.h"
 #include "picture/PictureFailures.h"
+#include "picture/colour/OverWhite.h"
 #include "picture/formats/ToolkitDecoder.h"
 
 #include <QFile>
@@ -38,6 +39,7 @@ QImage PictureLoader::load(const QString& path) const {
     LoadBudget::Claim claim = needs_.budget.claim();
     DecodedPicture decoded = decoderFor(file, needs_.formats)(file, claim);
     needs_.screen.convert(decoded);
+    OverWhite::lay(decoded.image, claim);
     // A quarter turn makes a turned copy beside the decoded pixels; mirroring works in place.
     if (decoded.orientation >= 5)
         claim.grow(decoded.image.sizeInBytes());

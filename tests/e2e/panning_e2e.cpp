@@ -1,6 +1,7 @@
 #include "support/CodedPicture.h"
 #include "support/DamagedPictures.h"
 #include "support/E2e.h"
+#include "support/MainWindowRig.h"
 #include "support/Settle.h"
 #include "support/Viewer.h"
 
@@ -175,9 +176,9 @@ void PanningE2e::aDamagedFileIsReportedAndTheProgramGoesOn() {
 
     // The report as the box shows it, each of the program's line breaks kept.
     const auto report = [](const char* procedure) {
-        return QStringLiteral("Invalid picture\nin Brackwater2021/08/31.Form1.%1 at line 112\n\nPlease email "
-                              "screenshot of this message to support@kestrelle.example")
-            .arg(QLatin1String(procedure));
+        return MainWindowRig::report(QStringLiteral("Invalid picture"), QLatin1String(procedure), 112)
+            .replace(QLatin1String("\r\n"), QLatin1String("\n"))
+            .replace(u'\r', u'\n');
     };
     viewer_->clickButton(QStringLiteral("Open File 1"));
     QVERIFY(viewer_->chooseInFileDialog(notAPicture));

@@ -69,10 +69,10 @@ QByteArray BmpFile::bytes() const {
     return file;
 }
 
-QByteArray cursorFile(const QList<CursorEntry>& entries) {
+QByteArray cursorFile(const QList<CursorEntry>& entries, bool icon) {
     constexpr qsizetype directoryEntry = 16;
     QByteArray out(6 + directoryEntry * entries.size(), '\0');
-    put16(out, 2, 2); // a cursor, not an icon
+    put16(out, 2, icon ? 1 : 2);
     put16(out, 4, quint32(entries.size()));
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const CursorEntry& entry = entries[i];

@@ -35,8 +35,9 @@ struct CursorEntry {
     QByteArray image;
 };
 
-// A cursor file holding the entries in order, each listed with its true length and offset.
-QByteArray cursorFile(const QList<CursorEntry>& entries);
+// A cursor file holding the entries in order, each listed with its true length and offset. An icon file
+// has the same layout, its hot spot's fields holding the planes and the bits a pixel instead.
+QByteArray cursorFile(const QList<CursorEntry>& entries, bool icon = false);
 
 // Packs rows of pixel values of bitCount bits, left to right, each row padded to four bytes.
 QByteArray packRows(const QList<QList<quint32>>& rows, int bitCount);

@@ -30,11 +30,15 @@ QByteArray pngWithBytesAfterZlibStream(const QByteArray& png, int count) {
     while (png.mid(chunk + 4, 4) != "IDAT")
         chunk += 12 + qFromBigEndian<quint32>(png.constData() + chunk);
     const quint32 length = qFromBigEndian<quint32>(png.constData() + chunk);
-    const QByteArray body = png.mid(chunk + 4, 4 + length) + QByteArray(count, '\x55');
-    QByteArray framing(8, '\0');
-    qToBigEndian(quint32(body.size() - 4), framing.data());
-    qToBigEndian(pngCrc(body), framing.data() + 4);
-    return png.left(chunk) + framing.left(4) + body + framing.mid(4) + png.mid(chunk + 12 + length);
+    const QByteArray data = png.mid(chunk + 8, length) + QByteArray(count, '\x55');
+    return png.left(chunk) + pngChunk("IDAT", data) + png.mid(chunk + 12 + length);
+}
+
+QByteArray pngChunk(const char* type, const QByteArray& data) {
+    QByteArray chunk = QByteArray(4, '\0') + type + data + QByteArray(4, '\0');
+    qToBigEndian(quint32(data.size()), chunk.data());
+    qToBigEndian(pngCrc(QByteArrayView(chunk).sliced(4, 4 + data.size())), chunk.data() + 8 + data.size());
+    return chunk;
 }
 
 quint32 pngCrc(QByteArrayView bytes) {

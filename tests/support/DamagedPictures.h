@@ -21,6 +21,8 @@ QByteArray jpegClaiming(const QByteArray& jpeg, int width, int height);
 QByteArray pngWithBytesAfterZlibStream(const QByteArray& png, int count);
 // The CRC that ends a PNG chunk, over its type and data.
 quint32 pngCrc(QByteArrayView bytes);
+// A whole PNG chunk: its length, type, data and CRC.
+QByteArray pngChunk(const char* type, const QByteArray& data);
 // A GIF from the test encoder whose LZW data stops after a third, its blocks closed and the trailer
 // present.
 QByteArray gifWithShortLzw(const QImage& picture);

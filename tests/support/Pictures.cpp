@@ -1,11 +1,13 @@
 #include "support/Pictures.h"
 
+#include "support/DamagedPictures.h"
 #include "support/GifEncoder.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QtEndian>
 
 #include <algorithm>
 
@@ -41,6 +43,38 @@ QByteArray encoded(const QImage& picture, const char* format) {
     buffer.open(QIODevice::WriteOnly);
     picture.save(&buffer, format, 95);
     return bytes;
+}
+
+QByteArray withChunk(const QByteArray& png, const char* type, const QByteArray& data) {
+    constexpr qsizetype afterHeader = 8 + 8 + 13 + 4;
+    return png.left(afterHeader) + damaged::pngChunk(type, data) + png.mid(afterHeader);
+}
+
+QByteArray interlacedPng(const QImage& picture) {
+    // Each pass takes every step-th pixel from a first column of every step-th row from a first row.
+    constexpr int passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                  {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    QByteArray rows;
+    for (const auto& [left, top, across, down] : passes) {
+        for (int y = top; y < picture.height() && left < picture.width(); y += down) {
+            rows += '\0'; // no filter
+            for (int x = left; x < picture.width(); x += across) {
+                const QRgb pixel = picture.pixel(x, y);
+                rows += char(qRed(pixel));
+                rows += char(qGreen(pixel));
+                rows += char(qBlue(pixel));
+            }
+        }
+    }
+    using damaged::pngChunk;
+    QByteArray header(13, '\0');
+    qToBigEndian(quint32(picture.width()), header.data());
+    qToBigEndian(quint32(picture.height()), header.data() + 4);
+    header[8] = 8;  // bits a sample
+    header[9] = 2;  // RGB
+    header[12] = 1; // interlaced
+    return QByteArray("\x89PNG\r\n\x1a\n") + pngChunk("IHDR", header) +
+           pngChunk("IDAT", qCompress(rows).sliced(4)) + pngChunk("IEND", {});
 }
 
 QByteArray noise(qsizetype size) {

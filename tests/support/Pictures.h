@@ -15,6 +15,10 @@ QImage plain(int width, int height, QRgb colour);
 QString save(const QImage& picture, const QString& folder, const QString& name);
 // The bytes of a picture in a file format: "jpeg", "bmp", "png", or "gif", which the toolkit cannot write.
 QByteArray encoded(const QImage& picture, const char* format);
+// A PNG's bytes with a chunk put right after its header chunk.
+QByteArray withChunk(const QByteArray& png, const char* type, const QByteArray& data);
+// A PNG of the picture's colours stored interlaced, in seven passes, which the toolkit does not write.
+QByteArray interlacedPng(const QImage& picture);
 // Random bytes, the same on every run.
 QByteArray noise(qsizetype size);
 // Writes bytes into folder under name and returns the full path.

@@ -2,30 +2,59 @@
 
 #include <QFile>
 
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+#include <utility>
+
+namespace processMemory {
+
 namespace {
 
-// A "Name:   123 kB" line of /proc/self/status, in bytes; 0 when absent.
-qint64 statusBytes(const QByteArray& name) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(name + ':'))
-            return line.mid(name.size() + 1).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return 0;
+// The first two numbers of /proc/self/statm, in bytes: the address space mapped, and of it what is resident.
+std::pair<qint64, qint64> statm() {
+    std::ifstream statm("/proc/self/statm");
+    qint64 size = 0;
+    qint64 pages = 0;
+    statm >> size >> pages;
+    return {size * sysconf(_SC_PAGESIZE), pages * sysconf(_SC_PAGESIZE)};
 }
 
 } // namespace
 
+qint64 resident() {
+    return statm().second;
+}
+
+qint64 mapped() {
+    return statm().first;
+}
+
+qint64 peakResident() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "VmHWM:") {
+            qint64 kilobytes = 0;
+            status >> kilobytes;
+            return kilobytes * 1024;
+        }
+        status.ignore(4096, '\n');
+    }
+    return 0;
+}
+
+} // namespace processMemory
+
 PeakMemoryWatch::PeakMemoryWatch() {
-    // Writing 5 restarts the peak ("VmHWM") at the present resident size.
+    // Writing 5 restarts the peak at the present resident size.
     QFile clear(QStringLiteral("/proc/self/clear_refs"));
     peakRestarted_ = clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
     clear.close();
-    start_ = statusBytes("VmRSS");
+    start_ = processMemory::resident();
 }
 
 qint64 PeakMemoryWatch::growth() const {
-    return statusBytes(peakRestarted_ ? "VmHWM" : "VmRSS") - start_;
+    return (peakRestarted_ ? processMemory::peakResident() : processMemory::resident()) - start_;
 }

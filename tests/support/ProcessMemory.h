@@ -2,7 +2,19 @@
 
 #include <QtGlobal>
 
-// The peak resident memory of this process while a piece of work runs, as the kernel counts it.
+// This process's memory as the kernel counts it.
+namespace processMemory {
+
+// The bytes resident now.
+qint64 resident();
+// The bytes of address space mapped now, resident or not.
+qint64 mapped();
+// The most bytes resident at once ("VmHWM"), since the start or since a PeakMemoryWatch restarted it.
+qint64 peakResident();
+
+} // namespace processMemory
+
+// The peak resident memory of this process while a piece of work runs.
 class PeakMemoryWatch {
 public:
     // Starts a new peak at the present resident size.

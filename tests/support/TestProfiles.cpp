@@ -4,7 +4,10 @@
 
 #include <lcms2.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <vector>
 
 namespace profiles {
 
@@ -77,6 +80,25 @@ QByteArray grey(double gamma) {
     cmsHPROFILE profile = cmsCreateGrayProfile(cmsD50_xyY(), curve);
     cmsFreeToneCurve(curve);
     return saved(profile);
+}
+
+QImage srgbOfInks(const QImage& inks, const QByteArray& cmykProfile) {
+    cmsHPROFILE cmyk = cmsOpenProfileFromMem(cmykProfile.constData(), cmsUInt32Number(cmykProfile.size()));
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    cmsHTRANSFORM transform = cmsCreateTransform(cmyk, TYPE_CMYK_8, srgb, TYPE_RGB_DBL, INTENT_PERCEPTUAL,
+                                                 cmsFLAGS_NOOPTIMIZE | cmsFLAGS_NOCACHE);
+    QImage colours(inks.size(), QImage::Format_RGB32);
+    std::vector<double> rgb(size_t(inks.width()) * 3);
+    for (int y = 0; y < inks.height(); ++y) {
+        cmsDoTransform(transform, inks.constScanLine(y), rgb.data(), cmsUInt32Number(inks.width()));
+        const auto eight = [](double v) { return int(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
+        for (int x = 0; x < inks.width(); ++x)
+            colours.setPixel(x, y, qRgb(eight(rgb[x * 3]), eight(rgb[x * 3 + 1]), eight(rgb[x * 3 + 2])));
+    }
+    cmsDeleteTransform(transform);
+    cmsCloseProfile(srgb);
+    cmsCloseProfile(cmyk);
+    return colours;
 }
 
 } // namespace profiles

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 
 // Colour profiles for tests: the free ones that Debian ships (package colord-data), and small ones built
 // here with Little CMS where no free file exists.
@@ -19,5 +20,9 @@ QByteArray absurdPrimaries();
 
 // A grey profile with a pure power curve.
 QByteArray grey(double gamma);
+
+// The sRGB colours of CMYK pixels (bytes C, M, Y, K in memory, 0 meaning no ink) as Little CMS's
+// unoptimised transform gives them, the one its transicc tool uses, rounded: RGB32.
+QImage srgbOfInks(const QImage& inks, const QByteArray& cmykProfile);
 
 } // namespace profiles

@@ -33,13 +33,11 @@ cmsToneCurve* srgbCurve() {
     return cmsBuildParametricToneCurve(nullptr, 4, parameters);
 }
 
-const Chromaticities bt709Primaries{0.3127, 0.3290, 0.64, 0.33, 0.30, 0.60, 0.15, 0.06};
-
 // The primaries and white of the H.273 code points a picture of the screen's kind can carry.
 std::optional<Chromaticities> cicpPrimaries(int code) {
     switch (code) {
     case 1:
-        return bt709Primaries;
+        return srgbPrimaries;
     case 4: // BT.470 System M, under illuminant C
         return Chromaticities{0.310, 0.316, 0.67, 0.33, 0.21, 0.71, 0.14, 0.08};
     case 5: // BT.470 System B, G
@@ -125,7 +123,7 @@ ColourProfile ColourProfile::fromIcc(QByteArrayView bytes) {
 
 ColourProfile ColourProfile::fromGammaAndPrimaries(double fileGamma,
                                                    const std::optional<Chromaticities>& primaries) {
-    cmsHPROFILE profile = rgbProfile(primaries.value_or(bt709Primaries),
+    cmsHPROFILE profile = rgbProfile(primaries.value_or(srgbPrimaries),
                                      fileGamma > 0 ? cmsBuildGamma(nullptr, 1 / fileGamma) : srgbCurve());
     return profile ? ColourProfile(profile) : ColourProfile();
 }
@@ -136,7 +134,7 @@ ColourProfile ColourProfile::fromCicp(const Cicp& cicp) {
                             cicp.transfer == 16 || cicp.transfer == 18;
     if ((!primaries || cicp.primaries == 1) && !knownCurve)
         return {};
-    cmsHPROFILE profile = rgbProfile(primaries.value_or(bt709Primaries), cicpCurve(cicp.transfer));
+    cmsHPROFILE profile = rgbProfile(primaries.value_or(srgbPrimaries), cicpCurve(cicp.transfer));
     return profile ? ColourProfile(profile) : ColourProfile();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture/DecodedPicture.h"
+#include "picture/ColourDescription.h"
 
 #include <QByteArrayView>
 

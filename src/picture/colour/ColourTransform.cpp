@@ -17,32 +17,50 @@ constexpr bool littleEndian = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
 constexpr cmsUInt32Number rgb32 = littleEndian ? TYPE_BGRA_8 : TYPE_ARGB_8;
 constexpr cmsUInt32Number grey32 =
     littleEndian ? (TYPE_GRAY_8 | EXTRA_SH(3)) : (TYPE_GRAY_8 | EXTRA_SH(3) | SWAPFIRST_SH(1));
+// 64-bit pixels are four native 16-bit samples: R, G, B, A.
+constexpr cmsUInt32Number rgb64 = TYPE_RGBA_16;
+constexpr cmsUInt32Number grey64 = TYPE_GRAY_16 | EXTRA_SH(3);
 constexpr qint64 pixelsPerThread = 1 << 20;
+constexpr int memoBits = 16;
 
-cmsUInt32Number inputFormat(ColourProfile::Space space) {
+// Where an ink combination is remembered: the high bits of a multiplicative hash.
+size_t memoSlot(quint32 inks) {
+    return (inks * 2654435761u) >> (32 - memoBits);
+}
+
+cmsUInt32Number inputFormat(ColourProfile::Space space, bool wide) {
     switch (space) {
     case ColourProfile::Space::grey:
-        return grey32;
+        return wide ? grey64 : grey32;
     case ColourProfile::Space::cmyk:
         return TYPE_CMYK_8;
     default:
-        return rgb32;
+        return wide ? rgb64 : rgb32;
     }
+}
+
+// No one-pixel cache: that cache is what would make sharing a transform among threads unsafe. For CMYK
+// and for 16-bit samples, kept for their precision, the table of the whole transform that Little CMS
+// would otherwise compute in advance and interpolate in puts colours up to several levels away from the
+// profiles' own; their transforms evaluate the profiles for every colour instead, several times slower.
+cmsUInt32Number flags(ColourProfile::Space space, bool wide) {
+    return cmsFLAGS_NOCACHE | (wide || space == ColourProfile::Space::cmyk ? cmsFLAGS_NOOPTIMIZE : 0);
 }
 
 } // namespace
 
 std::shared_ptr<const ColourTransform> ColourTransform::create(const ColourProfile& source,
-                                                               const ColourProfile& target) {
+                                                               const ColourProfile& target, bool wide) {
     if (source.isNull() || target.isNull())
         return nullptr;
-    // No one-pixel cache: that cache is what would make sharing a transform among threads unsafe.
-    cmsHTRANSFORM handle = cmsCreateTransform(source.handle(), inputFormat(source.space()), target.handle(),
-                                              rgb32, INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
+    const ColourProfile::Space space = source.space();
+    cmsHTRANSFORM handle = cmsCreateTransform(source.handle(), inputFormat(space, wide), target.handle(),
+                                              wide ? rgb64 : rgb32, INTENT_PERCEPTUAL, flags(space, wide));
     if (!handle)
         return nullptr;
-    return std::shared_ptr<const ColourTransform>(new ColourTransform(
-        handle, source.space() == ColourProfile::Space::cmyk, MatrixShaperTables::create(source, target)));
+    return std::shared_ptr<const ColourTransform>(
+        new ColourTransform(handle, space == ColourProfile::Space::cmyk,
+                            wide ? nullptr : MatrixShaperTables::create(source, target)));
 }
 
 ColourTransform::~ColourTransform() {
@@ -75,15 +93,41 @@ void ColourTransform::applyToRows(uchar* rows, int width, int count, qsizetype s
             tables_->apply(reinterpret_cast<QRgb*>(rows + y * stride), width);
         return;
     }
+    if (fromCmyk_) {
+        inksToRows(rows, width, count, stride);
+        return;
+    }
     cmsDoTransformLineStride(handle_, rows, rows, cmsUInt32Number(width), cmsUInt32Number(count),
                              cmsUInt32Number(stride), cmsUInt32Number(stride), 0, 0);
-    if (!fromCmyk_)
-        return;
-    // The fourth byte held K, which the transform reads but does not write.
+}
+
+void ColourTransform::inksToRows(uchar* rows, int width, int count, qsizetype stride) const {
+    // A photograph repeats a few hundred thousand ink combinations over millions of pixels: each is
+    // evaluated once while it stays in the memo. An entry holds the inks above their opaque colour;
+    // an empty one has no alpha.
+    std::vector<quint64> memo(size_t(1) << memoBits, 0);
+    const auto length = size_t(width);
+    std::vector<quint32> missedInks(length), missedColours(length);
+    std::vector<int> missedAt(length);
     for (int y = 0; y < count; ++y) {
-        QRgb* row = reinterpret_cast<QRgb*>(rows + y * stride);
-        for (int x = 0; x < width; ++x)
-            row[x] |= 0xff000000u;
+        quint32* row = reinterpret_cast<quint32*>(rows + y * stride);
+        int missed = 0;
+        for (int x = 0; x < width; ++x) {
+            const quint64 entry = memo[memoSlot(row[x])];
+            if (quint32(entry >> 32) == row[x] && (entry & 0xff000000u)) {
+                row[x] = quint32(entry);
+            } else {
+                missedInks[size_t(missed)] = row[x];
+                missedAt[size_t(missed++)] = x;
+            }
+        }
+        cmsDoTransform(handle_, missedInks.data(), missedColours.data(), cmsUInt32Number(missed));
+        for (int i = 0; i < missed; ++i) {
+            // The transform does not write the fourth byte, which held K.
+            const quint32 colour = missedColours[size_t(i)] | 0xff000000u;
+            memo[memoSlot(missedInks[size_t(i)])] = quint64(missedInks[size_t(i)]) << 32 | colour;
+            row[missedAt[size_t(i)]] = colour;
+        }
     }
 }
 

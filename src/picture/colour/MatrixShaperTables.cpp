@@ -72,8 +72,8 @@ void MatrixShaperTables::apply(QRgb* pixels, int count) const {
         const std::array<qint32, 4>& r = shares_[0][qRed(pixel)];
         const std::array<qint32, 4>& g = shares_[1][qGreen(pixel)];
         const std::array<qint32, 4>& b = shares_[2][qBlue(pixel)];
-        pixels[x] = qRgb(encoded_[0][index(r[0] + g[0] + b[0])], encoded_[1][index(r[1] + g[1] + b[1])],
-                         encoded_[2][index(r[2] + g[2] + b[2])]);
+        pixels[x] = qRgba(encoded_[0][index(r[0] + g[0] + b[0])], encoded_[1][index(r[1] + g[1] + b[1])],
+                          encoded_[2][index(r[2] + g[2] + b[2])], qAlpha(pixel));
     }
 }
 

@@ -19,6 +19,7 @@ public:
     static std::unique_ptr<const MatrixShaperTables> create(const ColourProfile& source,
                                                             const ColourProfile& target);
 
+    // Alpha passes through.
     void apply(QRgb* pixels, int count) const;
 
 private:

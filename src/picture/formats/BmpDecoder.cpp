@@ -27,6 +27,8 @@ void readRows(QIODevice& file, const BmpHeader& header, QImage& image) {
     if (header.pixelOffset + stride * header.height > file.size() || !file.seek(header.pixelOffset))
         invalidPicture();
     const BmpRowConverter converter(header);
+    if (converter.hasAlpha())
+        image.reinterpretAsFormat(QImage::Format_ARGB32);
     const qint64 rowsPerBlock = std::clamp<qint64>(blockBytes / stride, 1, header.height);
     std::vector<char> block;
     try {

@@ -15,10 +15,6 @@ quint32 scaled(quint64 value, quint64 maximum) {
     return maximum == 0 ? 0 : quint32((value * 510 + maximum) / (maximum * 2));
 }
 
-quint32 overWhite(quint32 channel, quint32 alpha) {
-    return (channel * alpha + 255 * (255 - alpha) + 127) / 255;
-}
-
 } // namespace
 
 BmpRowConverter::BmpRowConverter(const BmpHeader& header, Alpha alpha)
@@ -80,15 +76,8 @@ void BmpRowConverter::fromMasks(const uchar* row, QRgb* out, int count) const {
         std::array<quint32, 4> c{};
         for (size_t i = 0; i < c.size(); ++i)
             c[i] = scaled((pixel & masks_[i]) >> shifts_[i], maxima_[i]);
-        if (masks_[BmpHeader::alpha] == 0) {
-            out[x] = qRgb(int(c[0]), int(c[1]), int(c[2]));
-        } else if (alpha_ == Alpha::kept) {
-            out[x] = qRgba(int(c[0]), int(c[1]), int(c[2]), int(c[BmpHeader::alpha]));
-        } else {
-            for (size_t i = 0; i < 3; ++i)
-                c[i] = overWhite(c[i], c[BmpHeader::alpha]);
-            out[x] = qRgb(int(c[0]), int(c[1]), int(c[2]));
-        }
+        const quint32 alpha = masks_[BmpHeader::alpha] != 0 ? c[BmpHeader::alpha] : 255;
+        out[x] = qRgba(int(c[0]), int(c[1]), int(c[2]), int(alpha));
     }
 }
 

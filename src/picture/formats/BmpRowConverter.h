@@ -6,8 +6,8 @@
 
 namespace picture {
 
-// Turns one stored row of uncompressed BMP pixels into 32-bit RGB. Every channel is scaled from its own
-// width to the full 0-255 range; transparent pixels are laid over white, or keep their alpha.
+// Turns one stored row of uncompressed BMP pixels into 32-bit RGB, with straight alpha where the file has
+// an alpha channel. Every channel is scaled from its own width to the full 0-255 range.
 class BmpRowConverter {
 public:
     // Kept: straight alpha in 32-bit ARGB, for a pointer, which is drawn over whatever lies beneath it.
@@ -17,6 +17,8 @@ public:
 
     // Throws "Invalid picture" for a palette index past the file's palette.
     void convert(const uchar* row, QRgb* out) const;
+    // Whether the pixels carry an alpha channel, and so are ARGB32 rather than RGB32.
+    bool hasAlpha() const { return (bitCount_ == 16 || bitCount_ == 32) && masks_[BmpHeader::alpha] != 0; }
 
 private:
     void fromPalette(const uchar* row, QRgb* out) const;

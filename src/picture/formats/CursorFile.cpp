@@ -85,7 +85,7 @@ QImage decodePng(QBuffer& device) {
         invalidPicture();
     LoadBudget budget(pngBudget);
     LoadBudget::Claim claim = budget.claim();
-    return PngDecoder::decodeTransparent(device, claim).image;
+    return PngDecoder::decode(device, claim).image.convertToFormat(QImage::Format_ARGB32);
 }
 
 // A cursor's bitmap is twice as high as its picture: the colour rows, bottom-up, then as many rows of a
@@ -108,7 +108,7 @@ QImage decodeBitmap(QBuffer& device) {
     QImage image(header.width, header.height, QImage::Format_ARGB32);
     if (image.isNull())
         outOfMemory();
-    const BmpRowConverter converter(header, BmpRowConverter::Alpha::kept);
+    const BmpRowConverter converter(header);
     bool anyAlpha = false;
     for (int y = 0; y < header.height; ++y) {
         const qint64 stored = header.height - 1 - y;

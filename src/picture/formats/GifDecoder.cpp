@@ -1,9 +1,9 @@
 #include "picture/formats/GifDecoder.h"
 
 #include "picture/PictureFailures.h"
+#include "picture/formats/ByteCursor.h"
 
 #include <QRgb>
-#include <QtEndian>
 
 #include <memory>
 #include <vector>
@@ -14,7 +14,7 @@ namespace picture {
 
 namespace {
 
-constexpr QRgb white = 0xFFFFFFFF;
+constexpr QRgb clear = 0x00000000;
 constexpr QRgb black = 0xFF000000;
 constexpr int noTransparency = -1;
 
@@ -75,7 +75,7 @@ void drawFrame(GifFileType* gif, int transparent, QImage& image) {
     QRgb colours[256];
     for (int i = 0; i < 256; ++i) {
         const GifColorType* c = i < map->ColorCount ? &map->Colors[i] : nullptr;
-        colours[i] = i == transparent ? white : c ? qRgb(c->Red, c->Green, c->Blue) : black;
+        colours[i] = i == transparent ? clear : c ? qRgb(c->Red, c->Green, c->Blue) : black;
     }
     std::vector<GifPixelType> row(size_t(frame.Width));
     for (const int y : storedRowOrder(frame.Height, frame.Interlace)) {
@@ -94,12 +94,12 @@ void drawFrame(GifFileType* gif, int transparent, QImage& image) {
 DecodedPicture GifDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     // The logical screen's size is judged before giflib reads on, even when the file breaks off after it.
     const QByteArray head = file.peek(10);
-    if (head.size() == 10) {
-        const QSize screen(qFromLittleEndian<quint16>(head.constData() + 6),
-                           qFromLittleEndian<quint16>(head.constData() + 8));
-        if (!screen.isEmpty())
-            claim.budget().refuseIfTooLarge(screen, claim.bytes());
-    }
+    ByteCursor in(head);
+    in.seek(6);
+    const int width = in.le16();
+    const QSize declared(width, in.le16());
+    if (!in.overrun() && !declared.isEmpty())
+        claim.budget().refuseIfTooLarge(declared, claim.bytes());
     int error = 0;
     const Gif gif(DGifOpen(&file, readData, &error));
     if (!gif)
@@ -132,8 +132,10 @@ DecodedPicture GifDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
             if (size.isEmpty())
                 invalidPicture();
             claim.budget().refuseIfTooLarge(size, claim.bytes());
+            // The logical screen outside the frame shows through, as its transparent pixels do.
             decoded.image = claim.rgb32(size.width(), size.height());
-            decoded.image.fill(white);
+            decoded.image.reinterpretAsFormat(QImage::Format_ARGB32);
+            decoded.image.fill(clear);
             drawFrame(gif.get(), transparent, decoded.image);
         } else {
             invalidPicture();

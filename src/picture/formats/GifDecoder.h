@@ -9,8 +9,8 @@ namespace picture {
 
 // Decodes the first frame of a GIF with giflib, read from the file in pieces, row by row into the final
 // pixels. The picture takes the logical screen's size, or the first frame's extent where the screen
-// claims none; what the frame leaves uncovered or transparent is white. An LZW stream that ends early,
-// a block that is missing, or a file without its trailer refuses the file.
+// claims none; what the frame leaves uncovered or transparent is transparent, and so shows white. An LZW
+// stream that ends early, a block that is missing, or a file without its trailer refuses the file.
 class GifDecoder {
 public:
     static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim);

@@ -1,8 +1,9 @@
 #include "picture/formats/PngDecoder.h"
 
 #include "picture/PictureFailures.h"
+#include "picture/colour/ColourProfile.h"
 #include "picture/formats/ExifOrientation.h"
-#include "picture/formats/OverWhite.h"
+#include "picture/formats/FinalPixels.h"
 
 #include <csetjmp>
 #include <cstdlib>
@@ -73,19 +74,24 @@ bool readInfo(Session& s) {
     return true;
 }
 
-// Every source layout becomes blue, green, red and alpha (or 255) bytes: RGB32 in memory.
-bool setUpTransforms(Session& s, int* passes, bool* alpha) {
+// Every source layout becomes blue, green, red and alpha (or 255) bytes: RGB32 or ARGB32 in memory; or,
+// wide, native 16-bit red, green, blue and alpha (or 65535) samples: RGBX64 or RGBA64.
+bool setUpTransforms(Session& s, bool wide, int* passes, bool* alpha) {
     if (setjmp(s.jump))
         return false;
     png_set_expand(s.png);
-    png_set_scale_16(s.png);
+    if (!wide) {
+        png_set_scale_16(s.png);
+        png_set_bgr(s.png);
+    } else if (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+        png_set_swap(s.png);
+    }
     png_set_gray_to_rgb(s.png);
-    png_set_bgr(s.png);
     *passes = png_set_interlace_handling(s.png);
     *alpha = (png_get_color_type(s.png, s.info) & PNG_COLOR_MASK_ALPHA) ||
              png_get_valid(s.png, s.info, PNG_INFO_tRNS);
     if (!*alpha)
-        png_set_filler(s.png, 0xFF, PNG_FILLER_AFTER);
+        png_set_filler(s.png, wide ? 0xFFFF : 0xFF, PNG_FILLER_AFTER);
     png_read_update_info(s.png, s.info);
     return true;
 }
@@ -123,8 +129,19 @@ void describeColour(const Session& s, DecodedPicture& decoded) {
         decoded.orientation = ExifOrientation::read(QByteArrayView(exif, qsizetype(exifLength)));
 }
 
-// The rows as libpng leaves them: blue, green, red and alpha bytes, 255 where the file has no alpha.
-DecodedPicture readPicture(QIODevice& file, LoadBudget::Claim& claim, bool* alpha) {
+// 16 bits a sample are kept where the file's colours are not sRGB's, whose conversion 8 bits would leave
+// banded in the dark tones; sRGB ones, which most screens show unconverted, take a third of the memory.
+bool keepsSixteenBits(const Session& s, const ColourDescription& colour) {
+    if (png_get_bit_depth(s.png, s.info) != 16)
+        return false;
+    if (colour.iccProfile.isEmpty())
+        return !colour.saysSrgb();
+    return !ColourProfile::fromIcc(colour.iccProfile).isSrgb();
+}
+
+} // namespace
+
+DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     const auto s = std::make_unique<Session>();
     s->file = &file;
     s->png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, s.get(), stop, stop, s.get(), allocate, release);
@@ -138,36 +155,23 @@ DecodedPicture readPicture(QIODevice& file, LoadBudget::Claim& claim, bool* alph
     // A PNG may be millions of pixels wide; libpng then keeps rows as long as a picture: the row as
     // stored, the one before it for the filters, and the row it transforms.
     const qint64 rowBuffers = 2 * qint64(png_get_rowbytes(s->png, s->info)) + qint64(size.width()) * 8;
+    DecodedPicture decoded;
+    describeColour(*s, decoded);
+    const bool wide = keepsSixteenBits(*s, decoded.colour);
+    const qint64 widePixels = wide ? qint64(size.width()) * size.height() * 8 : 0;
     if (!size.isEmpty())
-        claim.budget().refuseIfTooLarge(size, claim.bytes() + rowBuffers);
+        claim.budget().refuseIfTooLarge(size, claim.bytes() + rowBuffers + widePixels);
     if (!infoRead)
         fail(*s);
 
-    DecodedPicture decoded;
-    describeColour(*s, decoded);
     int passes = 1;
-    if (!setUpTransforms(*s, &passes, alpha) || png_get_rowbytes(s->png, s->info) != size_t(size.width()) * 4)
+    bool alpha = false;
+    if (!setUpTransforms(*s, wide, &passes, &alpha) ||
+        png_get_rowbytes(s->png, s->info) != size_t(size.width()) * (wide ? 8 : 4))
         fail(*s);
-    decoded.image = claim.rgb32(size.width(), size.height(), rowBuffers);
+    decoded.image = finalPixels(size, wide, alpha, rowBuffers, claim);
     if (!readRows(*s, passes, decoded.image.bits(), decoded.image.bytesPerLine(), size.height()))
         fail(*s);
-    return decoded;
-}
-
-} // namespace
-
-DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
-    bool alpha = false;
-    DecodedPicture decoded = readPicture(file, claim, &alpha);
-    if (alpha)
-        layOverWhite(decoded.image);
-    return decoded;
-}
-
-DecodedPicture PngDecoder::decodeTransparent(QIODevice& file, LoadBudget::Claim& claim) {
-    bool alpha = false;
-    DecodedPicture decoded = readPicture(file, claim, &alpha);
-    decoded.image.reinterpretAsFormat(QImage::Format_ARGB32);
     return decoded;
 }
 

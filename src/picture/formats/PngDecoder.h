@@ -8,13 +8,12 @@
 namespace picture {
 
 // Decodes a PNG with libpng, read from the file in pieces, row by row straight into the final pixels:
-// 16-bit samples are scaled to 8 on the way, transparency is laid over white. Every error libpng finds,
-// warnings, bad checksums and data ending early or running on included, refuses the file.
+// 16-bit samples are scaled to 8 on the way unless their colours are to be converted, transparency is
+// kept for the colour stage. Every error libpng finds, warnings, bad checksums and data ending early or
+// running on included, refuses the file.
 class PngDecoder {
 public:
     static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim);
-    // The same with transparency left in: Format_ARGB32, straight alpha, for a pointer drawn over others.
-    static DecodedPicture decodeTransparent(QIODevice& file, LoadBudget::Claim& claim);
 };
 
 } // namespace picture

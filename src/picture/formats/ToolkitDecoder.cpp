@@ -6,7 +6,6 @@
 #include <QBuffer>
 #include <QColorSpace>
 #include <QImageReader>
-#include <QPainter>
 
 #include <algorithm>
 #include <limits>
@@ -38,19 +37,11 @@ QByteArray contents(QIODevice& file, LoadBudget::Claim& claim) {
     return bytes;
 }
 
-// Transparent parts are laid over white, in place; otherwise they would show whatever colour the file
-// keeps under them.
-void flattenToRgb32(QImage& image) {
-    if (image.hasAlphaChannel()) {
-        image.convertTo(QImage::Format_ARGB32_Premultiplied);
-        QPainter painter(&image);
-        painter.setCompositionMode(QPainter::CompositionMode_DestinationOver);
-        painter.fillRect(image.rect(), Qt::white);
-        painter.end();
-        image.reinterpretAsFormat(QImage::Format_RGB32);
-    } else if (image.format() != QImage::Format_RGB32) {
-        image.convertTo(QImage::Format_RGB32);
-    }
+// 32-bit RGB, or with straight alpha where the picture has transparency, for the colour stage.
+void toEightBits(QImage& image) {
+    const QImage::Format format = image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    if (image.format() != format)
+        image.convertTo(format);
     if (image.isNull())
         outOfMemory();
 }
@@ -99,7 +90,7 @@ DecodedPicture ToolkitDecoder::decode(QIODevice& file, LoadBudget::Claim& claim)
     if (!reader.read(&decoded.image) || (!declared.isEmpty() && decoded.image.size() != declared))
         invalidPicture();
     decoded.colour.iccProfile = decoded.image.colorSpace().iccProfile();
-    flattenToRgb32(decoded.image);
+    toEightBits(decoded.image);
     return decoded;
 }
 

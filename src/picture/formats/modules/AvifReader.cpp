@@ -1,10 +1,9 @@
 #include "picture/formats/modules/AvifReader.h"
 
 #include "picture/PictureFailures.h"
+#include "picture/formats/FinalPixels.h"
 #include "picture/formats/FormatModule.h"
-#include "picture/formats/OverWhite.h"
 #include "picture/formats/WholeFile.h"
-#include "picture/formats/WideSamples.h"
 
 #include <cstring>
 #include <memory>
@@ -90,55 +89,51 @@ DecodedPicture AvifReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     if (codedSize.isEmpty())
         invalidPicture();
     const bool wide = coded.depth > 8;
+    const bool alpha = decoder->alphaPresent;
     const qint64 pixels = qint64(coded.width) * coded.height;
     const qint64 sampleBytes = wide ? 2 : 1;
-    const qint64 planes = pixels * sampleBytes * (decoder->alphaPresent ? 4 : 3);
+    const qint64 planes = pixels * sampleBytes * (alpha ? 4 : 3);
     const bool cropped = (coded.transformFlags & AVIF_TRANSFORM_CLAP) != 0;
-    // The codec's frame and libavif's planes over it, then the whole coded picture as RGBA where it is
-    // narrowed or cut before it reaches ours.
-    const qint64 rgbBuffer = wide || cropped ? pixels * 4 * sampleBytes : 0;
-    const qint64 buffers = planes * 2 + rgbBuffer;
-    claim.budget().refuseIfTooLarge(codedSize, claim.bytes() + buffers);
+    // The codec's frame and libavif's planes over it, then the whole coded picture where its clean
+    // aperture is cut from it. Wide samples come in pixels of eight bytes, beside the final ones of four
+    // the colour stage makes.
+    const qint64 pixelBytes = 4 * sampleBytes;
+    const qint64 whole = cropped ? pixels * pixelBytes : 0;
+    const qint64 buffers = planes * 2 + whole;
+    claim.budget().refuseIfTooLarge(codedSize, claim.bytes() + buffers + (wide ? pixels * 8 : 0));
     const QRect kept = cleanAperture(*decoder);
 
     DecodedPicture decoded;
-    decoded.image = claim.rgb32(kept.width(), kept.height(), buffers);
+    decoded.image = finalPixels(kept.size(), wide, alpha, buffers, claim);
     check(avifDecoderNextImage(decoder.get()));
     const avifImage& image = *decoder->image;
     if (QSize(int(image.width), int(image.height)) != codedSize || image.depth != coded.depth)
         invalidPicture();
     describe(image, decoded);
 
+    // Bytes in the order of RGB32 and ARGB32, or samples in that of RGBX64 and RGBA64, straight into the
+    // final pixels unless a clean aperture cuts them. They start opaque: libavif leaves alpha alone where
+    // the picture has none.
     avifRGBImage rgb;
     avifRGBImageSetDefaults(&rgb, &image);
     rgb.alphaPremultiplied = AVIF_FALSE;
-    // Every byte starts opaque, whatever libavif leaves of alpha for a picture without it.
-    std::vector<uchar> whole;
-    if (rgbBuffer == 0) {
-        rgb.format = AVIF_RGB_FORMAT_BGRA;
+    rgb.format = wide ? AVIF_RGB_FORMAT_RGBA : AVIF_RGB_FORMAT_BGRA;
+    rgb.depth = wide ? 16 : 8;
+    std::vector<uchar> uncut;
+    if (cropped) {
+        uncut.assign(size_t(whole), 0xFF);
+        rgb.pixels = uncut.data();
+        rgb.rowBytes = quint32(image.width * pixelBytes);
+    } else {
         std::memset(decoded.image.bits(), 0xFF, size_t(decoded.image.sizeInBytes()));
         rgb.pixels = decoded.image.bits();
         rgb.rowBytes = quint32(decoded.image.bytesPerLine());
-    } else {
-        rgb.format = wide ? AVIF_RGB_FORMAT_RGBA : AVIF_RGB_FORMAT_BGRA;
-        rgb.depth = wide ? 16 : 8;
-        rgb.rowBytes = quint32(image.width * 4 * sampleBytes);
-        whole.assign(size_t(rgbBuffer), 0xFF);
-        rgb.pixels = whole.data();
     }
     check(avifImageYUVToRGB(&image, &rgb));
-    if (rgbBuffer != 0) {
-        const uchar* first = whole.data() + kept.y() * qsizetype(rgb.rowBytes) + kept.x() * 4 * sampleBytes;
-        if (wide) {
-            narrowTo8Bits(first, rgb.rowBytes, 4, 16, decoded.image);
-        } else {
-            for (int y = 0; y < kept.height(); ++y)
-                std::memcpy(decoded.image.scanLine(y), first + y * qsizetype(rgb.rowBytes),
-                            size_t(kept.width()) * 4);
-        }
-    }
-    if (decoder->alphaPresent)
-        layOverWhite(decoded.image);
+    for (int y = 0; cropped && y < kept.height(); ++y)
+        std::memcpy(decoded.image.scanLine(y),
+                    uncut.data() + (kept.y() + y) * qsizetype(rgb.rowBytes) + kept.x() * pixelBytes,
+                    size_t(kept.width() * pixelBytes));
     return decoded;
 }
 

@@ -1,8 +1,8 @@
 #include "picture/formats/modules/HeifReader.h"
 
 #include "picture/PictureFailures.h"
+#include "picture/formats/FinalPixels.h"
 #include "picture/formats/FormatModule.h"
-#include "picture/formats/OverWhite.h"
 #include "picture/formats/WholeFile.h"
 #include "picture/formats/WideSamples.h"
 
@@ -66,7 +66,7 @@ void describe(const heif_image_handle* handle, DecodedPicture& decoded) {
     decoded.orientation = 1;
 }
 
-// Eight-bit red, green, blue and perhaps alpha into the picture's bytes.
+// Eight-bit red, green, blue and perhaps alpha into the picture's bytes, opaque without alpha.
 void copyBytes(const uchar* rows, qsizetype stride, int channels, QImage& image) {
     for (int y = 0; y < image.height(); ++y) {
         const uchar* source = rows + y * stride;
@@ -77,16 +77,6 @@ void copyBytes(const uchar* rows, qsizetype stride, int channels, QImage& image)
             target[2] = source[0];
             target[3] = channels == 4 ? source[3] : 0xFF;
         }
-    }
-}
-
-void straighten(QImage& image) {
-    for (int y = 0; y < image.height(); ++y) {
-        uchar* pixel = image.scanLine(y);
-        for (int x = 0; x < image.width(); ++x, pixel += 4)
-            for (int c = 0; c < 3; ++c)
-                pixel[c] =
-                    uchar(pixel[3] == 0 ? 0 : std::min(255, (pixel[c] * 255 + pixel[3] / 2) / pixel[3]));
     }
 }
 
@@ -119,7 +109,9 @@ DecodedPicture HeifReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     // libheif's pictures before ours: the decoded planes (a grid's tiles assembled into them), their cut
     // and turned copy and the interleaved samples it hands over.
     const qint64 buffers = qint64(coded.width()) * coded.height() * channels * sampleBytes * 3;
-    claim.budget().refuseIfTooLarge(coded, claim.bytes() + buffers);
+    // Wide samples come in pixels of eight bytes, beside the final ones of four the colour stage makes.
+    const qint64 widePixels = wide ? qint64(size.width()) * size.height() * 8 : 0;
+    claim.budget().refuseIfTooLarge(coded, claim.bytes() + buffers + widePixels);
     // A grid's own box declares the size its tiles are assembled into, and HEVC's headers the size the codec
     // decodes; libheif holds neither to the ispe, only both their sides to the limit below (the ispe's
     // longest side and the padding to HEVC's largest coding block). The square of planes that allows is
@@ -130,7 +122,7 @@ DecodedPicture HeifReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
 
     DecodedPicture decoded;
     describe(primary, decoded);
-    decoded.image = claim.rgb32(size.width(), size.height(), buffers);
+    decoded.image = finalPixels(size, wide, alpha, buffers, claim);
 
     const Options options(heif_decoding_options_alloc());
     if (!options)
@@ -150,15 +142,17 @@ DecodedPicture HeifReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
               heif_image_get_height(decodedImage, heif_channel_interleaved)) != size)
         invalidPicture();
     if (wide)
-        narrowTo8Bits(rows, stride, channels,
+        widenTo16Bits(rows, stride, channels,
                       heif_image_get_bits_per_pixel_range(decodedImage, heif_channel_interleaved),
                       decoded.image);
     else
         copyBytes(rows, stride, channels, decoded.image);
-    if (alpha) {
-        if (heif_image_is_premultiplied_alpha(decodedImage))
-            straighten(decoded.image);
-        layOverWhite(decoded.image);
+    // The colour stage takes straight alpha.
+    if (alpha && heif_image_is_premultiplied_alpha(decodedImage)) {
+        const QImage::Format straight = decoded.image.format();
+        decoded.image.reinterpretAsFormat(wide ? QImage::Format_RGBA64_Premultiplied
+                                               : QImage::Format_ARGB32_Premultiplied);
+        decoded.image.convertTo(straight);
     }
     return decoded;
 }

@@ -2,7 +2,6 @@
 
 #include "picture/PictureFailures.h"
 #include "picture/formats/FormatModule.h"
-#include "picture/formats/OverWhite.h"
 
 #include <QFloat16>
 
@@ -155,9 +154,16 @@ std::optional<Layout> ownLayout(TIFF* tiff) {
 // alpha, or the four inks of CMYK with the alpha laid on white here.
 class RowConverter {
 public:
-    explicit RowConverter(const Layout& layout) : layout_(layout) {}
+    explicit RowConverter(const Layout& layout)
+        : layout_(layout), scale_(255.0 / double((quint64(1) << layout.bits) - 1)),
+          bytes_(layout.bits == 8 && !layout.floating && layout.photometric != PHOTOMETRIC_PALETTE &&
+                 layout.colours != 4 && layout.alpha != EXTRASAMPLE_ASSOCALPHA) {}
 
     void convert(const uchar* source, int count, uchar* target) const {
+        if (bytes_) {
+            convertBytes(source, count, target);
+            return;
+        }
         const int samples = layout_.samplesPerPixel;
         for (int x = 0; x < count; ++x, target += 4) {
             const qsizetype first = qsizetype(x) * samples;
@@ -191,6 +197,20 @@ public:
     }
 
 private:
+    // The commonest layouts, 8-bit grey or RGB with or without straight alpha, a byte a sample.
+    void convertBytes(const uchar* source, int count, uchar* target) const {
+        const int samples = layout_.samplesPerPixel;
+        const bool grey = layout_.colours == 1;
+        const uchar flip = layout_.photometric == PHOTOMETRIC_MINISWHITE ? 0xFF : 0;
+        const bool alpha = layout_.alpha != EXTRASAMPLE_UNSPECIFIED;
+        for (int x = 0; x < count; ++x, source += samples, target += 4) {
+            target[0] = grey ? source[0] ^ flip : source[2];
+            target[1] = grey ? source[0] ^ flip : source[1];
+            target[2] = source[0] ^ flip;
+            target[3] = alpha ? source[layout_.colours] : 0xFF;
+        }
+    }
+
     static int straight(int premultiplied, int alpha) {
         return alpha == 0 ? 0 : std::min(255, (premultiplied * 255 + alpha / 2) / alpha);
     }
@@ -219,10 +239,8 @@ private:
 
     // Sample i of the row on the scale 0 to 255.
     int level(const uchar* row, qsizetype i) const {
-        if (!layout_.floating) {
-            const double top = double((quint64(1) << layout_.bits) - 1);
-            return layout_.bits == 8 ? row[i] : int(whole(row, i) * 255.0 / top + 0.5);
-        }
+        if (!layout_.floating)
+            return layout_.bits == 8 ? row[i] : int(whole(row, i) * scale_ + 0.5);
         double v = 0;
         if (layout_.bits == 16) {
             qfloat16 half;
@@ -239,6 +257,8 @@ private:
     }
 
     const Layout& layout_;
+    const double scale_; // from whole samples to 0..255
+    const bool bytes_;
 };
 
 // The buffer one strip or tile decodes into, for each plane where the samples lie apart.
@@ -355,7 +375,7 @@ DecodedPicture TiffReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
         if (decoded.cmyk || layout->alpha == EXTRASAMPLE_UNSPECIFIED)
             return decoded;
     }
-    layOverWhite(decoded.image);
+    decoded.image.reinterpretAsFormat(QImage::Format_ARGB32); // laid on white after the colour stage
     return decoded;
 }
 

@@ -3,7 +3,6 @@
 #include "picture/PictureFailures.h"
 #include "picture/formats/ExifOrientation.h"
 #include "picture/formats/FormatModule.h"
-#include "picture/formats/OverWhite.h"
 #include "picture/formats/WholeFile.h"
 
 #include <QScopeGuard>
@@ -87,7 +86,7 @@ DecodedPicture WebpReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     if (status != VP8_STATUS_OK)
         invalidPicture();
     if (frame.has_alpha || !coversCanvas)
-        layOverWhite(decoded.image);
+        decoded.image.reinterpretAsFormat(QImage::Format_ARGB32); // laid on white after the colour stage
     return decoded;
 }
 

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <optional>
+
+namespace picture {
+
+// PNG cHRM: the CIE xy chromaticities of the white point and the three primaries.
+struct Chromaticities {
+    double whiteX, whiteY, redX, redY, greenX, greenY, blueX, blueY;
+};
+
+// sRGB's white and primaries.
+inline constexpr Chromaticities srgbPrimaries{0.3127, 0.3290, 0.64, 0.33, 0.30, 0.60, 0.15, 0.06};
+
+// ITU-T H.273 code points of an nclx colour box (HEIF, AVIF): the primaries and the transfer curve. The
+// matrix and range concern YCbCr, which the format's library turns into RGB.
+struct Cicp {
+    int primaries = 2; // 2: unspecified
+    int transfer = 2;
+};
+
+// What a file says about the meaning of its colour numbers. Nothing said means sRGB.
+struct ColourDescription {
+    QByteArray iccProfile; // an embedded ICC profile, empty when none
+    double fileGamma = 0;  // PNG gAMA as a fraction (0.45455 for 1/2.2); 0 when not said
+    std::optional<Chromaticities> chromaticities; // PNG cHRM
+    bool srgb = false;                            // PNG sRGB chunk: the file says it is sRGB
+    std::optional<Cicp> cicp;                     // HEIF and AVIF nclx, read when no profile is embedded
+
+    // Whether sRGB, gAMA and cHRM (the embedded profile aside) mean sRGB: by name, by saying nothing, or
+    // as most writers say it, a gamma of 1/2.2 over sRGB's primaries, whose curve differs from sRGB's by
+    // less than the rounding of 8-bit values in all but the darkest tones.
+    bool saysSrgb() const;
+};
+
+} // namespace picture

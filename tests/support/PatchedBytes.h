@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtEndian>
+
+// The bytes with a little-endian value written over them at an offset, as BMP, GIF and icons store theirs.
+template <typename T> QByteArray patched(QByteArray bytes, qsizetype at, T value) {
+    qToLittleEndian(value, bytes.data() + at);
+    return bytes;
+}
+
+// The bytes with a big-endian 16-bit value written over them at an offset, as JPEG stores its.
+inline QByteArray patchedBigEndian(QByteArray bytes, qsizetype at, quint16 value) {
+    qToBigEndian(value, bytes.data() + at);
+    return bytes;
+}
