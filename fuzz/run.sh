@@ -19,7 +19,9 @@ webp="$build/seeds/webp_reader"
 tiff="$build/seeds/tiff_reader"
 jxl="$build/seeds/jxl_reader"
 jp2="$build/seeds/jp2_reader"
-mkdir -p "$webp" "$tiff" "$jxl" "$jp2"
+heif="$build/seeds/heif_reader"
+avif="$build/seeds/avif_reader"
+mkdir -p "$webp" "$tiff" "$jxl" "$jp2" "$heif" "$avif"
 cwebp -quiet "$png" -o "$webp/lossy.webp"
 cwebp -quiet -lossless "$png" -o "$webp/lossless.webp"
 convert "$png" -alpha off -depth 8 -compress none "$tiff/plain.tif"
@@ -48,11 +50,18 @@ convert "$png" -type Palette "$psd/indexed.psd"
 convert "$png" -colorspace gray -depth 16 "$psd/grey16.psd"
 printf 'qoif\0\0\0\x08\0\0\0\x01\x04\0\xfe\x10\x20\x30\x72\xaa\xa3\xff\x50\x60\x70\0\xc1\x15\x6a\0\0\0\0\0\0\0\x01' \
   >"$qoi/operations.qoi"
+heif-enc -q 50 "$png" -o "$heif/alpha.heic" >/dev/null
+convert "$png" -depth 16 "$build/seeds/wide.png"
+heif-enc -q 50 -b 10 --no-alpha "$build/seeds/wide.png" -o "$heif/ten.heic" >/dev/null
+avifenc -s 10 "$png" "$avif/alpha.avif" >/dev/null
+avifenc -s 10 -d 10 -y 444 --irot 1 --crop 0,0,8,8 "$png" "$avif/turned.avif" >/dev/null
+avifenc -s 10 "$png" "$png" "$avif/sequence.avif" >/dev/null
+rm "$build/seeds/wide.png"
 mkdir -p "$build/crashes"
 
 failed=()
 for target in cursor_file style_sheet picture_loader jpeg_decoder png_decoder gif_decoder text_picture bmp_decoder colour_profile \
-  webp_reader tiff_reader raw_reader svg_reader jxl_reader jp2_reader exr_reader qoi_reader tga_reader psd_reader; do
+  webp_reader tiff_reader raw_reader svg_reader jxl_reader jp2_reader exr_reader qoi_reader tga_reader psd_reader heif_reader avif_reader; do
   mkdir -p "$build/corpus/$target"
   options=(-max_total_time="$seconds" -rss_limit_mb=2560 -timeout=10 -print_final_stats=1
            -artifact_prefix="$build/crashes/$target-")

@@ -101,7 +101,8 @@ void BadPicturesTest::badFileIsReportedAndBothPanesKeepTheirPictures_data() {
     for (const QString command :
          {"cwebp -quiet in.png -o p.webp", "convert in.png -compress zip p.tif", "cjxl in.png p.jxl",
           "opj_compress -i in.png -o p.jp2", "opj_compress -i in.png -o p.j2k",
-          "convert in.png -compress RLE p.tga", "convert in.png p.psd"}) {
+          "convert in.png -compress RLE p.tga", "convert in.png p.psd", "heif-enc -q 90 in.png -o p.heic",
+          "avifenc -s 10 in.png p.avif"}) {
         const QByteArray whole = tools.run(command);
         const QString name = command.split(' ').last();
         for (const qsizetype cut : {qsizetype(12), whole.size() / 2, whole.size() - 1})

@@ -1,6 +1,7 @@
 #include "picture/ColourStage.h"
 #include "support/TestProfiles.h"
 
+#include <QColorSpace>
 #include <QTest>
 
 using picture::ColourStage;
@@ -64,6 +65,8 @@ private slots:
     void embeddedRgbProfiles();
     void cmyk();
     void pngGammaAndPrimaries();
+    void nclxPrimariesAndCurves_data();
+    void nclxPrimariesAndCurves();
     void greyProfile();
     void picturesAlreadyInTheScreensSpaceAreLeftAlone();
     void screenWithItsOwnProfile();
@@ -159,6 +162,47 @@ void ColourStageTest::pngGammaAndPrimaries() {
     QVERIFY(near(wide.image, {qRgb(0, 255, 1), qRgb(255, 0, 0)}, 3));
 }
 
+void ColourStageTest::nclxPrimariesAndCurves_data() {
+    QTest::addColumn<int>("primaries");
+    QTest::addColumn<int>("transfer");
+    QTest::addColumn<QList<QRgb>>("colours");
+    QTest::addColumn<QList<QRgb>>("expected");
+    // Wide primaries as the toolkit's own conversion reads them.
+    const QList<QRgb> colours{qRgb(200, 150, 100), qRgb(40, 180, 60), qRgb(90, 90, 200)};
+    const auto converted = [&colours](const QColorSpace& space) {
+        QImage image = row(colours);
+        image.setColorSpace(space);
+        image.convertToColorSpace(QColorSpace::SRgb);
+        return QList<QRgb>{image.pixel(0, 0), image.pixel(1, 0), image.pixel(2, 0)};
+    };
+    QTest::newRow("Display P3") << 12 << 13 << colours << converted(QColorSpace::DisplayP3);
+    const QColorSpace bt2020(QPointF(0.3127, 0.3290), QPointF(0.708, 0.292), QPointF(0.170, 0.797),
+                             QPointF(0.131, 0.046), QColorSpace::TransferFunction::SRgb);
+    QTest::newRow("BT.2020 with BT.709's curve") << 9 << 1 << colours << converted(bt2020);
+    // The curves by hand: 255 * srgb(curve(v / 255)) in Python, srgb as in pngGammaAndPrimaries.
+    const QList<QRgb> greys{qRgb(64, 64, 64), qRgb(128, 128, 128), qRgb(200, 200, 200)};
+    const auto grey = [](int a, int b, int c) {
+        return QList<QRgb>{qRgb(a, a, a), qRgb(b, b, b), qRgb(c, c, c)};
+    };
+    QTest::newRow("linear") << 1 << 8 << greys << grey(137, 188, 229);
+    QTest::newRow("gamma 2.2") << 1 << 4 << greys << grey(62, 129, 201);
+    QTest::newRow("gamma 2.8, primaries unspecified") << 2 << 5 << greys << grey(40, 106, 189);
+    // PQ: 203 cd/m2 (signal 148) is white; HLG: signal 0.75 is white.
+    QTest::newRow("PQ") << 1 << 16 << grey(76, 115, 148) << grey(63, 143, 255);
+    QTest::newRow("HLG") << 1 << 18 << grey(64, 128, 230) << grey(80, 153, 255);
+}
+
+void ColourStageTest::nclxPrimariesAndCurves() {
+    QFETCH(int, primaries);
+    QFETCH(int, transfer);
+    QFETCH(QList<QRgb>, colours);
+    QFETCH(QList<QRgb>, expected);
+    DecodedPicture decoded = tagged(colours, {});
+    decoded.colour.cicp = picture::Cicp{primaries, transfer};
+    srgbScreen().convert(decoded);
+    QVERIFY(near(decoded.image, expected));
+}
+
 void ColourStageTest::greyProfile() {
     // echo V | transicc -i <profiles::grey(1.0) saved> -o '*sRGB' -t0 -n
     DecodedPicture decoded = tagged({qRgb(64, 64, 64), qRgb(128, 128, 128)}, profiles::grey(1.0));
@@ -168,10 +212,12 @@ void ColourStageTest::greyProfile() {
 
 void ColourStageTest::picturesAlreadyInTheScreensSpaceAreLeftAlone() {
     const QList<QRgb> colours{qRgb(1, 2, 3), qRgb(250, 128, 7)};
-    QList<DecodedPicture> pictures(4, tagged(colours, {}));
+    QList<DecodedPicture> pictures(6, tagged(colours, {}));
     pictures[1].colour.srgb = true;
     pictures[2].colour.fileGamma = 0.45455;
     pictures[3].colour.iccProfile = profiles::packaged("sRGB.icc");
+    pictures[4].colour.cicp = picture::Cicp{1, 13};
+    pictures[5].colour.cicp = picture::Cicp{2, 2}; // unspecified
     for (DecodedPicture& decoded : pictures) {
         decoded.image.detach();
         const uchar* before = decoded.image.constBits();

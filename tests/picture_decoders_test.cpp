@@ -1,6 +1,7 @@
 #include "support/BuiltFormats.h"
 #include "support/DamagedPictures.h"
 #include "support/DngFile.h"
+#include "support/ExifJpeg.h"
 #include "support/ExrWriter.h"
 #include "support/FailureOf.h"
 #include "support/JpegWriter.h"
@@ -21,6 +22,7 @@
 
 #include <cmath>
 #include <thread>
+#include <utility>
 
 #include <sys/resource.h>
 
@@ -66,7 +68,7 @@ private:
 
     QTemporaryDir dir_;
     // The module formats' pictures, made by their libraries' tools from in.png, alpha.png, small.png,
-    // in16.png, grey.png and yuv.raw.
+    // in16.png, coordinates16.png, grey.png and yuv.raw.
     ToolFolder tools_;
 };
 
@@ -202,6 +204,10 @@ QString referenceDecoding(ToolFolder& tools, const QString& file) {
         return tools.run("djxl " + file + " d.png").isEmpty() ? QString() : "d.png";
     if (file.endsWith(".jp2") || file.endsWith(".j2k"))
         return tools.run("opj_decompress -quiet -i " + file + " -o d.png").isEmpty() ? QString() : "d.png";
+    if (file.endsWith(".heic"))
+        return tools.run("heif-convert " + file + " d.png").isEmpty() ? QString() : "d.png";
+    if (file.endsWith(".avif"))
+        return tools.run("avifdec " + file + " d.png").isEmpty() ? QString() : "d.png";
     return file;
 }
 
@@ -248,6 +254,24 @@ QByteArray tgaWithAttributesType(const QByteArray& tga, char type) {
     return tga + area + footer + QByteArray("TRUEVISION-XFILE.\0", 18);
 }
 
+// Flips the first 16 bytes of an ISO media file's coded data, its last box: the sizes of HEVC's units, the
+// headers of AV1's.
+QByteArray isoMediaWithFlippedData(QByteArray file) {
+    const qsizetype data = file.lastIndexOf("mdat") + 4;
+    for (qsizetype i = data; i < data + 16; ++i)
+        file[i] = char(~file[i]);
+    return file;
+}
+
+// The same file with every ispe box declaring another size.
+QByteArray isoMediaClaiming(QByteArray file, quint32 width, quint32 height) {
+    for (qsizetype at = file.indexOf("ispe"); at >= 0; at = file.indexOf("ispe", at + 1)) {
+        qToBigEndian(width, file.data() + at + 8);
+        qToBigEndian(height, file.data() + at + 12);
+    }
+    return file;
+}
+
 } // namespace
 
 void PictureDecodersTest::initTestCase() {
@@ -276,6 +300,18 @@ void PictureDecodersTest::initTestCase() {
     QVERIFY(!tools_.run("cwebp -quiet -lossless small.png -o small.webp").isEmpty());
     QVERIFY(!tools_.run("cwebp -quiet -lossless in.png -o in.webp").isEmpty());
     QVERIFY(!tools_.run("convert in.png -depth 8 -compress none base.tif").isEmpty());
+    QVERIFY(!tools_.run("convert in.png -depth 16 coordinates16.png").isEmpty());
+    QVERIFY(!tools_.run("convert alpha.png -depth 16 alpha16.png").isEmpty());
+    QVERIFY(!tools_.run("convert in.png -flip flipped.png").isEmpty());
+    // A HEIC turned a quarter clockwise twice over, as phones write them: by its irot box (heif-enc writes
+    // none, so its pixi box, the same size, is renamed to one) and by the EXIF orientation it keeps.
+    tools_.write(test::withExifOrientation(pictures::encoded(pictures::coordinates(97, 64), "jpeg"), 6),
+                 "exif.jpg");
+    QByteArray turned = tools_.run("heif-enc -q 90 exif.jpg -o exif.heic");
+    const qsizetype pixi = turned.indexOf("pixi");
+    QVERIFY(pixi > 0 && turned.contains("Exif"));
+    turned.replace(pixi, 5, QByteArray("irot\x03", 5));
+    tools_.write(turned, "turned.heic");
 }
 
 void PictureDecodersTest::refusesDamageInsideTheData_data() {
@@ -328,6 +364,12 @@ void PictureDecodersTest::refusesDamageInsideTheData_data() {
     QByteArray psd = tools_.run("convert in.png a.psd");
     qToBigEndian(quint16(1), psd.data() + psdMergedData(psd) + 2);
     QTest::newRow("psd whose first row is cut to one byte") << "a.psd" << psd;
+    // Damage inside the coded slices and tiles decodes without a word from libde265 or dav1d: what is
+    // refused is damage to the structure they parse.
+    QTest::newRow("heic with 16 coded bytes flipped")
+        << "a.heic" << isoMediaWithFlippedData(tools_.run("heif-enc -q 90 in.png -o a.heic"));
+    QTest::newRow("avif with 16 coded bytes flipped")
+        << "a.avif" << isoMediaWithFlippedData(tools_.run("avifenc -s 10 in.png a.avif"));
     for (const char* compression : {"zip", "lzw", "jpeg"})
         QTest::addRow("%s tiff with 16 bytes flipped", compression)
             << "a.tif"
@@ -399,6 +441,8 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget_data() {
     QTest::newRow("qoi") << "a.qoi" << handQoi(0);
     QTest::newRow("tga") << "a.tga" << tools_.run("convert small.png -compress RLE a.tga");
     QTest::newRow("psd") << "a.psd" << tools_.run("convert small.png a.psd");
+    QTest::newRow("heic") << "a.heic" << tools_.run("heif-enc -q 90 small.png -o a.heic");
+    QTest::newRow("avif") << "a.avif" << tools_.run("avifenc -s 10 small.png a.avif");
 }
 
 void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
@@ -437,6 +481,8 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
         char* window = bytes.data() + bytes.indexOf(QByteArrayView("dataWindow\0box2i\0", 17)) + 21;
         qToLittleEndian(qint32(4999), window + 8); // xMax, yMax
         qToLittleEndian(qint32(3999), window + 12);
+    } else if (name.endsWith(".heic") || name.endsWith(".avif")) {
+        bytes = isoMediaClaiming(bytes, 5000, 4000);
     }
     const TestLoader loader(64 * megabyte);
     QCOMPARE(failureOf([&] { loader.load(write(name, bytes)); }), "Picture too large: 5000 x 4000 pixels");
@@ -699,6 +745,15 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo_data() {
     QTest::newRow("j2k of sycc with its chroma at half the size")
         << "opj_compress -F 96,64,3,8,u@1x1:2x2:2x2 -i yuv.raw -o p.j2k" << none;
     QTest::newRow("tiled jp2") << "opj_compress -t 32,32 -i in.png -o p.jp2" << none;
+    QTest::newRow("8-bit heic") << "heif-enc -q 90 in.png -o p.heic" << none;
+    QTest::newRow("10-bit heic") << "heif-enc -q 90 -b 10 coordinates16.png -o p.heic" << none;
+    QTest::newRow("heic with alpha") << "heif-enc -q 90 alpha.png -o p.heic" << none;
+    QTest::newRow("heic turned by its irot and its exif alike: turned once")
+        << "cp turned.heic p.heic" << none;
+    QTest::newRow("8-bit avif") << "avifenc -s 10 in.png p.avif" << none;
+    QTest::newRow("10-bit avif with alpha") << "avifenc -s 10 -d 10 alpha16.png p.avif" << none;
+    QTest::newRow("12-bit 4:4:4 avif") << "avifenc -s 10 -d 12 -y 444 coordinates16.png p.avif" << none;
+    QTest::newRow("avif animation: its first frame") << "avifenc -s 10 in.png flipped.png p.avif" << none;
 }
 
 void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo() {
@@ -729,6 +784,7 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo() {
     const QImage loaded = loader.load(write("photo.jpg", bytes));
     QCOMPARE(loaded.size(), expected.size());
     QCOMPARE_LE(pictures::largestDifference(loaded, expected), 1);
+    QCOMPARE(loader.budget.held(), 0);
 }
 
 void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
@@ -741,6 +797,21 @@ void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
     // A private tag is how TIFF grows: libtiff warns that it does not know it, and that is no damage.
     const QByteArray privateTag = tiffWithLastTagAs(tools_.run("tiffcp base.tif p.tif"), 65000);
     QCOMPARE(decodedByModule("tiff", privateTag).image.size(), QSize(97, 64));
+    // heif-convert hands premultiplied samples over as they are: over white they add the white not covered.
+    const QImage premultiplied =
+        TestLoader(64 * megabyte)
+            .load(write("pm.heic", tools_.run("heif-enc -q 90 --premultiplied-alpha alpha.png -o pm.heic")));
+    QImage overWhite(tools_.path(tools_.run("heif-convert pm.heic pm.png").isEmpty() ? "" : "pm.png"));
+    QCOMPARE(overWhite.size(), QSize(97, 64));
+    overWhite = overWhite.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < overWhite.height(); ++y)
+        for (int x = 0; x < overWhite.width(); ++x) {
+            const QRgb p = overWhite.pixel(x, y);
+            const auto on = [p](int c) { return std::min(255, c + 255 - qAlpha(p)); };
+            overWhite.setPixel(x, y, qRgb(on(qRed(p)), on(qGreen(p)), on(qBlue(p))));
+        }
+    QCOMPARE_LE(pictures::largestDifference(premultiplied, overWhite.convertToFormat(QImage::Format_RGB32)),
+                1);
 
     // The camera's turn, as LibRaw reads it, is described and not applied.
     const picture::DecodedPicture raw = decodedByModule("raw", halfWhiteDng({0.2, 0.5, 0.1}, {1, 1, 1}, 6));
@@ -785,9 +856,9 @@ void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
     QCOMPARE(opaque.format(), QImage::Format_RGB32);
     QCOMPARE(straight.format(), QImage::Format_ARGB32);
     // Premultiplied 40, 60, 100 at alpha 160 come out straight: each level times 255 / 160.
-    const QRgb premultiplied = decodedByModule("tga", tgaWithAttributesType(tga, 4)).image.pixel(20, 20);
+    const QRgb madeStraight = decodedByModule("tga", tgaWithAttributesType(tga, 4)).image.pixel(20, 20);
     QCOMPARE(translucent.pixel(20, 20), qRgba(40, 60, 100, 160));
-    QCOMPARE(premultiplied, qRgba(64, 96, 159, 160));
+    QCOMPARE(madeStraight, qRgba(64, 96, 159, 160));
 
     const QByteArray profile = profiles::packaged("AdobeRGB1998.icc");
     if (profile.isEmpty())
@@ -842,6 +913,26 @@ void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
         decodedByModule("psd", tools_.run("convert in.png -depth 16 -profile p.icc p16.psd")).image;
     QCOMPARE(wide.format(), QImage::Format_RGBX64);
     QCOMPARE(wide.pixelColor(40, 30).rgba64(), QImage(tools_.path("in.png")).pixelColor(40, 30).rgba64());
+
+    QCOMPARE(decodedByModule("heif", tools_.run("heif-enc -q 90 icc.png -o p.heic")).colour.iccProfile,
+             profile);
+    const picture::DecodedPicture iccAvif =
+        decodedByModule("avif", tools_.run("avifenc -s 10 --icc p.icc in.png p.avif"));
+    QCOMPARE(iccAvif.colour.iccProfile, profile);
+    // A quarter turn anticlockwise, then top and bottom exchanged: EXIF's transpose. The clean aperture is
+    // cut before it, and the nclx box described.
+    const picture::DecodedPicture avif =
+        decodedByModule("avif", tools_.run("avifenc -s 10 -d 10 --irot 1 --imir 0 --crop 8,4,64,48 --cicp "
+                                           "12/13/6 coordinates16.png p.avif"));
+    QCOMPARE(avif.orientation, 5);
+    QCOMPARE(avif.image.size(), QSize(64, 48));
+    QCOMPARE(avif.image.format(), QImage::Format_RGBX64);
+    QCOMPARE(reinterpret_cast<const quint16*>(avif.image.constBits())[3],
+             65535); // opaque, as RGBX64 holds it
+    QCOMPARE_LE(pictures::largestDifference(avif.image.copy(0, 0, 8, 8),
+                                            pictures::coordinates(97, 64).copy(8, 4, 8, 8)),
+                8);
+    QVERIFY(avif.colour.cicp && avif.colour.cicp->primaries == 12 && avif.colour.cicp->transfer == 13);
 }
 
 void PictureDecodersTest::showsExrLightAsItsToolsDo_data() {

@@ -14,12 +14,20 @@ struct Chromaticities {
 // sRGB's white and primaries.
 inline constexpr Chromaticities srgbPrimaries{0.3127, 0.3290, 0.64, 0.33, 0.30, 0.60, 0.15, 0.06};
 
+// ITU-T H.273 code points of an nclx colour box (HEIF, AVIF): the primaries and the transfer curve. The
+// matrix and range concern YCbCr, which the format's library turns into RGB.
+struct Cicp {
+    int primaries = 2; // 2: unspecified
+    int transfer = 2;
+};
+
 // What a file says about the meaning of its colour numbers. Nothing said means sRGB.
 struct ColourDescription {
     QByteArray iccProfile; // an embedded ICC profile, empty when none
     double fileGamma = 0;  // PNG gAMA as a fraction (0.45455 for 1/2.2); 0 when not said
     std::optional<Chromaticities> chromaticities; // PNG cHRM
     bool srgb = false;                            // PNG sRGB chunk: the file says it is sRGB
+    std::optional<Cicp> cicp;                     // HEIF and AVIF nclx, read when no profile is embedded
 
     // Whether sRGB, gAMA and cHRM (the embedded profile aside) mean sRGB: by name, by saying nothing, or
     // as most writers say it, a gamma of 1/2.2 over sRGB's primaries, whose curve differs from sRGB's by

@@ -83,6 +83,18 @@ std::optional<ColourStage::Transform> ColourStage::fromEmbedded(const QByteArray
 
 ColourStage::Transform ColourStage::fromDescription(const ColourDescription& colour, bool wide) const {
     const QByteArray depth = wide ? "wide " : "";
+    if (const std::optional<Cicp> cicp = colour.cicp) {
+        const QByteArray key =
+            depth + "cicp " + QByteArray::number(cicp->primaries) + ' ' + QByteArray::number(cicp->transfer);
+        const std::optional<Transform> plan = lookup(key, [&]() -> std::optional<Transform> {
+            const ColourProfile source = ColourProfile::fromCicp(*cicp);
+            if (source.isNull())
+                return std::nullopt;
+            return ColourTransform::create(source, target_, wide);
+        });
+        if (plan)
+            return *plan;
+    }
     if (!colour.saysSrgb())
         return *lookup(depth + gammaKey(colour), [&] {
             return ColourTransform::create(

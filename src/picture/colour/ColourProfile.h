@@ -23,6 +23,10 @@ public:
     static ColourProfile fromGammaAndPrimaries(double fileGamma,
                                                const std::optional<Chromaticities>& primaries);
 
+    // A profile built from an nclx box's primaries and transfer curve; null for sRGB's own and for code
+    // points it does not know, which read as sRGB.
+    static ColourProfile fromCicp(const Cicp& cicp);
+
     bool isNull() const { return !handle_; }
     void* handle() const { return handle_.get(); }
     Space space() const;

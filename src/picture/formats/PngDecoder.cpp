@@ -2,6 +2,7 @@
 
 #include "picture/PictureFailures.h"
 #include "picture/formats/ExifOrientation.h"
+#include "picture/formats/FinalPixels.h"
 
 #include <csetjmp>
 #include <cstdlib>
@@ -131,22 +132,6 @@ bool keepsSixteenBits(const Session& s, const ColourDescription& colour) {
     return png_get_bit_depth(s.png, s.info) == 16 && colour.keepsSixteenBits();
 }
 
-// The pixels, claimed with libpng's rows beside them; 16-bit ones with the final 8-bit ones the colour
-// stage narrows them to.
-QImage allocatePixels(QSize size, bool wide, bool alpha, qint64 rowBuffers, LoadBudget::Claim& claim) {
-    if (!wide) {
-        QImage image = claim.rgb32(size.width(), size.height(), rowBuffers);
-        if (alpha)
-            image.reinterpretAsFormat(QImage::Format_ARGB32);
-        return image;
-    }
-    claim.grow(qint64(size.width()) * size.height() * 8 + rowBuffers);
-    QImage image(size, alpha ? QImage::Format_RGBA64 : QImage::Format_RGBX64);
-    if (image.isNull())
-        outOfMemory();
-    return image;
-}
-
 } // namespace
 
 DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
@@ -177,7 +162,7 @@ DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     if (!setUpTransforms(*s, wide, &passes, &alpha) ||
         png_get_rowbytes(s->png, s->info) != size_t(size.width()) * (wide ? 8 : 4))
         fail(*s);
-    decoded.image = allocatePixels(size, wide, alpha, rowBuffers, claim);
+    decoded.image = finalPixels(size, wide, alpha, rowBuffers, claim);
     if (!readRows(*s, passes, decoded.image.bits(), decoded.image.bytesPerLine(), size.height()))
         fail(*s);
     return decoded;

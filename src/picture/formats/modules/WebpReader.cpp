@@ -3,6 +3,7 @@
 #include "picture/PictureFailures.h"
 #include "picture/formats/ExifOrientation.h"
 #include "picture/formats/FormatModule.h"
+#include "picture/formats/WholeFile.h"
 
 #include <QScopeGuard>
 
@@ -20,16 +21,6 @@ struct DemuxDelete {
     void operator()(WebPDemuxer* demux) const { WebPDemuxDelete(demux); }
 };
 using Demux = std::unique_ptr<WebPDemuxer, DemuxDelete>;
-
-// The whole file: libwebp reads a bitstream from memory.
-QByteArray contents(QIODevice& file, LoadBudget::Claim& claim) {
-    const qint64 size = file.size();
-    claim.grow(size);
-    QByteArray bytes = file.readAll();
-    if (bytes.size() != size)
-        invalidPicture();
-    return bytes;
-}
 
 QByteArray chunk(const WebPDemuxer* demux, const char* fourcc) {
     WebPChunkIterator found;
@@ -58,7 +49,7 @@ qint64 decoderBuffers(const WebPBitstreamFeatures& features) {
 } // namespace
 
 DecodedPicture WebpReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
-    const QByteArray bytes = contents(file, claim);
+    const QByteArray bytes = wholeFile(file, claim);
     const WebPData data{reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())};
     const Demux demux(WebPDemux(&data));
     if (!demux)
