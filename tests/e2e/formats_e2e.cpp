@@ -54,6 +54,12 @@ struct Format {
 const Format formats[] = {
     {"webp", "cwebp -quiet -q 80 in.png -o p.webp", "dwebp -quiet p.webp -o ref.png"},
     {"tiff", "convert in.png -compress zip p.tif", "convert p.tif ref.png"},
+    {"heic", "heif-enc -q 80 in.png -o p.heic", "heif-convert p.heic ref.png"},
+    {"avif", "avifenc -s 10 in.png p.avif", "avifdec p.avif ref.png"},
+    {"jxl", "cjxl in.png p.jxl", "djxl p.jxl ref.png"},
+    {"jp2", "opj_compress -r 20 -i in.png -o p.jp2", "opj_decompress -quiet -i p.jp2 -o ref.png"},
+    {"tga", "convert in.png -orient TopLeft -compress RLE p.tga", "convert p.tga -auto-orient ref.png"},
+    {"psd", "convert in.png p.psd", "convert p.psd[0] ref.png"},
 };
 constexpr int formatCount = int(std::size(formats));
 
