@@ -52,6 +52,8 @@ private slots:
     void opensWholeTextFormatsExactly();
     void readsModuleFormatsAsTheirLibrariesDo_data();
     void readsModuleFormatsAsTheirLibrariesDo();
+    void describesWhatModuleFilesSay_data();
+    void describesWhatModuleFilesSay();
     void readsWhatModuleFormatsSayBesideTheirPixels();
     void developsCameraRawToTheLevelsItHolds_data();
     void developsCameraRawToTheLevelsItHolds();
@@ -787,13 +789,98 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo() {
     QCOMPARE(loader.budget.held(), 0);
 }
 
-void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
+void PictureDecodersTest::describesWhatModuleFilesSay_data() {
+    QTest::addColumn<QString>("module");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("colour"); // "profile": p.icc handed over; "srgb"; or not looked at
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<QSize>("size");       // as decoded, unturned
+    QTest::addColumn<QSize>("shown");      // as the loader shows it, turned
+    QTest::addColumn<bool>("cmyk");        // red as ink: no cyan or black, all the magenta and yellow
+    QTest::addColumn<QString>("wideFrom"); // 16-bit samples handed over exactly as this picture holds them
+    const QString none;
+    const QSize any;
     tools_.save(pictures::plain(8, 8, qRgb(255, 0, 0)), "red.png");
-    const picture::DecodedPicture cmyk =
-        decodedByModule("tiff", tools_.run("convert red.png -colorspace cmyk -depth 8 cmyk.tif"));
-    QVERIFY(cmyk.cmyk);
-    QCOMPARE(QByteArray(reinterpret_cast<const char*>(cmyk.image.constScanLine(4)), 4),
-             QByteArray("\0\xFF\xFF\0", 4));
+    QTest::newRow("cmyk tiff") << "tiff" << tools_.run("convert red.png -colorspace cmyk -depth 8 cmyk.tif")
+                               << none << 1 << any << any << true << none;
+    QTest::newRow("cmyk psd") << "psd" << tools_.run("convert red.png -colorspace cmyk -depth 8 cmyk.psd")
+                              << none << 1 << any << any << true << none;
+    // The camera's turn, as LibRaw reads it, is described and not applied.
+    QTest::newRow("dng turned") << "raw" << halfWhiteDng({0.2, 0.5, 0.1}, {1, 1, 1}, 6) << none << 6
+                                << QSize(64, 48) << any << false << none;
+    // The codestream's orientation is the one that counts, described and left for the orientation stage;
+    // libjxl turns nothing, and an Exif box that says otherwise is not heard.
+    tools_.write(test::writeJpeg(shading(48, 32), {.iccProfile = {}, .exif = test::exifOrientation(6, true)}),
+                 "o.jpg");
+    QTest::newRow("jxl turned in its codestream") << "jxl" << tools_.run("cjxl o.jpg p.jxl") << none << 6
+                                                  << QSize(48, 32) << QSize(32, 48) << false << none;
+    QTest::newRow("jxl whose exif box says 8")
+        << "jxl"
+        << jxlContainer(tools_.run("cjxl -d 0 --container=0 small.png p.jxl"),
+                        test::exifOrientation(8, false))
+        << none << 1 << QSize(16, 16) << QSize(16, 16) << false << none;
+
+    const QByteArray profile = profiles::packaged("AdobeRGB1998.icc");
+    if (profile.isEmpty())
+        QSKIP("no packaged colour profile");
+    tools_.write(profile, "p.icc");
+    tools_.write(test::exifOrientation(6, true), "p.exif");
+    tools_.run("webpmux -set icc p.icc in.webp -o icc.webp");
+    tools_.run("convert in.png -profile p.icc icc.png");
+    tools_.run("convert in16.png -profile p.icc icc16.png");
+    const auto row = [&](const char* name, const char* module, const QByteArray& bytes, int orientation = 1,
+                         const QString& wideFrom = {}) {
+        QTest::newRow(name) << module << bytes << "profile" << orientation << any << any << false << wideFrom;
+    };
+    row("webp", "webp", tools_.run("webpmux -set exif p.exif icc.webp -o p.webp"), 6);
+    row("tiff", "tiff", tools_.run("convert base.tif -orient LeftBottom -profile p.icc p.tif"), 8);
+    row("jxl", "jxl", tools_.run("cjxl -d 0 icc.png p.jxl"));
+    row("jp2", "jp2", jp2WithProfile(tools_.run("opj_compress -i in.png -o p.jp2"), profile));
+    row("psd", "psd", tools_.run("convert in.png -profile p.icc p.psd"));
+    row("heic", "heif", tools_.run("heif-enc -q 90 icc.png -o p.heic"));
+    row("avif", "avif", tools_.run("avifenc -s 10 --icc p.icc in.png p.avif"));
+    // Samples wider than a byte in a space the colour stage converts stay as wide, exactly as stored.
+    row("16-bit jxl", "jxl", tools_.run("cjxl -d 0 icc16.png p.jxl"), 1, "in16.png");
+    row("16-bit jp2", "jp2", jp2WithProfile(tools_.run("opj_compress -i in16.png -o p.jp2"), profile), 1,
+        "in16.png");
+    row("16-bit psd", "psd", tools_.run("convert in.png -depth 16 -profile p.icc p16.psd"), 1, "in.png");
+    // libjxl 0.7 cannot turn its own lossy samples into a profile it has no encoding for: sRGB, rather
+    // than the linear light it would otherwise give in 8 bits.
+    QTest::newRow("lossy jxl") << "jxl" << tools_.run("cjxl icc.png p.jxl") << "srgb" << 1 << any << any
+                               << false << none;
+}
+
+void PictureDecodersTest::describesWhatModuleFilesSay() {
+    QFETCH(QString, module);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, colour);
+    QFETCH(int, orientation);
+    QFETCH(QSize, size);
+    QFETCH(QSize, shown);
+    QFETCH(bool, cmyk);
+    QFETCH(QString, wideFrom);
+    const picture::DecodedPicture decoded = decodedByModule(module, bytes);
+    if (colour == "profile")
+        QCOMPARE(decoded.colour.iccProfile, profiles::packaged("AdobeRGB1998.icc"));
+    if (colour == "srgb")
+        QVERIFY(decoded.colour.srgb);
+    QCOMPARE(decoded.orientation, orientation);
+    if (size.isValid())
+        QCOMPARE(decoded.image.size(), size);
+    if (shown.isValid())
+        QCOMPARE(TestLoader(64 * megabyte).load(write("photo.png", bytes)).size(), shown);
+    QCOMPARE(decoded.cmyk, cmyk);
+    if (cmyk)
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(decoded.image.constScanLine(4)), 4),
+                 QByteArray("\0\xFF\xFF\0", 4));
+    if (!wideFrom.isEmpty()) {
+        QCOMPARE(decoded.image.format(), QImage::Format_RGBX64);
+        QCOMPARE(quint64(decoded.image.pixelColor(50, 40).rgba64()),
+                 quint64(QImage(tools_.path(wideFrom)).pixelColor(50, 40).rgba64()));
+    }
+}
+
+void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
     // A private tag is how TIFF grows: libtiff warns that it does not know it, and that is no damage.
     const QByteArray privateTag = tiffWithLastTagAs(tools_.run("tiffcp base.tif p.tif"), 65000);
     QCOMPARE(decodedByModule("tiff", privateTag).image.size(), QSize(97, 64));
@@ -813,21 +900,11 @@ void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
     QCOMPARE_LE(pictures::largestDifference(premultiplied, overWhite.convertToFormat(QImage::Format_RGB32)),
                 1);
 
-    // The camera's turn, as LibRaw reads it, is described and not applied.
-    const picture::DecodedPicture raw = decodedByModule("raw", halfWhiteDng({0.2, 0.5, 0.1}, {1, 1, 1}, 6));
-    QCOMPARE(raw.orientation, 6);
-    QCOMPARE(raw.image.size(), QSize(64, 48));
     // A drawing's uncovered parts are transparent until the loader lays them on white.
     const QImage drawing =
         decodedByModule("svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4\" height=\"2\"/>").image;
     QCOMPARE(drawing.format(), QImage::Format_ARGB32);
     QCOMPARE(drawing.pixel(3, 1), qRgba(0, 0, 0, 0));
-    const picture::DecodedPicture psdInks =
-        decodedByModule("psd", tools_.run("convert red.png -colorspace cmyk -depth 8 cmyk.psd"));
-    QVERIFY(psdInks.cmyk);
-    QCOMPARE(QByteArray(reinterpret_cast<const char*>(psdInks.image.constScanLine(4)), 4),
-             QByteArray("\0\xFF\xFF\0", 4));
-
     // Every QOI operation, and the colour space byte that says the numbers are linear.
     const QRgb first = qRgb(16, 32, 48);
     const QRgb clear = qRgba(80, 96, 112, 0);
@@ -860,65 +937,6 @@ void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
     QCOMPARE(translucent.pixel(20, 20), qRgba(40, 60, 100, 160));
     QCOMPARE(madeStraight, qRgba(64, 96, 159, 160));
 
-    const QByteArray profile = profiles::packaged("AdobeRGB1998.icc");
-    if (profile.isEmpty())
-        QSKIP("no packaged colour profile");
-    tools_.write(profile, "p.icc");
-    tools_.write(test::exifOrientation(6, true), "p.exif");
-    tools_.run("webpmux -set icc p.icc in.webp -o icc.webp");
-    const picture::DecodedPicture webp =
-        decodedByModule("webp", tools_.run("webpmux -set exif p.exif icc.webp -o p.webp"));
-    QCOMPARE(webp.colour.iccProfile, profile);
-    QCOMPARE(webp.orientation, 6);
-    const picture::DecodedPicture tiff =
-        decodedByModule("tiff", tools_.run("convert base.tif -orient LeftBottom -profile p.icc p.tif"));
-    QCOMPARE(tiff.colour.iccProfile, profile);
-    QCOMPARE(tiff.orientation, 8);
-    QVERIFY(!tiff.cmyk);
-    tools_.run("convert in.png -profile p.icc icc.png");
-    QCOMPARE(decodedByModule("jxl", tools_.run("cjxl -d 0 icc.png p.jxl")).colour.iccProfile, profile);
-    // libjxl 0.7 cannot turn its own lossy samples into a profile it has no encoding for: sRGB, rather
-    // than the linear light it would otherwise give in 8 bits.
-    QVERIFY(decodedByModule("jxl", tools_.run("cjxl icc.png p.jxl")).colour.srgb);
-    const QByteArray jp2 = jp2WithProfile(tools_.run("opj_compress -i in.png -o p.jp2"), profile);
-    QCOMPARE(decodedByModule("jp2", jp2).colour.iccProfile, profile);
-    // Samples wider than a byte in a space the colour stage converts stay as wide, exactly as stored.
-    tools_.run("convert in16.png -profile p.icc icc16.png");
-    const QImage wideSource(tools_.path("in16.png"));
-    for (const picture::DecodedPicture& wide :
-         {decodedByModule("jxl", tools_.run("cjxl -d 0 icc16.png p.jxl")),
-          decodedByModule("jp2", jp2WithProfile(tools_.run("opj_compress -i in16.png -o p.jp2"), profile))}) {
-        QCOMPARE(wide.image.format(), QImage::Format_RGBX64);
-        QCOMPARE(quint64(wide.image.pixelColor(50, 40).rgba64()),
-                 quint64(wideSource.pixelColor(50, 40).rgba64()));
-    }
-
-    // The codestream's orientation is the one that counts, described and left for the orientation stage;
-    // libjxl turns nothing, and an Exif box that says otherwise is not heard.
-    tools_.write(test::writeJpeg(shading(48, 32), {.iccProfile = {}, .exif = test::exifOrientation(6, true)}),
-                 "o.jpg");
-    const picture::DecodedPicture turned = decodedByModule("jxl", tools_.run("cjxl o.jpg p.jxl"));
-    QCOMPARE(turned.orientation, 6);
-    QCOMPARE(turned.image.size(), QSize(48, 32));
-    const QByteArray exifSays8 =
-        jxlContainer(tools_.run("cjxl -d 0 --container=0 small.png p.jxl"), test::exifOrientation(8, false));
-    QCOMPARE(decodedByModule("jxl", exifSays8).orientation, 1);
-    const TestLoader loader(64 * megabyte);
-    QCOMPARE(loader.load(write("p.jxl", exifSays8)).size(), QSize(16, 16));
-    QCOMPARE(loader.load(write("o.jxl", tools_.run("cjxl o.jpg p.jxl"))).size(), QSize(32, 48));
-    QCOMPARE(decodedByModule("psd", tools_.run("convert in.png -profile p.icc p.psd")).colour.iccProfile,
-             profile);
-    // 16-bit samples in colours other than sRGB's are handed over whole.
-    const QImage wide =
-        decodedByModule("psd", tools_.run("convert in.png -depth 16 -profile p.icc p16.psd")).image;
-    QCOMPARE(wide.format(), QImage::Format_RGBX64);
-    QCOMPARE(wide.pixelColor(40, 30).rgba64(), QImage(tools_.path("in.png")).pixelColor(40, 30).rgba64());
-
-    QCOMPARE(decodedByModule("heif", tools_.run("heif-enc -q 90 icc.png -o p.heic")).colour.iccProfile,
-             profile);
-    const picture::DecodedPicture iccAvif =
-        decodedByModule("avif", tools_.run("avifenc -s 10 --icc p.icc in.png p.avif"));
-    QCOMPARE(iccAvif.colour.iccProfile, profile);
     // A quarter turn anticlockwise, then top and bottom exchanged: EXIF's transpose. The clean aperture is
     // cut before it, and the nclx box described.
     const picture::DecodedPicture avif =
