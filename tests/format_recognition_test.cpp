@@ -1,9 +1,9 @@
 #include "support/DngFile.h"
+#include "support/FailureOf.h"
 #include "support/PatchedBytes.h"
 #include "support/Pictures.h"
 #include "support/TestLoader.h"
 
-#include "desktop/Failure.h"
 #include "picture/FormatModules.h"
 #include "picture/FormatSignatures.h"
 
@@ -147,12 +147,11 @@ void FormatRecognitionTest::refusesFormatsWhoseModuleIsMissingOrBroken() {
         pictures::write(module, folder.path(), "kestrelle-format-webp.so");
     picture::FormatModules formats(folder.path());
     const TestLoader loader(picture::LoadBudget::machineShare(), formats);
-    try {
-        loader.load(pictures::write(QByteArray("RIFF\x20\0\0\0WEBPVP8L", 16), folder.path(), "p.webp"));
-        QFAIL("loaded");
-    } catch (const desktop::Failure& failure) {
-        QCOMPARE(failure.description(), "Unsupported picture format");
-    }
+    QCOMPARE(failureOf([&] {
+                 loader.load(
+                     pictures::write(QByteArray("RIFF\x20\0\0\0WEBPVP8L", 16), folder.path(), "p.webp"));
+             }),
+             "Unsupported picture format");
 }
 
 QTEST_MAIN(FormatRecognitionTest)
