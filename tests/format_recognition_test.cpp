@@ -1,8 +1,9 @@
 #include "support/DngFile.h"
+#include "support/FailureOf.h"
+#include "support/PatchedBytes.h"
 #include "support/Pictures.h"
 #include "support/TestLoader.h"
 
-#include "desktop/Failure.h"
 #include "picture/FormatModules.h"
 #include "picture/FormatSignatures.h"
 
@@ -27,21 +28,15 @@ private slots:
 
 namespace {
 
-template <typename T> QByteArray le(T value) {
-    QByteArray bytes(sizeof(T), '\0');
-    qToLittleEndian(value, bytes.data());
-    return bytes;
-}
-
 // A little-endian TIFF whose first directory, past the first 4 KB as libtiff writes it, holds the tags with
 // one SHORT value each.
 QByteArray tiff(std::initializer_list<std::pair<quint16, quint16>> tags) {
     constexpr quint32 directory = 5000;
-    QByteArray bytes = QByteArray("II*\0", 4) + le<quint32>(directory);
-    bytes += QByteArray(directory - bytes.size(), '\0') + le<quint16>(quint16(tags.size()));
+    QByteArray bytes = QByteArray("II*\0", 4) + littleEndian<quint32>({directory});
+    bytes += QByteArray(directory - bytes.size(), '\0') + littleEndian({quint16(tags.size())});
     for (const auto& [tag, value] : tags)
-        bytes += le<quint16>(tag) + le<quint16>(3) + le<quint32>(1) + le<quint16>(value) + le<quint16>(0);
-    return bytes + le<quint32>(0);
+        bytes += littleEndian<quint16>({tag, 3, 1, 0, value, 0});
+    return bytes + littleEndian<quint32>({0});
 }
 
 QByteArray isoMedia(const char* major, std::initializer_list<const char*> compatible) {
@@ -54,9 +49,9 @@ QByteArray isoMedia(const char* major, std::initializer_list<const char*> compat
 }
 
 QByteArray tgaHeader(int mapType, int type, int mapLength, int mapBits, int depth, int descriptor) {
-    return QByteArray(1, '\0') + char(mapType) + char(type) + le<quint16>(0) +
-           le<quint16>(quint16(mapLength)) + char(mapBits) + le<quint16>(0) + le<quint16>(0) +
-           le<quint16>(40) + le<quint16>(30) + char(depth) + char(descriptor) + QByteArray(64, '\x11');
+    return QByteArray(1, '\0') + char(mapType) + char(type) + littleEndian<quint16>({0, quint16(mapLength)}) +
+           char(mapBits) + littleEndian<quint16>({0, 0, 40, 30}) + char(depth) + char(descriptor) +
+           QByteArray(64, '\x11');
 }
 
 } // namespace
@@ -152,12 +147,11 @@ void FormatRecognitionTest::refusesFormatsWhoseModuleIsMissingOrBroken() {
         pictures::write(module, folder.path(), "kestrelle-format-webp.so");
     picture::FormatModules formats(folder.path());
     const TestLoader loader(picture::LoadBudget::machineShare(), formats);
-    try {
-        loader.load(pictures::write(QByteArray("RIFF\x20\0\0\0WEBPVP8L", 16), folder.path(), "p.webp"));
-        QFAIL("loaded");
-    } catch (const desktop::Failure& failure) {
-        QCOMPARE(failure.description(), "Unsupported picture format");
-    }
+    QCOMPARE(failureOf([&] {
+                 loader.load(
+                     pictures::write(QByteArray("RIFF\x20\0\0\0WEBPVP8L", 16), folder.path(), "p.webp"));
+             }),
+             "Unsupported picture format");
 }
 
 QTEST_MAIN(FormatRecognitionTest)

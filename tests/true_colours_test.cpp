@@ -167,12 +167,7 @@ void TrueColoursTest::matchIndependentReferences_data() {
     const QImage inks(reinterpret_cast<const uchar*>(noise.constData()), 96, 96, QImage::Format_ARGB32);
     const QByteArray cmykProfile = profiles::cmykWithKnownRed();
     const QByteArray jpeg = test::writeJpeg(inks, {.cmyk = true, .iccProfile = cmykProfile, .exif = {}});
-    QBuffer file;
-    file.setData(jpeg);
-    file.open(QIODevice::ReadOnly);
-    picture::LoadBudget budget(64 * 1024 * 1024);
-    picture::LoadBudget::Claim claim = budget.claim();
-    const QImage decodedInks = picture::JpegDecoder::decode(file, claim).image;
+    const QImage decodedInks = decodedBy(picture::JpegDecoder::decode, jpeg).image;
     QTest::newRow("CMYK JPEG with a profile")
         << "cmyk.jpg" << jpeg << profiles::srgbOfInks(decodedInks, cmykProfile);
 }

@@ -81,6 +81,13 @@ QByteArray jpegClaiming(const QByteArray& jpeg, int width, int height) {
     return bytes;
 }
 
+QByteArray pngClaiming(QByteArray png, quint32 width, quint32 height) {
+    qToBigEndian(width, png.data() + 16);
+    qToBigEndian(height, png.data() + 20);
+    qToBigEndian(pngCrc(png.mid(12, 17)), png.data() + 29);
+    return png;
+}
+
 QByteArray gifWithShortLzw(const QImage& picture) {
     const QByteArray whole = test::encodeGif(picture);
     QByteArray codes;

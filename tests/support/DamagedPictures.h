@@ -19,6 +19,8 @@ QByteArray jpegClaiming(const QByteArray& jpeg, int width, int height);
 // length and CRC made right: every chunk is sound, only the compressed data is not, and a reader that
 // takes libpng's warnings lightly shows the picture.
 QByteArray pngWithBytesAfterZlibStream(const QByteArray& png, int count);
+// A PNG whose header claims width x height, its CRC made right.
+QByteArray pngClaiming(QByteArray png, quint32 width, quint32 height);
 // The CRC that ends a PNG chunk, over its type and data.
 quint32 pngCrc(QByteArrayView bytes);
 // A whole PNG chunk: its length, type, data and CRC.

@@ -1,4 +1,5 @@
 #include "support/DngFile.h"
+#include "support/PatchedBytes.h"
 
 #include <QtEndian>
 
@@ -18,21 +19,12 @@ struct Entry {
     QByteArray value;
 };
 
-template <typename T> QByteArray le(std::initializer_list<T> values) {
-    QByteArray bytes;
-    for (const T value : values) {
-        bytes.resize(bytes.size() + qsizetype(sizeof(T)));
-        qToLittleEndian(value, bytes.data() + bytes.size() - sizeof(T));
-    }
-    return bytes;
-}
-
 Entry shorts(quint16 tag, std::initializer_list<quint16> values) {
-    return {tag, 3, quint32(values.size()), le(values)};
+    return {tag, 3, quint32(values.size()), littleEndian(values)};
 }
 
 Entry longOne(quint16 tag, qsizetype value) {
-    return {tag, 4, 1, le({quint32(value)})};
+    return {tag, 4, 1, littleEndian({quint32(value)})};
 }
 
 Entry bytes(quint16 tag, const char (&values)[5]) {
@@ -43,7 +35,7 @@ Entry bytes(quint16 tag, const char (&values)[5]) {
 Entry rationals(quint16 tag, quint16 type, std::initializer_list<double> values) {
     QByteArray bytes;
     for (const double value : values)
-        bytes += le({qint32(std::lround(value * 1e6)), qint32(1'000'000)});
+        bytes += littleEndian({qint32(std::lround(value * 1e6)), qint32(1'000'000)});
     return {tag, type, quint32(values.size()), bytes};
 }
 
@@ -56,7 +48,7 @@ QByteArray write(const Mosaic& mosaic) {
         for (int x = 0; x < mosaic.width; ++x) {
             const int filter = y % 2 + x % 2;
             const double level = mosaic.levels[y * mosaic.width + x][filter] * mosaic.asShotNeutral[filter];
-            samples += le({quint16(std::lround(std::clamp(level, 0.0, 1.0) * 65535))});
+            samples += littleEndian({quint16(std::lround(std::clamp(level, 0.0, 1.0) * 65535))});
         }
     const auto [red, green, blue] = mosaic.asShotNeutral;
     Entry entries[] = {longOne(256, mosaic.width),
@@ -85,12 +77,14 @@ QByteArray write(const Mosaic& mosaic) {
     QByteArray values;
     for (Entry& entry : entries)
         if (entry.value.size() > 4)
-            values += std::exchange(entry.value, le({valuesAt + quint32(values.size())}));
-    std::ranges::find(entries, 273, &Entry::tag)->value = le({valuesAt + quint32(values.size())});
-    QByteArray file = QByteArray("II*\0", 4) + le({quint32(8)}) + le({quint16(std::size(entries))});
+            values += std::exchange(entry.value, littleEndian({valuesAt + quint32(values.size())}));
+    std::ranges::find(entries, 273, &Entry::tag)->value = littleEndian({valuesAt + quint32(values.size())});
+    QByteArray file =
+        QByteArray("II*\0", 4) + littleEndian({quint32(8)}) + littleEndian({quint16(std::size(entries))});
     for (const Entry& entry : entries)
-        file += le({entry.tag, entry.type}) + le({entry.count}) + entry.value.leftJustified(4, '\0');
-    return file + le({quint32(0)}) + values + samples;
+        file += littleEndian({entry.tag, entry.type}) + littleEndian({entry.count}) +
+                entry.value.leftJustified(4, '\0');
+    return file + littleEndian({quint32(0)}) + values + samples;
 }
 
 } // namespace dng

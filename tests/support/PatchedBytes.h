@@ -3,6 +3,16 @@
 #include <QByteArray>
 #include <QtEndian>
 
+// The values one after another, little-endian, as TIFF and TGA store theirs.
+template <typename T> QByteArray littleEndian(std::initializer_list<T> values) {
+    QByteArray bytes;
+    for (const T value : values) {
+        bytes.resize(bytes.size() + qsizetype(sizeof(T)));
+        qToLittleEndian(value, bytes.data() + bytes.size() - sizeof(T));
+    }
+    return bytes;
+}
+
 // The bytes with a little-endian value written over them at an offset, as BMP, GIF and icons store theirs.
 template <typename T> QByteArray patched(QByteArray bytes, qsizetype at, T value) {
     qToLittleEndian(value, bytes.data() + at);
