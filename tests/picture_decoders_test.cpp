@@ -69,8 +69,7 @@ private:
     }
 
     QTemporaryDir dir_;
-    // The module formats' pictures, made by their libraries' tools from in.png, alpha.png, small.png,
-    // in16.png, coordinates16.png, grey.png and yuv.raw.
+    // The module formats' pictures, made by their libraries' tools from the pictures initTestCase saves.
     ToolFolder tools_;
 };
 
@@ -350,20 +349,12 @@ void PictureDecodersTest::refusesDamageInsideTheData_data() {
         QTest::addRow("%s tiff with 16 bytes flipped", compression)
             << "a.tif" << withFlippedBytes(tiff, (8 + qFromLittleEndian<quint32>(tiff.constData() + 4)) / 2);
     }
-    const QByteArray raw = halfWhiteDng({0.2, 0.5, 0.1}, {0.5, 1, 0.8});
-    QTest::newRow("dng cut inside its samples") << "a.dng" << raw.left(raw.size() * 3 / 4);
-    QTest::newRow("dng cut inside its directory") << "a.dng" << raw.left(40);
     const QByteArray svg(
         "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"8\" height=\"8\"><rect width=\"4\" "
         "height=\"4\"/></svg>");
-    QTest::newRow("svg cut short") << "a.svg" << svg.left(svg.size() - 8);
     QTest::newRow("svg with its root elsewhere") << "a.svg" << svg + "<svg/>";
-    const QByteArray jxl = tools_.run("cjxl -d 0 in.png a.jxl");
-    QTest::newRow("jxl cut short") << "a.jxl" << jxl.left(jxl.size() * 2 / 3);
     QTest::newRow("lossy jxl with 16 bytes flipped")
         << "a.jxl" << withFlippedBytes(tools_.run("cjxl in.png a.jxl"));
-    const QByteArray jp2 = tools_.run("opj_compress -i in.png -o a.jp2");
-    QTest::newRow("jp2 cut short") << "a.jp2" << jp2.left(jp2.size() * 2 / 3);
     // JPEG 2000's coded data has no check of its own: damage shows only where it breaks the packet markers.
     const QByteArray marked = tools_.run("opj_compress -SOP -EPH -i in.png -o a.j2k");
     QTest::newRow("j2k with packet markers, 16 bytes flipped in its first packet")
@@ -641,7 +632,6 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo_data() {
     const QString none;
     QTest::newRow("lossy webp") << "cwebp -quiet in.png -o p.webp" << none;
     QTest::newRow("lossless webp with alpha") << "cwebp -quiet -lossless alpha.png -o p.webp" << none;
-    QTest::newRow("lossy webp with alpha") << "cwebp -quiet -q 60 alpha.png -o p.webp" << none;
     QTest::newRow("webp animation: its first frame on its canvas")
         << "webpmux -frame small.webp +100+8+4 -frame in.webp +100 -o p.webp" << none;
     QTest::newRow("8-bit lzw tiff with alpha") << "convert alpha.png -depth 8 -compress lzw p.tif" << none;
@@ -660,8 +650,6 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo_data() {
     QTest::newRow("tga") << "convert in.png p.tga" << none;
     QTest::newRow("run-length tga with alpha") << "convert alpha.png -compress RLE p.tga" << none;
     QTest::newRow("colour-mapped tga") << "convert in.png -type Palette p.tga" << none;
-    QTest::newRow("colour-mapped run-length tga")
-        << "convert in.png -type Palette -compress RLE p.tga" << none;
     QTest::newRow("grey run-length tga") << "convert in.png -colorspace gray -compress RLE p.tga" << none;
     QTest::newRow("16-bit tga with an alpha bit") << "convert alpha.png -depth 5 p.tga" << none;
     QTest::newRow("tga from the top left") << "convert in.png -orient TopLeft p.tga" << none;
@@ -690,7 +678,6 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo_data() {
     QTest::newRow("grey jp2") << "opj_compress -i grey.png -o p.jp2" << none;
     QTest::newRow("j2k of sycc with its chroma at half the size")
         << "opj_compress -F 96,64,3,8,u@1x1:2x2:2x2 -i yuv.raw -o p.j2k" << none;
-    QTest::newRow("tiled jp2") << "opj_compress -t 32,32 -i in.png -o p.jp2" << none;
     QTest::newRow("8-bit heic") << "heif-enc -q 90 in.png -o p.heic" << none;
     QTest::newRow("10-bit heic") << "heif-enc -q 90 -b 10 coordinates16.png -o p.heic" << none;
     QTest::newRow("heic with alpha") << "heif-enc -q 90 alpha.png -o p.heic" << none;
@@ -974,8 +961,6 @@ void PictureDecodersTest::drawsSvgAtItsIntrinsicSizeOnWhite_data() {
     };
     const QRgb red = qRgb(255, 0, 0);
     QTest::newRow("pixels") << svg("width=\"40\" height=\"30px\"") << QSize(40, 30) << QPoint(15, 10) << red;
-    QTest::newRow("points and picas")
-        << svg("width=\"30pt\" height=\"2pc\"") << QSize(40, 32) << QPoint(15, 10) << red;
     QTest::newRow("inches") << svg("width=\"0.5in\" height=\"0.25in\"") << QSize(48, 24) << QPoint(19, 14)
                             << red;
     QTest::newRow("the viewBox without a size")
@@ -990,11 +975,6 @@ void PictureDecodersTest::drawsSvgAtItsIntrinsicSizeOnWhite_data() {
     QTest::newRow("a square viewBox stretched")
         << svg("width=\"60\" height=\"20\" viewBox=\"10 0 10 10\" preserveAspectRatio=\"none\"")
         << QSize(60, 20) << QPoint(2, 18) << red;
-    QTest::newRow("half-transparent black over white")
-        << QByteArray(
-               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"8\" height=\"8\"><rect x=\"4\" width=\"4\" "
-               "height=\"8\" fill-opacity=\"0.5\"/></svg>")
-        << QSize(8, 8) << QPoint(6, 4) << qRgb(128, 128, 128);
     QTest::newRow("after a declaration, a comment and a document type with an entity")
         << QByteArray(
                "<?xml version=\"1.0\"?>\n<!-- drawn by hand -->\n<!DOCTYPE svg [ <!ENTITY ink \"#0000ff\"> "

@@ -4,8 +4,6 @@
 #include "app/FirstFrameProbe.h"
 #include "desktop/Application.h"
 #include "desktop/Failure.h"
-#include "desktop/Failures.h"
-#include "desktop/Files.h"
 #include "desktop/QtDesktop.h"
 #include "ui/Appearance.h"
 #include "ui/ErrorGuard.h"
@@ -15,10 +13,7 @@
 #include "ui/ScrollBar.h"
 
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <fcntl.h>
 
 // The platform layer's own promises: 16-bit conversion, scroll bar changes, the error report's text.
 class PlatformTest : public QObject {
@@ -35,7 +30,6 @@ private slots:
     void guardReportsFailuresOfCalledCodeWithTheCallersLine();
     void failureInAnEventHandlerLeavesTheProgramRunning_data();
     void failureInAnEventHandlerLeavesTheProgramRunning();
-    void regularFileOpensForReadsThatWait();
     void displayTextBreaksAtCrLfAndLoneCr();
     void dialogFilterBecomesTheToolkitsForm();
     void applicationIconDrawsEachSizeFromItsOwnFile();
@@ -206,17 +200,6 @@ void PlatformTest::failureInAnEventHandlerLeavesTheProgramRunning() {
     QCOMPARE(calls, 2);
     // Called from code, the same failure reaches the caller, whose guard reports it.
     QVERIFY_THROWS_EXCEPTION(std::exception, bar.setValue(4));
-}
-
-void PlatformTest::regularFileOpensForReadsThatWait() {
-    QTemporaryDir dir;
-    QFile written(dir.filePath(QStringLiteral("a")));
-    QVERIFY(written.open(QIODevice::WriteOnly) && written.write("abc") == 3);
-    written.close();
-    QFile file(written.fileName());
-    desktop::openRegularFile(file, desktop::accessError);
-    QCOMPARE(::fcntl(file.handle(), F_GETFL) & O_NONBLOCK, 0);
-    QCOMPARE(file.readAll(), "abc");
 }
 
 void PlatformTest::displayTextBreaksAtCrLfAndLoneCr() {

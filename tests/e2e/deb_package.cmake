@@ -14,32 +14,19 @@ execute_process(COMMAND dpkg-deb --field ${package} Depends OUTPUT_VARIABLE depe
 # Every built format module is in the package, and the packages of the libraries it links are depended on:
 # a module is part of the program, and a missing library would refuse its format.
 file(GLOB modules ${BUILD_DIR}/formats/kestrelle-format-*.so)
+execute_process(COMMAND dpkg-architecture -qDEB_HOST_MULTIARCH OUTPUT_VARIABLE multiarch
+  OUTPUT_STRIP_TRAILING_WHITESPACE)
 set(needed libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins fonts-liberation)
 set(moduleEntries)
 foreach(module ${modules})
   get_filename_component(name ${module} NAME)
   list(APPEND moduleEntries "./usr/${PROGRAM_DIR}/formats/${name}\n")
   execute_process(COMMAND readelf -d ${module} OUTPUT_VARIABLE dynamic)
-  # Where each library resolves, so that its owner is this architecture's package, not another's copy.
-  execute_process(COMMAND ldd ${module} OUTPUT_VARIABLE resolved)
   string(REGEX MATCHALL "Shared library: \\[[^]]+\\]" libraries "${dynamic}")
   foreach(library ${libraries})
     string(REGEX REPLACE "Shared library: \\[([^]]+)\\]" "\\1" soname "${library}")
-    string(REGEX REPLACE "([.+])" "\\\\\\1" pattern "${soname}")
-    string(REGEX MATCH "${pattern} => [^ ]+" where "${resolved}")
-    string(REGEX REPLACE ".* => " "" where "${where}")
-    set(found 1)
-    if(where)
-      # dpkg knows the name it installed, which a merged /usr may reach by another path.
-      get_filename_component(directory ${where} DIRECTORY)
-      get_filename_component(directory ${directory} REALPATH)
-      foreach(candidate ${where} ${directory}/${soname} /usr${where})
-        execute_process(COMMAND dpkg -S "${candidate}" OUTPUT_VARIABLE owner RESULT_VARIABLE found ERROR_QUIET)
-        if(found EQUAL 0)
-          break()
-        endif()
-      endforeach()
-    endif()
+    # This architecture's copy: another's (libc6-i386, say) may hold the same name.
+    execute_process(COMMAND dpkg -S "*/${multiarch}/${soname}" OUTPUT_VARIABLE owner RESULT_VARIABLE found)
     if(NOT found EQUAL 0)
       message(SEND_ERROR "no package holds ${soname}, which ${name} links")
       continue()
