@@ -2,6 +2,7 @@
 
 #include "picture/PictureFailures.h"
 #include "picture/formats/FormatModule.h"
+#include "picture/formats/WholeFile.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -42,16 +43,6 @@ struct RunnerDestroy {
     void operator()(void* runner) const { JxlThreadParallelRunnerDestroy(runner); }
 };
 using Runner = std::unique_ptr<void, RunnerDestroy>;
-
-// The whole file: libjxl reads its input from memory.
-QByteArray contents(QIODevice& file, LoadBudget::Claim& claim) {
-    const qint64 size = file.size();
-    claim.grow(size);
-    QByteArray bytes = file.readAll();
-    if (bytes.size() != size)
-        invalidPicture();
-    return bytes;
-}
 
 // libjxl keeps the frame it decodes in its own planes of 32-bit samples, colour and alpha, before it hands
 // out rows; an animation's canvas, which the first frame is laid on, once more.
@@ -150,7 +141,7 @@ void putRow(void* picture, size_t x, size_t y, size_t count, const void* pixels)
 } // namespace
 
 DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
-    const QByteArray bytes = contents(file, claim);
+    const QByteArray bytes = wholeFile(file, claim);
     Allocations allocations;
     allocations.largest = size_t(claim.budget().total());
     const JxlMemoryManager memory{&allocations, allocate, release};

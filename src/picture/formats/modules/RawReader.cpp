@@ -2,6 +2,7 @@
 
 #include "picture/PictureFailures.h"
 #include "picture/formats/FormatModule.h"
+#include "picture/formats/WholeFile.h"
 
 #include <cstring>
 #include <memory>
@@ -32,15 +33,6 @@ public:
 private:
     bool ranOut_ = false;
 };
-
-QByteArray contents(QIODevice& file, LoadBudget::Claim& claim) {
-    const qint64 size = file.size();
-    claim.grow(size);
-    QByteArray bytes = file.readAll();
-    if (bytes.size() != size)
-        invalidPicture();
-    return bytes;
-}
 
 void refuse(int status, const FileBytes& bytes) {
     switch (status) {
@@ -111,7 +103,7 @@ void widenRows(QImage& image, int colours) {
 } // namespace
 
 DecodedPicture RawReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
-    QByteArray bytes = contents(file, claim);
+    QByteArray bytes = wholeFile(file, claim);
     FileBytes stream(bytes);
     const auto raw =
         std::make_unique<LibRaw>(LIBRAW_OPIONS_NO_MEMERR_CALLBACK | LIBRAW_OPIONS_NO_DATAERR_CALLBACK);
