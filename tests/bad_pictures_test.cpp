@@ -129,6 +129,11 @@ void BadPicturesTest::badFileIsReportedAndBothPanesKeepTheirPictures_data() {
     QTest::newRow("svg of 100000 x 100000 pixels")
         << file << "huge.svg" << QByteArray(svg).replace("97", "100000").replace("64", "100000")
         << "Picture too large: 100000 x 100000 pixels";
+    // Sides near a billion pixels: the buffers worked out from them would overflow before being judged.
+    QTest::newRow("jxl of the largest sides a codestream holds")
+        << file << "huge.jxl"
+        << QByteArray("\xFF\x0A\x96") + QByteArray(88, '\xFF') + QByteArray("\x86\xE2\x38\xC6\x61\x06\xE1", 7)
+        << "Picture too large: 1073741824 x 1073741811 pixels";
 
     const QByteArray random = pictures::noise(4096);
     for (const char* suffix : {"jpg", "jpeg", "bmp", "gif", "png"}) {

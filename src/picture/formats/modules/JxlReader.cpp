@@ -52,6 +52,11 @@ qint64 decoderBuffers(const JxlBasicInfo& info) {
     return pixels * planes * 4 * (info.have_animation ? 2 : 1);
 }
 
+// A codestream may declare up to 2^30 pixels a side.
+QSize declaredSize(const JxlBasicInfo& info) {
+    return {int(qMin(info.xsize, 1u << 30)), int(qMin(info.ysize, 1u << 30))};
+}
+
 qint64 widePixels(const JxlBasicInfo& info) {
     return qint64(info.xsize) * info.ysize * 8;
 }
@@ -170,9 +175,9 @@ DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
         case JXL_DEC_BASIC_INFO:
             if (JxlDecoderGetBasicInfo(jxl, &info) != JXL_DEC_SUCCESS)
                 invalidPicture();
-            claim.budget().refuseIfTooLarge(
-                QSize(int(qMin(info.xsize, 1u << 30)), int(qMin(info.ysize, 1u << 30))),
-                claim.bytes() + decoderBuffers(info));
+            // The bare size first: then the buffers worked out from it cannot overflow.
+            claim.budget().refuseIfTooLarge(declaredSize(info), claim.bytes());
+            claim.budget().refuseIfTooLarge(declaredSize(info), claim.bytes() + decoderBuffers(info));
             decoded.orientation = info.orientation >= 1 && info.orientation <= 8 ? int(info.orientation) : 1;
             break;
         case JXL_DEC_COLOR_ENCODING:
