@@ -26,8 +26,7 @@ private slots:
 
 namespace {
 
-// A little-endian TIFF whose first directory, past the first 4 KB as libtiff writes it, holds the tags with
-// one SHORT value each.
+// A TIFF whose first directory, past the first 4 KB as libtiff writes it, holds one SHORT a tag.
 QByteArray tiff(std::initializer_list<std::pair<quint16, quint16>> tags) {
     constexpr quint32 directory = 5000;
     QByteArray bytes = QByteArray("II*\0", 4) + littleEndian<quint32>({directory});

@@ -134,20 +134,13 @@ void TrueColoursTest::matchIndependentReferences_data() {
     QTest::addColumn<QImage>("expected");
     // Transparency over linear light: blended before the conversion, half-clear black would show 188, not
     // 128. Dark 16-bit values would come out black if scaled to 8 bits before it.
-    const auto [eight, eightShown] = linearWithAlpha({{0, 0, 0, 128},
-                                                      {255, 0, 0, 64},
-                                                      {64, 128, 200, 200},
-                                                      {10, 20, 30, 255},
-                                                      {200, 100, 50, 0},
-                                                      {255, 255, 255, 30}},
-                                                     false);
+    const auto [eight, eightShown] = linearWithAlpha(
+        {{0, 0, 0, 128}, {255, 0, 0, 64}, {64, 128, 200, 200}, {200, 100, 50, 0}, {255, 255, 255, 30}},
+        false);
     QTest::newRow("PNG, linear light, alpha") << "linear.png" << linearPng(eight) << eightShown;
-    const auto [wide, wideShown] = linearWithAlpha({{0, 0, 0, 32768},
-                                                    {64, 300, 1000, 65535},
-                                                    {20000, 40000, 60000, 16384},
-                                                    {65535, 0, 0, 50000},
-                                                    {123, 4567, 54321, 0}},
-                                                   true);
+    const auto [wide, wideShown] = linearWithAlpha(
+        {{0, 0, 0, 32768}, {64, 300, 1000, 65535}, {20000, 40000, 60000, 16384}, {123, 4567, 54321, 0}},
+        true);
     QTest::newRow("PNG, 16 bits, linear light, alpha") << "linear16.png" << linearPng(wide) << wideShown;
     // 16-bit grey whose embedded grey profile says linear light. iCCP: a name, compression method 0, and
     // the zlib stream that qCompress puts after its length.

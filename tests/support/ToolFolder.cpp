@@ -1,4 +1,5 @@
 #include "support/ToolFolder.h"
+#include "support/Pictures.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,9 +11,7 @@ QString ToolFolder::save(const QImage& picture, const QString& name) {
 }
 
 QString ToolFolder::write(const QByteArray& bytes, const QString& name) {
-    QFile file(path(name));
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
+    pictures::write(bytes, dir_.path(), name);
     return name;
 }
 

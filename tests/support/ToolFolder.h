@@ -4,9 +4,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 
-// A folder where the command-line tools of the picture libraries (cwebp, webpmux, tiffcp, ImageMagick's
-// convert) make and read files for a test, so that the test's pictures come from the libraries' own
-// encoders and its expectations from their own decoders.
+// A folder where the picture libraries' own tools make a test's pictures and decode its expectations.
 class ToolFolder {
 public:
     // Saves the picture under name, in the format its suffix names, and returns the name.
