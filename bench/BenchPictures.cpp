@@ -10,9 +10,11 @@
 #include <QTemporaryDir>
 
 #include <png.h>
+#include <tiffio.h>
 #include <turbojpeg.h>
 
 #include <algorithm>
+#include <csetjmp>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -73,6 +75,17 @@ QByteArray bmp24(const QImage& image) {
     return file.bytes();
 }
 
+// One row of smooth light crossed by hard-edged bands, as 8-bit RGB.
+void smoothRow(int y, QSize size, std::vector<unsigned char>& row) {
+    row.resize(size_t(size.width()) * 3);
+    for (int x = 0; x < size.width(); ++x) {
+        const bool band = (x / 200 + y / 200) % 2 == 1;
+        row[3 * x] = static_cast<unsigned char>(band ? 255 - x % 256 : x % 256);
+        row[3 * x + 1] = static_cast<unsigned char>(y % 256);
+        row[3 * x + 2] = static_cast<unsigned char>((x + y) / 64 % 256);
+    }
+}
+
 QString named(const QString& stem, QSize size, const QString& suffix) {
     return QDir(BenchPictures::folder())
         .filePath(QStringLiteral("%1-%2x%3.%4").arg(stem).arg(size.width()).arg(size.height()).arg(suffix));
@@ -98,6 +111,71 @@ QString BenchPictures::jpeg(QSize size, int variant) {
         throw std::runtime_error(tjGetErrorStr2(encoder.get()));
     const std::unique_ptr<unsigned char, void (*)(unsigned char*)> owned(encoded, tjFree);
     write(path, reinterpret_cast<const char*>(owned.get()), qint64(encodedSize));
+    return path;
+}
+
+QString BenchPictures::hugePng(QSize size) {
+    const QString path = named(QStringLiteral("smooth"), size, QStringLiteral("png"));
+    if (QFile::exists(path))
+        return path;
+    const std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.toLocal8Bit().constData(), "wb"),
+                                                     std::fclose);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!file || !info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        throw std::runtime_error("cannot write " + path.toStdString());
+    }
+    png_init_io(png, file.get());
+    png_set_compression_level(png, 1);
+    png_set_IHDR(png, info, png_uint_32(size.width()), png_uint_32(size.height()), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<unsigned char> row;
+    for (int y = 0; y < size.height(); ++y) {
+        smoothRow(y, size, row);
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return path;
+}
+
+QString BenchPictures::tiledTiff(QSize size) {
+    const QString path = named(QStringLiteral("tiled"), size, QStringLiteral("tif"));
+    if (QFile::exists(path))
+        return path;
+    const std::unique_ptr<TIFF, void (*)(TIFF*)> tiff(TIFFOpen(path.toLocal8Bit().constData(), "w8"),
+                                                      TIFFClose);
+    constexpr int tile = 256;
+    if (!tiff)
+        throw std::runtime_error("cannot write " + path.toStdString());
+    TIFFSetField(tiff.get(), TIFFTAG_IMAGEWIDTH, quint32(size.width()));
+    TIFFSetField(tiff.get(), TIFFTAG_IMAGELENGTH, quint32(size.height()));
+    TIFFSetField(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, quint16(3));
+    TIFFSetField(tiff.get(), TIFFTAG_BITSPERSAMPLE, quint16(8));
+    TIFFSetField(tiff.get(), TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tiff.get(), TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff.get(), TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+    TIFFSetField(tiff.get(), TIFFTAG_TILEWIDTH, quint32(tile));
+    TIFFSetField(tiff.get(), TIFFTAG_TILELENGTH, quint32(tile));
+    // A band of tile rows at a time: the picture is made as it is written.
+    std::vector<unsigned char> band(size_t(size.width() + tile) * 3 * tile);
+    std::vector<unsigned char> row;
+    std::vector<unsigned char> pieces(size_t(tile) * tile * 3);
+    for (int top = 0; top < size.height(); top += tile) {
+        for (int y = 0; y < tile; ++y) {
+            smoothRow(std::min(top + y, size.height() - 1), size, row);
+            std::copy(row.begin(), row.end(), band.begin() + std::ptrdiff_t(y) * (size.width() + tile) * 3);
+        }
+        for (int left = 0; left < size.width(); left += tile) {
+            for (int y = 0; y < tile; ++y)
+                std::copy_n(band.begin() + (std::ptrdiff_t(y) * (size.width() + tile) + left) * 3, tile * 3,
+                            pieces.begin() + std::ptrdiff_t(y) * tile * 3);
+            if (TIFFWriteTile(tiff.get(), pieces.data(), quint32(left), quint32(top), 0, 0) < 0)
+                throw std::runtime_error("cannot write " + path.toStdString());
+        }
+    }
     return path;
 }
 

@@ -18,6 +18,10 @@ public:
     static QString plainBmp(QSize size);
     // A 16-bit grey PNG of a few shades, compressed as far as zlib goes: a small file of many pixels.
     static QString grey16Png(QSize size, int variant = 0);
+    // A PNG of 8-bit RGB rows, not interlaced, smooth light with hard edges, written as it is made.
+    static QString hugePng(QSize size);
+    // A TIFF of deflated 256 x 256 tiles of 8-bit RGB, written as it is made.
+    static QString tiledTiff(QSize size);
     // The file a format's own tool makes from the photo (variant 0) of that size, saved as PNG where the
     // command line says {photo}; the command line's last word names the file. Throws when the tool fails.
     static QString madeBy(const QString& commandLine, QSize size);

@@ -32,8 +32,6 @@ std::vector<unsigned char> readFile(const QString& path) {
     return bytes;
 }
 
-namespace {
-
 // libjpeg-turbo alone: the file read into memory and decoded into a new buffer of 32-bit pixels.
 void decodeWithTurboJpeg(const QString& path) {
     const std::vector<unsigned char> bytes = readFile(path);
@@ -51,6 +49,8 @@ void decodeWithTurboJpeg(const QString& path) {
         throw std::runtime_error(tjGetErrorStr2(decoder.get()));
     benchmark::DoNotOptimize(pixels.get());
 }
+
+namespace {
 
 // The least any loader does with an uncompressed file: read its bytes and copy them once.
 void readAndCopy(const QString& path) {

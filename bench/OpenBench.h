@@ -21,5 +21,8 @@ struct OpenCase {
 
 void openPicture(benchmark::State& state, const OpenCase& c);
 
+// libjpeg-turbo alone: the file read into memory and decoded into a new buffer of 32-bit pixels.
+void decodeWithTurboJpeg(const QString& path);
+
 // The whole file, read at once.
 std::vector<unsigned char> readFile(const QString& path);

@@ -19,7 +19,8 @@ template <typename Decoder> void fuzzDecoder(const uint8_t* data, size_t size) {
     file.open(QIODevice::ReadOnly);
     try {
         picture::LoadBudget::Claim claim = budget.claim();
-        const picture::DecodedPicture decoded = Decoder::decode(file, claim);
+        picture::Progress unwatched;
+        const picture::DecodedPicture decoded = Decoder::decode(file, claim, unwatched);
         const QImage::Format format = decoded.image.format();
         if ((format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
              format != QImage::Format_RGBX64 && format != QImage::Format_RGBA64) ||

@@ -18,7 +18,8 @@ DecodedPicture decode(const QByteArray& bytes) {
     buffer.open(QIODevice::ReadOnly);
     picture::LoadBudget budget(picture::LoadBudget::machineShare());
     picture::LoadBudget::Claim claim = budget.claim();
-    return BmpDecoder::decode(buffer, claim);
+    picture::Progress unwatched;
+    return BmpDecoder::decode(buffer, claim, unwatched);
 }
 
 QList<QRgb> rowOf(const QImage& image, int y) {

@@ -1,12 +1,17 @@
 #include "support/BmpFile.h"
 #include "support/FailureOf.h"
 #include "support/GifEncoder.h"
+#include "support/JpegWriter.h"
 #include "support/PatchedBytes.h"
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
 #include "support/TestLoader.h"
+#include "support/ToolFolder.h"
+
+#include "picture/LoadWatch.h"
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -101,6 +106,8 @@ private slots:
     void refusesDamagedPictures();
     void refusesHugeHeadersAtOnce_data();
     void refusesHugeHeadersAtOnce();
+    void showsFinalPartsWhileLoading_data();
+    void showsFinalPartsWhileLoading();
 
 private:
     QString write(const QString& name, const QByteArray& bytes);
@@ -312,6 +319,56 @@ void PictureLoaderTest::refusesHugeHeadersAtOnce() {
     const PeakMemoryWatch memory;
     QCOMPARE(failureOf([&] { loader_.load(path); }), description);
     QCOMPARE_LT(memory.growth(), 16 * 1024 * 1024);
+}
+
+// What a pane sees while a picture loads: the watched part of the picture, as the load ends it, where the
+// load says it is final; and the picture that load ends with is the one an unwatched load gives, every
+// pixel converted once.
+void PictureLoaderTest::showsFinalPartsWhileLoading_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("shownWhileLoading");
+    const QImage big = pattern(300, 400);
+    QImage seeThrough = big.convertToFormat(QImage::Format_ARGB32);
+    seeThrough.fill(qRgba(200, 30, 60, 90));
+    const QByteArray adobeRgb = QColorSpace(QColorSpace::AdobeRgb).iccProfile();
+    QTest::newRow("jpeg in Adobe RGB") << "a.jpg" << test::writeJpeg(big, {.iccProfile = adobeRgb}) << true;
+    QTest::newRow("png with transparency") << "b.png" << encoded(seeThrough, "png") << true;
+    QTest::newRow("png narrower and shorter than the part seen")
+        << "c.png" << encoded(pattern(40, 30), "png") << true;
+    QTest::newRow("png interlaced") << "d.png" << pictures::interlacedPng(big) << false;
+    QTest::newRow("cmyk jpeg, its inks undone at the end")
+        << "e.jpg" << test::writeJpeg(big, {.cmyk = true}) << false;
+    QTest::newRow("jpeg turned") << "f.jpg" << test::writeJpeg(big, {.exif = test::exifOrientation(6, true)})
+                                 << false;
+    ToolFolder tools;
+    tools.save(big, "big.png");
+    QTest::newRow("tiled tiff, the seen tiles first")
+        << "g.tif" << tools.run("convert big.png -define tiff:tile-geometry=64x64 g.tif") << true;
+}
+
+void PictureLoaderTest::showsFinalPartsWhileLoading() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, shownWhileLoading);
+    const QString path = pictures::write(bytes, dir_.path(), name);
+    const QRect area(0, 0, 255, 299);
+    QImage seen;
+    QRegion final;
+    bool outside = false; // shown beyond the area, or less than before
+    const picture::LoadWatch watch{area, [&](const QImage& part, const QRegion& now) {
+                                       outside = outside || !(now - QRegion(area)).isEmpty() ||
+                                                 !(final - now).isEmpty();
+                                       seen = part.copy();
+                                       final = now;
+                                   }};
+    const TestLoader loader;
+    const QImage watched = loader.loader.load(path, &watch);
+    QCOMPARE(watched, loader.load(path));
+    QVERIFY(!outside);
+    QCOMPARE(final, shownWhileLoading ? QRegion(area & watched.rect()) : QRegion());
+    for (const QRect& part : final)
+        QCOMPARE(seen.copy(part), watched.copy(part));
 }
 
 QTEST_MAIN(PictureLoaderTest)

@@ -2,12 +2,14 @@
 
 #include "picture/DecodedPicture.h"
 #include "picture/LoadBudget.h"
+#include "picture/Progress.h"
 
 #include <QIODevice>
 
 namespace picture {
 
-// What every format's reader is: the opened file and the load's claim in, the decoded picture out.
-using Decoder = DecodedPicture (*)(QIODevice& file, LoadBudget::Claim& claim);
+// What every format's reader is: the opened file, the load's claim and its progress in, the decoded picture
+// out.
+using Decoder = DecodedPicture (*)(QIODevice& file, LoadBudget::Claim& claim, Progress& progress);
 
 } // namespace picture

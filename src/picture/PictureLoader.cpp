@@ -2,11 +2,11 @@
 
 #include "desktop/Files.h"
 #include "picture/ColourStage.h"
+#include "picture/FinalParts.h"
 #include "picture/FormatModules.h"
 #include "picture/FormatSignatures.h"
 #include "picture/Orientation.h"
 #include "picture/PictureFailures.h"
-#include "picture/colour/OverWhite.h"
 #include "picture/formats/ToolkitDecoder.h"
 
 #include <QFile>
@@ -33,13 +33,13 @@ PictureLoader::PictureLoader(Needs needs) : needs_(needs) {
     ToolkitDecoder::allowFor(needs_.budget);
 }
 
-QImage PictureLoader::load(const QString& path) const {
+QImage PictureLoader::load(const QString& path, const LoadWatch* watch) const {
     QFile file(path);
     open(file);
     LoadBudget::Claim claim = needs_.budget.claim();
-    DecodedPicture decoded = decoderFor(file, needs_.formats)(file, claim);
-    needs_.screen.convert(decoded);
-    OverWhite::lay(decoded.image, claim);
+    FinalParts parts(needs_.screen, claim, watch);
+    DecodedPicture decoded = decoderFor(file, needs_.formats)(file, claim, parts);
+    parts.finish(decoded);
     // A quarter turn makes a turned copy beside the decoded pixels; mirroring works in place.
     if (decoded.orientation >= 5)
         claim.grow(decoded.image.sizeInBytes());

@@ -9,6 +9,7 @@ namespace picture {
 
 class ColourStage;
 class FormatModules;
+struct LoadWatch;
 
 // Loads picture files by path: JPEG, PNG, GIF, BMP, the formats whose readers are modules, and every other
 // format the installed toolkit reads, judged by content rather than by extension. The result is 32-bit RGB,
@@ -30,7 +31,8 @@ public:
     // Built before any load runs: it lets the toolkit's reader take what the budget allows.
     explicit PictureLoader(Needs needs);
 
-    QImage load(const QString& path) const;
+    // With a watch, the parts of the picture it sees are shown to it as they become final.
+    QImage load(const QString& path, const LoadWatch* watch = nullptr) const;
 
 private:
     Needs needs_;

@@ -8,6 +8,7 @@
 #include "picture/formats/CursorFile.h"
 #include "ui/Appearance.h"
 #include "ui/ErrorGuard.h"
+#include "viewer/ShownLoad.h"
 #include "viewer/StartUpModule.h"
 
 #include <QTimer>
@@ -218,7 +219,7 @@ void Form1::openInto(ImagePane& pane, const QString& where) {
     if (cancelled)
         return;
     guard.step(110, [&] { setMousePointer(Hourglass); });
-    guard.step(112, [&] { pane.Inner.setPicture(loader_.load(CommonDialog1.fileName())); });
+    guard.step(112, [&] { pane.Inner.setPicture(loadShown(loader_, pane, CommonDialog1.fileName())); });
     guard.step(114, [&] { PaneFit(pane); });
     guard.step(116, [&] { setMousePointer(Default); });
 }

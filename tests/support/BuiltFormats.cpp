@@ -15,5 +15,6 @@ picture::DecodedPicture decodedBy(picture::Decoder reader, const QByteArray& byt
     file.open(QIODevice::ReadOnly);
     picture::LoadBudget budget(64 * 1024 * 1024);
     picture::LoadBudget::Claim claim = budget.claim();
-    return reader(file, claim);
+    picture::Progress unwatched;
+    return reader(file, claim, unwatched);
 }

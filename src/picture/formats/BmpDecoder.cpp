@@ -62,7 +62,7 @@ QByteArray readProfile(QIODevice& file, const BmpHeader& header) {
 
 } // namespace
 
-DecodedPicture BmpDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
+DecodedPicture BmpDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     const BmpHeader header = BmpHeader::read(file, file.size());
     DecodedPicture decoded;
     decoded.image = allocate(header, claim);

@@ -2,6 +2,7 @@
 
 #include "picture/DecodedPicture.h"
 #include "picture/LoadBudget.h"
+#include "picture/Progress.h"
 
 #include <QIODevice>
 
@@ -15,7 +16,7 @@ class BmpDecoder {
 public:
     // file is a regular file, open, at offset 0. Throws "Invalid picture", "Picture too large: W x H
     // pixels" or "Out of memory".
-    static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim);
+    static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim, Progress& progress);
 };
 
 } // namespace picture

@@ -85,7 +85,8 @@ QImage decodePng(QBuffer& device) {
         invalidPicture();
     LoadBudget budget(pngBudget);
     LoadBudget::Claim claim = budget.claim();
-    return PngDecoder::decode(device, claim).image.convertToFormat(QImage::Format_ARGB32);
+    Progress unwatched;
+    return PngDecoder::decode(device, claim, unwatched).image.convertToFormat(QImage::Format_ARGB32);
 }
 
 // A cursor's bitmap is twice as high as its picture: the colour rows, bottom-up, then as many rows of a

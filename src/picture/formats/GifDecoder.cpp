@@ -91,7 +91,7 @@ void drawFrame(GifFileType* gif, int transparent, QImage& image) {
 
 } // namespace
 
-DecodedPicture GifDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
+DecodedPicture GifDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     // The logical screen's size is judged before giflib reads on, even when the file breaks off after it.
     const QByteArray head = file.peek(10);
     ByteCursor in(head);

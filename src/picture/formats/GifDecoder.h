@@ -2,6 +2,7 @@
 
 #include "picture/DecodedPicture.h"
 #include "picture/LoadBudget.h"
+#include "picture/Progress.h"
 
 #include <QIODevice>
 
@@ -13,7 +14,7 @@ namespace picture {
 // stream that ends early, a block that is missing, or a file without its trailer refuses the file.
 class GifDecoder {
 public:
-    static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim);
+    static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim, Progress& progress);
 };
 
 } // namespace picture

@@ -6,6 +6,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
 #include <jerror.h>
@@ -131,7 +132,9 @@ bool start(Session& s) {
     return true;
 }
 
-bool readRows(Session& s, uchar* bits, qsizetype stride) {
+// rowsDone hears of each band of rows as it is decoded, top first.
+bool readRows(Session& s, uchar* bits, qsizetype stride,
+              const std::function<void(int first, int end)>& rowsDone) {
     if (setjmp(s.jump))
         return false;
     JSAMPROW rows[rowsPerCall];
@@ -141,6 +144,7 @@ bool readRows(Session& s, uchar* bits, qsizetype stride) {
         for (JDIMENSION i = 0; i < count; ++i)
             rows[i] = bits + qsizetype(first + i) * stride;
         jpeg_read_scanlines(&s.info, rows, count);
+        rowsDone(int(first), int(s.info.output_scanline));
     }
     jpeg_finish_decompress(&s.info);
     return true;
@@ -205,7 +209,7 @@ void undoInversion(QImage& image) {
 
 } // namespace
 
-DecodedPicture JpegDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
+DecodedPicture JpegDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Progress& progress) {
     const auto s = std::make_unique<Session>();
     if (!create(*s))
         fail(*s);
@@ -236,9 +240,16 @@ DecodedPicture JpegDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     s->info.out_color_space = decoded.cmyk ? JCS_CMYK : JCS_EXT_BGRA;
     s->info.mem->max_memory_to_use = long(coefficients) + workingMemory;
     decoded.image = claim.rgb32(size.width(), size.height(), coefficients);
-    if (!start(*s) || !readRows(*s, decoded.image.bits(), decoded.image.bytesPerLine()))
+    // Adobe's inverted inks are undone only when the whole picture is read, so their rows are not final
+    // before then.
+    const bool inverted = decoded.cmyk && s->info.saw_Adobe_marker;
+    const auto rowsDone = [&](int first, int end) {
+        if (!inverted)
+            progress.decoded(decoded, QRect(0, first, size.width(), end - first));
+    };
+    if (!start(*s) || !readRows(*s, decoded.image.bits(), decoded.image.bytesPerLine(), rowsDone))
         fail(*s);
-    if (decoded.cmyk && s->info.saw_Adobe_marker)
+    if (inverted)
         undoInversion(decoded.image);
 
     return decoded;

@@ -2,6 +2,7 @@
 
 #include "picture/DecodedPicture.h"
 #include "picture/LoadBudget.h"
+#include "picture/Progress.h"
 
 #include <QIODevice>
 
@@ -15,7 +16,7 @@ class JpegDecoder {
 public:
     static constexpr int maxScans = 100;
 
-    static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim);
+    static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim, Progress& progress);
 };
 
 } // namespace picture

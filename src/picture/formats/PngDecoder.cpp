@@ -6,6 +6,7 @@
 
 #include <csetjmp>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <memory>
 
@@ -95,13 +96,19 @@ bool setUpTransforms(Session& s, bool wide, int* passes, bool* alpha) {
     return true;
 }
 
-// An interlaced file fills each row over several passes; each pass writes only its own pixels.
-bool readRows(Session& s, int passes, uchar* bits, qsizetype stride, int height) {
+// An interlaced file fills each row over several passes; each pass writes only its own pixels, so only
+// the rows of a file of one pass are final as they come, a band at a time.
+bool readRows(Session& s, int passes, uchar* bits, qsizetype stride, int height,
+              const std::function<void(int first, int end)>& rowsDone) {
     if (setjmp(s.jump))
         return false;
+    constexpr int rowsPerBand = 16;
     for (int pass = 0; pass < passes; ++pass)
-        for (int y = 0; y < height; ++y)
+        for (int y = 0; y < height; ++y) {
             png_read_row(s.png, bits + y * stride, nullptr);
+            if (passes == 1 && ((y + 1) % rowsPerBand == 0 || y + 1 == height))
+                rowsDone(y - y % rowsPerBand, y + 1);
+        }
     png_read_end(s.png, nullptr);
     return true;
 }
@@ -134,7 +141,7 @@ bool keepsSixteenBits(const Session& s, const ColourDescription& colour) {
 
 } // namespace
 
-DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
+DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Progress& progress) {
     const auto s = std::make_unique<Session>();
     s->file = &file;
     s->png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, s.get(), stop, stop, s.get(), allocate, release);
@@ -163,7 +170,10 @@ DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
         png_get_rowbytes(s->png, s->info) != size_t(size.width()) * (wide ? 8 : 4))
         fail(*s);
     decoded.image = finalPixels(size, wide, alpha, rowBuffers, claim);
-    if (!readRows(*s, passes, decoded.image.bits(), decoded.image.bytesPerLine(), size.height()))
+    const auto rowsDone = [&](int first, int end) {
+        progress.decoded(decoded, QRect(0, first, size.width(), end - first));
+    };
+    if (!readRows(*s, passes, decoded.image.bits(), decoded.image.bytesPerLine(), size.height(), rowsDone))
         fail(*s);
     return decoded;
 }

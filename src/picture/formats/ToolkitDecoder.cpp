@@ -58,7 +58,7 @@ void ToolkitDecoder::allowFor(const LoadBudget& budget) {
         QImageReader::setAllocationLimit(limit);
 }
 
-DecodedPicture ToolkitDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
+DecodedPicture ToolkitDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     const LoadBudget& budget = claim.budget();
     const QByteArray bytes = contents(file, claim);
     QBuffer buffer;

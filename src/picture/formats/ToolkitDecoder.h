@@ -2,6 +2,7 @@
 
 #include "picture/DecodedPicture.h"
 #include "picture/LoadBudget.h"
+#include "picture/Progress.h"
 
 #include <QIODevice>
 
@@ -13,7 +14,7 @@ namespace picture {
 // would not report.
 class ToolkitDecoder {
 public:
-    static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim);
+    static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim, Progress& progress);
 
     // Lets the toolkit's reader take what budget allows. Its limit is one number for the whole process,
     // read by every reader on every thread, so it is set before any load runs and only ever raised.

@@ -68,7 +68,7 @@ QRect cleanAperture(avifDecoder& decoder) {
 
 } // namespace
 
-DecodedPicture AvifReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
+DecodedPicture AvifReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     const QByteArray bytes = wholeFile(file, claim);
     const AvifDecoder decoder(avifDecoderCreate());
     if (!decoder)

@@ -125,7 +125,7 @@ void convertRow(const Imf::Rgba* from, int count, const Primaries& primaries, uc
 
 } // namespace
 
-DecodedPicture ExrReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
+DecodedPicture ExrReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     DeviceStream stream(file);
     const Imf::Header header = library([&stream] { return firstHeader(stream); });
     const Imath::Box2i window = header.dataWindow();

@@ -82,7 +82,7 @@ void copyBytes(const uchar* rows, qsizetype stride, int channels, QImage& image)
 
 } // namespace
 
-DecodedPicture HeifReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
+DecodedPicture HeifReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     const QByteArray bytes = wholeFile(file, claim);
     const Context context(heif_context_alloc());
     if (!context)

@@ -220,7 +220,7 @@ bool convert(const opj_image_t& image, QImage& picture) {
 
 } // namespace
 
-DecodedPicture Jp2Reader::decode(QIODevice& file, LoadBudget::Claim& claim) {
+DecodedPicture Jp2Reader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     Session session;
     session.file = &file;
     const Codec codec = openCodec(file, session);

@@ -145,7 +145,7 @@ void putRow(void* picture, size_t x, size_t y, size_t count, const void* pixels)
 
 } // namespace
 
-DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
+DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     const QByteArray bytes = wholeFile(file, claim);
     Allocations allocations;
     allocations.largest = size_t(claim.budget().total());

@@ -236,7 +236,7 @@ private:
 
 } // namespace
 
-DecodedPicture PsdReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
+DecodedPicture PsdReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     const Header header = readHeader(file);
     claim.budget().refuseIfTooLarge(header.size, claim.bytes());
     const std::vector<QRgb> palette = readPalette(file, header);

@@ -92,7 +92,7 @@ private:
 
 } // namespace
 
-DecodedPicture QoiReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
+DecodedPicture QoiReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     const Header header = readHeader(file);
     claim.budget().refuseIfTooLarge(header.size, claim.bytes());
     // One byte runs at most 62 pixels: a file too short for its pixels is refused before they exist.

@@ -2,6 +2,7 @@
 
 #include "picture/DecodedPicture.h"
 #include "picture/LoadBudget.h"
+#include "picture/Progress.h"
 
 #include <QIODevice>
 
@@ -12,7 +13,7 @@ namespace picture {
 // end marker is refused. A picture of linear colour says so as a file gamma of 1.
 class QoiReader {
 public:
-    static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim);
+    static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim, Progress& progress);
 };
 
 } // namespace picture

@@ -102,7 +102,7 @@ void widenRows(QImage& image, int colours) {
 
 } // namespace
 
-DecodedPicture RawReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
+DecodedPicture RawReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     QByteArray bytes = wholeFile(file, claim);
     FileBytes stream(bytes);
     const auto raw =

@@ -27,7 +27,7 @@ QByteArray contents(QIODevice& file, LoadBudget::Claim& claim) {
 
 } // namespace
 
-DecodedPicture SvgReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
+DecodedPicture SvgReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     const SvgDocument document(contents(file, claim));
     claim.budget().refuseIfTooLarge(document.size(), claim.bytes());
     QSvgRenderer renderer(document.standalone());

@@ -218,7 +218,7 @@ private:
 
 } // namespace
 
-DecodedPicture TgaReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
+DecodedPicture TgaReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     const QByteArray fields = file.read(18);
     ByteCursor headerFields(fields);
     const Header header = readHeader(headerFields);

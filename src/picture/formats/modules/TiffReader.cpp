@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -268,7 +269,11 @@ qint64 pieceBytes(TIFF* tiff) {
     return apart ? piece * field<quint16>(tiff, TIFFTAG_SAMPLESPERPIXEL) : piece;
 }
 
-void readStrips(TIFF* tiff, const Session& session, const RowConverter& rows, QImage& image) {
+// done hears of each part of the picture as it is decoded.
+using PartDone = std::function<void(QRect part)>;
+
+void readStrips(TIFF* tiff, const Session& session, const RowConverter& rows, QImage& image,
+                const PartDone& done) {
     const int height = image.height();
     const quint32 rowsPerStrip = std::clamp<quint32>(field<quint32>(tiff, TIFFTAG_ROWSPERSTRIP), 1, height);
     const tmsize_t rowBytes = TIFFScanlineSize(tiff);
@@ -282,10 +287,13 @@ void readStrips(TIFF* tiff, const Session& session, const RowConverter& rows, QI
             invalidPicture();
         for (int r = 0; r < count; ++r)
             rows.convert(strip.data() + r * rowBytes, image.width(), image.scanLine(y + r));
+        done(QRect(0, y, image.width(), count));
     }
 }
 
-void readTiles(TIFF* tiff, const Session& session, const RowConverter& rows, QImage& image) {
+// The tiles under `first` come first, so that what a person sees first is decoded first.
+void readTiles(TIFF* tiff, const Session& session, const RowConverter& rows, QImage& image, QRect first,
+               const PartDone& done) {
     const int tileWidth = int(field<quint32>(tiff, TIFFTAG_TILEWIDTH));
     const int tileHeight = int(field<quint32>(tiff, TIFFTAG_TILELENGTH));
     const tmsize_t tileBytes = TIFFTileSize(tiff);
@@ -293,15 +301,22 @@ void readTiles(TIFF* tiff, const Session& session, const RowConverter& rows, QIm
     if (tileWidth <= 0 || tileHeight <= 0 || tileBytes <= 0)
         invalidPicture();
     std::vector<uchar> tile(static_cast<size_t>(tileBytes));
-    for (int y = 0; y < image.height(); y += tileHeight) {
-        for (int x = 0; x < image.width(); x += tileWidth) {
-            if (TIFFReadTile(tiff, tile.data(), quint32(x), quint32(y), 0, 0) != tileBytes || session.damaged)
-                invalidPicture();
-            const int columns = std::min(tileWidth, image.width() - x);
-            for (int r = 0; r < std::min(tileHeight, image.height() - y); ++r)
-                rows.convert(tile.data() + r * rowBytes, columns, image.scanLine(y + r) + x * 4);
-        }
-    }
+    const auto read = [&](QRect part) {
+        if (TIFFReadTile(tiff, tile.data(), quint32(part.x()), quint32(part.y()), 0, 0) != tileBytes ||
+            session.damaged)
+            invalidPicture();
+        for (int r = 0; r < part.height(); ++r)
+            rows.convert(tile.data() + r * rowBytes, part.width(),
+                         image.scanLine(part.y() + r) + part.x() * 4);
+        done(part);
+    };
+    for (const bool seenFirst : {true, false})
+        for (int y = 0; y < image.height(); y += tileHeight)
+            for (int x = 0; x < image.width(); x += tileWidth) {
+                const QRect part = QRect(x, y, tileWidth, tileHeight) & image.rect();
+                if (part.intersects(first) == seenFirst)
+                    read(part);
+            }
 }
 
 // libtiff's renderer, for the layouts this reader does not convert itself, writes premultiplied red,
@@ -345,7 +360,7 @@ void describe(TIFF* tiff, DecodedPicture& decoded) {
 
 } // namespace
 
-DecodedPicture TiffReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
+DecodedPicture TiffReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress& progress) {
     Session session;
     session.file = &file;
     const Tiff tiff = open(session, claim.budget().total());
@@ -363,19 +378,20 @@ DecodedPicture TiffReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
     // One strip or tile decoded, and libtiff's buffer of its compressed bytes, at most as large.
     const qint64 piece = pieceBytes(tiff.get());
     decoded.image = claim.rgb32(size.width(), size.height(), piece + std::min(piece, file.size()));
+    decoded.cmyk = layout && layout->colours == 4;
+    // Transparency is laid on white after the colour stage.
+    if (!layout || (!decoded.cmyk && layout->alpha != EXTRASAMPLE_UNSPECIFIED))
+        decoded.image.reinterpretAsFormat(QImage::Format_ARGB32);
     if (!layout) {
         render(tiff.get(), session, decoded.image);
-    } else {
-        const RowConverter rows(*layout);
-        if (TIFFIsTiled(tiff.get()))
-            readTiles(tiff.get(), session, rows, decoded.image);
-        else
-            readStrips(tiff.get(), session, rows, decoded.image);
-        decoded.cmyk = layout->colours == 4;
-        if (decoded.cmyk || layout->alpha == EXTRASAMPLE_UNSPECIFIED)
-            return decoded;
+        return decoded;
     }
-    decoded.image.reinterpretAsFormat(QImage::Format_ARGB32); // laid on white after the colour stage
+    const RowConverter rows(*layout);
+    const PartDone done = [&](QRect part) { progress.decoded(decoded, part); };
+    if (TIFFIsTiled(tiff.get()))
+        readTiles(tiff.get(), session, rows, decoded.image, progress.wanted(), done);
+    else
+        readStrips(tiff.get(), session, rows, decoded.image, done);
     return decoded;
 }
 

@@ -48,7 +48,7 @@ qint64 decoderBuffers(const WebPBitstreamFeatures& features) {
 
 } // namespace
 
-DecodedPicture WebpReader::decode(QIODevice& file, LoadBudget::Claim& claim) {
+DecodedPicture WebpReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     const QByteArray bytes = wholeFile(file, claim);
     const WebPData data{reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())};
     const Demux demux(WebPDemux(&data));
