@@ -1,20 +1,25 @@
+#include "support/DngFile.h"
 #include "support/E2e.h"
+#include "support/ExrWriter.h"
 #include "support/MainWindowLayout.h"
 #include "support/MainWindowRig.h"
 #include "support/Pictures.h"
+#include "support/QoiFile.h"
 #include "support/Settle.h"
 #include "support/ToolFolder.h"
 #include "support/Viewer.h"
 
 #include <QtTest>
 
+#include <cmath>
 #include <memory>
 
-// Every format the program reads, its file made by the format's own encoder, opened the three ways a person
-// opens a file: typed into Open File 1's dialog, named on the command line and dropped on a pane. A pane
-// shows what the format's own decoder gives, pixel for pixel within one level. Every file is named as a
-// JPEG: the content decides. The program starts once for each way but the command line, which takes two
-// files a start.
+// Every format the program reads, opened the three ways a person opens a file: typed into Open File 1's
+// dialog, named on the command line and dropped on a pane. Each file is made by the format's own encoder,
+// or, where Debian has none (OpenEXR, camera RAW, SVG, QOI), written by the test. A pane shows what the
+// format's own decoder gives, pixel for pixel within one level; where Debian has no decoder either, the
+// picture the file was written from. Every file is named as a JPEG: the content decides. The program
+// starts once for each way but the command line, which takes two files a start.
 class FormatsE2e : public QObject {
     Q_OBJECT
 
@@ -43,21 +48,68 @@ namespace {
 
 struct Format {
     const char* name;
-    // Makes the file from in.png; its last word names the file.
+    // Makes the file from in.png with the format's own encoder; its last word names the file.
     const char* make;
-    // The format's own decoder, from p.* to ref.png.
+    // Or writes the file's bytes from in.png's picture, as p.<name>.
+    QByteArray (*write)(const QImage& in);
+    // The format's own decoder, from p.* to the ref.* it names; none where the expected picture is in.png.
     const char* reference;
 };
 
+// An 8-bit sRGB level as linear light.
+double linear(int level) {
+    const double encoded = level / 255.0;
+    return encoded <= 0.04045 ? encoded / 12.92 : std::pow((encoded + 0.055) / 1.055, 2.4);
+}
+
+// Developed by LibRaw with the program's settings, auto-brightness and all, the levels come out as the
+// program's own.
+QByteArray dngOf(const QImage& in) {
+    dng::Mosaic mosaic{.width = in.width(), .height = in.height(), .levels = {}, .asShotNeutral = {1, 1, 1}};
+    for (int y = 0; y < in.height(); ++y)
+        for (int x = 0; x < in.width(); ++x) {
+            const QRgb pixel = in.pixel(x, y);
+            mosaic.levels.append({linear(qRed(pixel)), linear(qGreen(pixel)), linear(qBlue(pixel))});
+        }
+    return dng::write(mosaic);
+}
+
+// Linear light whose sRGB levels are in.png's; Debian has no tool that turns OpenEXR into anything else.
+QByteArray exrOf(const QImage& in) {
+    return test::writeExr(test::ExrShape(in.width(), in.height(), [&in](int x, int y) {
+        const QRgb pixel = in.pixel(x, y);
+        return test::LinearPixel{float(linear(qRed(pixel))), float(linear(qGreen(pixel))),
+                                 float(linear(qBlue(pixel))), 1};
+    }));
+}
+
+// in.png drawn one to one from inside the document.
+QByteArray svgOf(const QImage& in) {
+    return QStringLiteral(
+               "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+               "width=\"%1\" height=\"%2\"><image width=\"%1\" height=\"%2\" "
+               "xlink:href=\"data:image/png;base64,%3\"/></svg>")
+        .arg(in.width())
+        .arg(in.height())
+        .arg(QString::fromLatin1(pictures::encoded(in, "png").toBase64()))
+        .toUtf8();
+}
+
 const Format formats[] = {
-    {"webp", "cwebp -quiet -q 80 in.png -o p.webp", "dwebp -quiet p.webp -o ref.png"},
-    {"tiff", "convert in.png -compress zip p.tif", "convert p.tif ref.png"},
-    {"heic", "heif-enc -q 80 in.png -o p.heic", "heif-convert p.heic ref.png"},
-    {"avif", "avifenc -s 10 in.png p.avif", "avifdec p.avif ref.png"},
-    {"jxl", "cjxl in.png p.jxl", "djxl p.jxl ref.png"},
-    {"jp2", "opj_compress -r 20 -i in.png -o p.jp2", "opj_decompress -quiet -i p.jp2 -o ref.png"},
-    {"tga", "convert in.png -orient TopLeft -compress RLE p.tga", "convert p.tga -auto-orient ref.png"},
-    {"psd", "convert in.png p.psd", "convert p.psd[0] ref.png"},
+    {"webp", "cwebp -quiet -q 80 in.png -o p.webp", nullptr, "dwebp -quiet p.webp -o ref.png"},
+    {"tiff", "convert in.png -compress zip p.tif", nullptr, "convert p.tif ref.png"},
+    {"heic", "heif-enc -q 80 in.png -o p.heic", nullptr, "heif-convert p.heic ref.png"},
+    {"avif", "avifenc -s 10 in.png p.avif", nullptr, "avifdec p.avif ref.png"},
+    {"jxl", "cjxl in.png p.jxl", nullptr, "djxl p.jxl ref.png"},
+    {"jp2", "opj_compress -r 20 -i in.png -o p.jp2", nullptr, "opj_decompress -quiet -i p.jp2 -o ref.png"},
+    {"tga", "convert in.png -orient TopLeft -compress RLE p.tga", nullptr,
+     "convert p.tga -auto-orient ref.png"},
+    {"psd", "convert in.png p.psd", nullptr, "convert p.psd[0] ref.png"},
+    // Camera white balance, AHD, sRGB, 8 bits: as the program develops a raw file.
+    {"dng", nullptr, dngOf, "dcraw_emu -w -q 3 -o 1 -Z ref.ppm p.dng"},
+    {"exr", nullptr, exrOf, nullptr},
+    {"svg", nullptr, svgOf, nullptr},
+    {"qoi", nullptr, test::qoi, nullptr},
 };
 constexpr int formatCount = int(std::size(formats));
 
@@ -69,6 +121,13 @@ QList<QList<int>> pairsOfFormats() {
     for (int format = 0; format < formatCount; format += 2)
         pairs << (format + 1 < formatCount ? QList<int>{format, format + 1} : QList<int>{format});
     return pairs;
+}
+
+// The picture a decoder's command line writes, which the word starting "ref." names; null when it failed.
+QImage decodedByItsTool(ToolFolder& tools, const QString& command) {
+    const QString picture =
+        command.split(QLatin1Char(' ')).filter(QRegularExpression(QStringLiteral("^ref\\."))).value(0);
+    return tools.run(command).isEmpty() ? QImage() : QImage(tools.path(picture));
 }
 
 QPoint middle(QRect rect) {
@@ -85,13 +144,19 @@ void FormatsE2e::initTestCase() {
         for (int x = 30; x < 200; ++x)
             in.setPixel(x, y, (x / 8 + y / 8) % 2 ? qRgb(250, 20, 30) : qRgb(10, 40, 230));
     tools_.save(in, QStringLiteral("in.png"));
-    for (int format = 0; format < formatCount; ++format) {
-        const QByteArray bytes = tools_.run(QLatin1String(formats[format].make));
-        QVERIFY2(!bytes.isEmpty(), formats[format].make);
-        pictures::write(bytes, pictures_.path(), QFileInfo(path(format)).fileName());
-        const QImage reference = QImage::fromData(tools_.run(QLatin1String(formats[format].reference)))
-                                     .convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(reference.size(), pictureSize);
+    for (int index = 0; index < formatCount; ++index) {
+        const Format& format = formats[index];
+        QByteArray bytes;
+        if (format.make)
+            bytes = tools_.run(QLatin1String(format.make));
+        else
+            tools_.write(bytes = format.write(in), QStringLiteral("p.%1").arg(QLatin1String(format.name)));
+        QVERIFY2(!bytes.isEmpty(), format.name);
+        pictures::write(bytes, pictures_.path(), QFileInfo(path(index)).fileName());
+        const QImage reference =
+            (format.reference ? decodedByItsTool(tools_, QLatin1String(format.reference)) : in)
+                .convertToFormat(QImage::Format_RGB32);
+        QVERIFY2(reference.size() == pictureSize, format.name);
         references_ << reference;
     }
     session_ = std::make_unique<XSession>(e2e::screenSize);
