@@ -45,6 +45,8 @@ private slots:
     void refusesHugeFramesBeforeTheirPixels();
     void reportsLibpngRunningOutOfMemory();
     void boundsTheScansOfProgressiveJpeg();
+    void decodesRestartMarkedJpegExactly_data();
+    void decodesRestartMarkedJpegExactly();
     void decodesWideSamplesStraightIntoTheFinalPixels_data();
     void decodesWideSamplesStraightIntoTheFinalPixels();
     void laysTransparentGifPixelsOverWhite();
@@ -292,6 +294,18 @@ void PictureDecodersTest::refusesDamageInsideTheData_data() {
     QTest::newRow("jpeg with a third of its scan zeroed")
         << "a.jpg" << damaged::jpegWithZeroedScanThird(jpeg);
     QTest::newRow("jpeg cut halfway with its end marker") << "a.jpg" << damaged::jpegCutWithEndMarker(jpeg);
+    // Decoded in bands, a marker after each of its 63 MCU rows; on two cores the second band's rows begin
+    // after marker 30.
+    const QByteArray banded = test::writeJpeg(shading(1300, 1000), {.restartInterval = 82});
+    QTest::newRow("restart-marked jpeg with 24 bytes flipped three quarters in")
+        << "a.jpg" << damaged::jpegWithFlippedScanBytes(banded, 24, 0.75);
+    QTest::newRow("restart-marked jpeg cut three quarters in")
+        << "a.jpg" << banded.left(banded.size() * 3 / 4);
+    const qsizetype middle = damaged::jpegRestartMarker(banded, 30);
+    QTest::newRow("restart-marked jpeg with stray bytes before its middle marker")
+        << "a.jpg" << QByteArray(banded).insert(middle, "\x12\x34");
+    QTest::newRow("restart-marked jpeg whose middle marker is out of turn")
+        << "a.jpg" << patched(banded, middle + 1, quint8(0xD7));
     const QImage pattern = pictures::coordinates(64, 48);
     QTest::newRow("png with bytes after its zlib stream")
         << "a.png" << damaged::pngWithBytesAfterZlibStream(pictures::encoded(pattern, "png"), 4);
@@ -506,6 +520,32 @@ void PictureDecodersTest::boundsTheScansOfProgressiveJpeg() {
     // 192 valid scans: more than any encoder makes, and refused.
     QCOMPARE(failureOf([&] { loader.load(write("p.jpg", test::writeJpeg(grey, progressive(2)))); }),
              "Invalid picture");
+}
+
+void PictureDecodersTest::decodesRestartMarkedJpegExactly_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("cmyk");
+    QTest::addColumn<int>("restartInterval"); // in MCUs: 16 x 16 pixels for colour, 8 x 8 for CMYK
+    QTest::newRow("colour, a marker after every MCU row") << QSize(1300, 1000) << false << 82;
+    QTest::newRow("colour, after every third MCU row, the last rows short")
+        << QSize(1290, 1001) << false << 3 * 81;
+    QTest::newRow("cmyk, after every second MCU row") << QSize(1300, 1000) << true << 2 * 163;
+    QTest::newRow("colour, after every seventh MCU, across rows") << QSize(1300, 1000) << false << 7;
+}
+
+void PictureDecodersTest::decodesRestartMarkedJpegExactly() {
+    QFETCH(QSize, size);
+    QFETCH(bool, cmyk);
+    QFETCH(int, restartInterval);
+    // Restart markers change how the scan is coded, not what it holds: the same picture written without
+    // them, decoded whole, is what the marked one must give, however it is decoded.
+    const QImage picture = shading(size.width(), size.height());
+    const picture::DecodedPicture marked =
+        decodedBy(picture::JpegDecoder::decode,
+                  test::writeJpeg(picture, {.cmyk = cmyk, .restartInterval = restartInterval}));
+    const picture::DecodedPicture whole =
+        decodedBy(picture::JpegDecoder::decode, test::writeJpeg(picture, {.cmyk = cmyk}));
+    QCOMPARE(marked.image, whole.image);
 }
 
 void PictureDecodersTest::decodesWideSamplesStraightIntoTheFinalPixels_data() {

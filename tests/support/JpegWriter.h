@@ -13,8 +13,9 @@ struct JpegShape {
     // Written as CMYK with Adobe's inverted storage; the picture's red, green, blue and alpha bytes
     // give C, M, Y and K, 0 meaning no ink.
     bool cmyk = false;
-    QByteArray iccProfile;
-    QByteArray exif; // the TIFF block of an APP1 "Exif" segment
+    QByteArray iccProfile{};
+    QByteArray exif{};       // the TIFF block of an APP1 "Exif" segment
+    int restartInterval = 0; // MCUs between restart markers; none when 0
 };
 
 QByteArray writeJpeg(const QImage& picture, const JpegShape& shape = {});
