@@ -250,14 +250,16 @@ struct BandDecoder {
     bool decoded = false;
 };
 
-bool decodeBand(BandDecoder& d, J_COLOR_SPACE colours, uchar* bits, qsizetype stride) {
+// A band's headers are the file's, but for its height: a width other than the picture's is damage.
+bool decodeBand(BandDecoder& d, const QImage& image, J_COLOR_SPACE colours, uchar* bits) {
     Session& s = d.session;
     if (!create(s))
         return false;
     s.band = &d.stream;
     setSource(s, fillBand, skipBand);
-    if (!readHeader(s))
+    if (!readHeader(s) || s.info.image_width != JDIMENSION(image.width()))
         return false;
+    const qsizetype stride = image.bytesPerLine();
     s.info.out_color_space = colours;
     s.info.mem->max_memory_to_use = workingMemory;
     return start(s) && readRows(s, JDIMENSION(d.band.discard), JDIMENSION(d.band.rows),
@@ -294,9 +296,8 @@ void decodeInBands(const QByteArray& file, const std::vector<JpegBand>& bands, J
     std::vector<std::unique_ptr<BandDecoder>> decoders;
     for (const JpegBand& band : bands)
         decoders.push_back(std::make_unique<BandDecoder>(file, band));
-    uchar* const bits = image.bits();
-    const qsizetype stride = image.bytesPerLine();
-    const auto run = [&](BandDecoder& d) { d.decoded = decodeBand(d, colours, bits, stride); };
+    uchar* const bits = image.bits(); // taken once: every band writes in the same pixels
+    const auto run = [&](BandDecoder& d) { d.decoded = decodeBand(d, image, colours, bits); };
     {
         std::vector<std::jthread> threads;
         for (size_t b = 1; b < decoders.size(); ++b) {
