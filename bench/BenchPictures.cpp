@@ -1,5 +1,6 @@
 #include "BenchPictures.h"
 #include "support/BmpFile.h"
+#include "support/JpegWriter.h"
 
 #include <QColorSpace>
 #include <QDataStream>
@@ -98,6 +99,16 @@ QString BenchPictures::jpeg(QSize size, int variant) {
         throw std::runtime_error(tjGetErrorStr2(encoder.get()));
     const std::unique_ptr<unsigned char, void (*)(unsigned char*)> owned(encoded, tjFree);
     write(path, reinterpret_cast<const char*>(owned.get()), qint64(encodedSize));
+    return path;
+}
+
+QString BenchPictures::restartJpeg(QSize size) {
+    const QString path = named(QStringLiteral("restart"), size, QStringLiteral("jpg"));
+    if (!QFile::exists(path)) {
+        const QByteArray bytes =
+            test::writeJpeg(photo(size, 0), {.restartInterval = (size.width() + 15) / 16});
+        write(path, bytes.constData(), bytes.size());
+    }
     return path;
 }
 
