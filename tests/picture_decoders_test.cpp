@@ -13,6 +13,7 @@
 #include "support/ToolFolder.h"
 
 #include "picture/LoadBudget.h"
+#include "picture/formats/JpegBandStream.h"
 #include "picture/formats/JpegDecoder.h"
 
 #include <QTemporaryDir>
@@ -47,6 +48,8 @@ private slots:
     void boundsTheScansOfProgressiveJpeg();
     void decodesRestartMarkedJpegExactly_data();
     void decodesRestartMarkedJpegExactly();
+    void renumbersRestartMarkersAcrossPieces_data();
+    void renumbersRestartMarkersAcrossPieces();
     void decodesWideSamplesStraightIntoTheFinalPixels_data();
     void decodesWideSamplesStraightIntoTheFinalPixels();
     void laysTransparentGifPixelsOverWhite();
@@ -526,26 +529,61 @@ void PictureDecodersTest::decodesRestartMarkedJpegExactly_data() {
     QTest::addColumn<QSize>("size");
     QTest::addColumn<bool>("cmyk");
     QTest::addColumn<int>("restartInterval"); // in MCUs: 16 x 16 pixels for colour, 8 x 8 for CMYK
-    QTest::newRow("colour, a marker after every MCU row") << QSize(1300, 1000) << false << 82;
+    QTest::addColumn<bool>("fill");           // a 0xFF fill byte before each marker
+    QTest::newRow("colour, a marker after every MCU row") << QSize(1300, 1000) << false << 82 << false;
     QTest::newRow("colour, after every third MCU row, the last rows short")
-        << QSize(1290, 1001) << false << 3 * 81;
-    QTest::newRow("cmyk, after every second MCU row") << QSize(1300, 1000) << true << 2 * 163;
-    QTest::newRow("colour, after every seventh MCU, across rows") << QSize(1300, 1000) << false << 7;
+        << QSize(1290, 1001) << false << 3 * 81 << false;
+    QTest::newRow("cmyk, after every second MCU row") << QSize(1300, 1000) << true << 2 * 163 << false;
+    QTest::newRow("colour, after every seventh MCU, across rows") << QSize(1300, 1000) << false << 7 << false;
+    QTest::newRow("colour, every MCU row, with fill") << QSize(1300, 1000) << false << 82 << true;
 }
 
 void PictureDecodersTest::decodesRestartMarkedJpegExactly() {
     QFETCH(QSize, size);
     QFETCH(bool, cmyk);
     QFETCH(int, restartInterval);
+    QFETCH(bool, fill);
     // Restart markers change how the scan is coded, not what it holds: the same picture written without
     // them, decoded whole, is what the marked one must give, however it is decoded.
     const QImage picture = shading(size.width(), size.height());
-    const picture::DecodedPicture marked =
-        decodedBy(picture::JpegDecoder::decode,
-                  test::writeJpeg(picture, {.cmyk = cmyk, .restartInterval = restartInterval}));
+    QByteArray bytes = test::writeJpeg(picture, {.cmyk = cmyk, .restartInterval = restartInterval});
+    for (char code = '\xD0'; fill && code <= '\xD7'; ++code)
+        bytes.replace(QByteArray("\xFF") + code, QByteArray("\xFF\xFF") + code);
+    const picture::DecodedPicture marked = decodedBy(picture::JpegDecoder::decode, bytes);
     const picture::DecodedPicture whole =
         decodedBy(picture::JpegDecoder::decode, test::writeJpeg(picture, {.cmyk = cmyk}));
     QCOMPARE(marked.image, whole.image);
+}
+
+void PictureDecodersTest::renumbersRestartMarkersAcrossPieces_data() {
+    QTest::addColumn<qsizetype>("at"); // in the entropy-coded data
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("read");
+    constexpr qsizetype piece = picture::JpegBandStream::pieceSize;
+    // The band begins after interval 2: the marker after interval 3 is its first, RST0.
+    QTest::newRow("inside a piece") << qsizetype(100) << QByteArray("\xFF\xD3") << QByteArray("\xFF\xD0");
+    QTest::newRow("its code beginning the next piece")
+        << piece - 1 << QByteArray("\xFF\xD1") << QByteArray("\xFF\xD6");
+    QTest::newRow("fill across two pieces")
+        << piece - 2 << QByteArray("\xFF\xFF\xFF\xD2") << QByteArray("\xFF\xFF\xFF\xD7");
+    QTest::newRow("a coded 0xFF before a byte like a marker's")
+        << piece - 1 << QByteArray("\xFF\x00\xD4", 3) << QByteArray("\xFF\x00\xD4", 3);
+    QTest::newRow("the end of the image") << piece << QByteArray("\xFF\xD9") << QByteArray("\xFF\xD9");
+}
+
+void PictureDecodersTest::renumbersRestartMarkersAcrossPieces() {
+    QFETCH(qsizetype, at);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, read);
+    QByteArray data(3 * picture::JpegBandStream::pieceSize, '\x55');
+    data.replace(at, bytes.size(), bytes);
+    const QByteArray file = "data" + data;
+    const picture::JpegBand band{.header = "headers", .dataStart = 4, .skippedIntervals = 3};
+    picture::JpegBandStream stream(file, band);
+    QByteArray given;
+    for (QByteArrayView piece = stream.next(); !piece.isEmpty(); piece = stream.next())
+        given += piece;
+    QCOMPARE(given, "headers" + data.replace(at, read.size(), read));
 }
 
 void PictureDecodersTest::decodesWideSamplesStraightIntoTheFinalPixels_data() {

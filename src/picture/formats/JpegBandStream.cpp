@@ -7,7 +7,6 @@ namespace picture {
 
 namespace {
 
-constexpr qsizetype pieceSize = 64 * 1024;
 constexpr quint8 firstRestart = 0xD0;
 
 } // namespace

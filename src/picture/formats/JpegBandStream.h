@@ -12,6 +12,8 @@ namespace picture {
 // libjpeg finds each in its turn.
 class JpegBandStream {
 public:
+    static constexpr qsizetype pieceSize = 64 * 1024;
+
     JpegBandStream(const QByteArray& file, const JpegBand& band);
     JpegBandStream(const JpegBandStream&) = delete;
     JpegBandStream& operator=(const JpegBandStream&) = delete;
