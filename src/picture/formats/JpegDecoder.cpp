@@ -6,6 +6,7 @@
 #include "picture/formats/JpegBands.h"
 #include "picture/formats/WholeFile.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +30,9 @@ constexpr long workingMemory = 64L * 1024 * 1024;
 constexpr char exifPrefix[] = "Exif\0";
 // Below this, starting decoders on other cores costs about what they save.
 constexpr qint64 bandedPixels = 1'000'000;
+// A band's decoder holds rows of iMCUs of its own: the one it decodes, its neighbours for the chroma
+// between them, and a row it throws away; a few rows of the first decoder go uncounted, as always.
+constexpr int bandBufferIMcuRows = 3;
 
 struct Session {
     jpeg_decompress_struct info{};
@@ -240,6 +244,12 @@ int orientation(const jpeg_decompress_struct& info) {
     return 1;
 }
 
+// The buffers of the decoders beside the first.
+qint64 bandBuffers(const jpeg_decompress_struct& info, size_t bands) {
+    return qint64(std::max<size_t>(bands, 1) - 1) * info.image_width * 4 * bandBufferIMcuRows *
+           info.max_v_samp_factor * DCTSIZE;
+}
+
 // A band's decoder, reading its own view of the file held whole.
 struct BandDecoder {
     BandDecoder(const QByteArray& file, const JpegBand& band) : band(band), stream(file, band) {}
@@ -274,7 +284,8 @@ std::vector<JpegBand> bandsOf(const Session& s, QIODevice& file, LoadBudget::Cla
     const int cores = int(std::thread::hardware_concurrency());
     const qint64 pixels = qint64(s.info.image_width) * s.info.image_height;
     if (cores < 2 || pixels < bandedPixels || JpegBands::intervalRows(s.info) == 0 || file.isSequential() ||
-        claim.bytes() + pixels * 4 + file.size() > claim.budget().total())
+        claim.bytes() + pixels * 4 + file.size() + bandBuffers(s.info, size_t(cores)) >
+            claim.budget().total())
         return {};
     const qint64 resume = file.pos();
     const qint64 dataStart = resume - qint64(s.source.bytes_in_buffer);
@@ -357,7 +368,8 @@ DecodedPicture JpegDecoder::decode(QIODevice& file, LoadBudget::Claim& claim) {
     s->info.mem->max_memory_to_use = long(coefficients) + workingMemory;
     QByteArray whole;
     const std::vector<JpegBand> bands = bandsOf(*s, file, claim, whole);
-    decoded.image = claim.rgb32(size.width(), size.height(), coefficients);
+    decoded.image =
+        claim.rgb32(size.width(), size.height(), coefficients + bandBuffers(s->info, bands.size()));
     if (!bands.empty())
         decodeInBands(whole, bands, s->info.out_color_space, decoded.image);
     else if (!start(*s) || !readRows(*s, 0, s->info.output_height, decoded.image.bits(),
