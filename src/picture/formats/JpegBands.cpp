@@ -76,8 +76,10 @@ int JpegBands::intervalRows(const jpeg_decompress_struct& info) {
 std::vector<JpegBand> JpegBands::cut(const jpeg_decompress_struct& info, const QByteArray& file,
                                      qsizetype dataStart, int count) {
     const int rows = intervalRows(info);
+    if (rows == 0 || dataStart > file.size())
+        return {};
     const int height = int(info.image_height);
-    const int intervals = rows > 0 ? (height + rows - 1) / rows : 0;
+    const int intervals = (height + rows - 1) / rows;
     count = std::min(count, intervals / minIntervalsPerBand);
     const qsizetype heightAt = frameHeightAt(QByteArrayView(file).first(dataStart));
     if (count < 2 || heightAt < 0)
