@@ -1,5 +1,6 @@
 #include "BenchPictures.h"
 #include "support/BmpFile.h"
+#include "support/JpegWriter.h"
 
 #include <QColorSpace>
 #include <QDataStream>
@@ -175,6 +176,16 @@ QString BenchPictures::tiledTiff(QSize size) {
             if (TIFFWriteTile(tiff.get(), pieces.data(), quint32(left), quint32(top), 0, 0) < 0)
                 throw std::runtime_error("cannot write " + path.toStdString());
         }
+    }
+    return path;
+}
+
+QString BenchPictures::restartJpeg(QSize size) {
+    const QString path = named(QStringLiteral("restart"), size, QStringLiteral("jpg"));
+    if (!QFile::exists(path)) {
+        const QByteArray bytes =
+            test::writeJpeg(photo(size, 0), {.restartInterval = (size.width() + 15) / 16});
+        write(path, bytes.constData(), bytes.size());
     }
     return path;
 }

@@ -108,6 +108,16 @@ BENCHMARK_CAPTURE(openPicture, jpeg_6000x4000,
     ->Iterations(8)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(openPicture, restart_jpeg_12000x8000,
+                  OpenCase{"open JPEG 12000x8000 with a restart marker every MCU row into a pane",
+                           "tjDecompress2 of the file on one thread",
+                           [] {
+                               return BenchPictures::restartJpeg({12000, 8000});
+                           },
+                           decodeWithTurboJpeg, 0.6})
+    ->Iterations(4)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(openPicture, adobe_rgb_jpeg_6000x4000,
                   OpenCase{"open Adobe RGB JPEG 6000x4000 into a pane, colours managed",
                            // Without colour management: for the tagged file, the untagged cost.

@@ -13,6 +13,7 @@
 #include "support/ToolFolder.h"
 
 #include "picture/LoadBudget.h"
+#include "picture/formats/JpegBandStream.h"
 #include "picture/formats/JpegDecoder.h"
 
 #include <QTemporaryDir>
@@ -45,6 +46,10 @@ private slots:
     void refusesHugeFramesBeforeTheirPixels();
     void reportsLibpngRunningOutOfMemory();
     void boundsTheScansOfProgressiveJpeg();
+    void decodesRestartMarkedJpegExactly_data();
+    void decodesRestartMarkedJpegExactly();
+    void renumbersRestartMarkersAcrossPieces_data();
+    void renumbersRestartMarkersAcrossPieces();
     void decodesWideSamplesStraightIntoTheFinalPixels_data();
     void decodesWideSamplesStraightIntoTheFinalPixels();
     void laysTransparentGifPixelsOverWhite();
@@ -292,6 +297,18 @@ void PictureDecodersTest::refusesDamageInsideTheData_data() {
     QTest::newRow("jpeg with a third of its scan zeroed")
         << "a.jpg" << damaged::jpegWithZeroedScanThird(jpeg);
     QTest::newRow("jpeg cut halfway with its end marker") << "a.jpg" << damaged::jpegCutWithEndMarker(jpeg);
+    // Decoded in bands, a marker after each of its 63 MCU rows; on two cores the second band's rows begin
+    // after marker 30.
+    const QByteArray banded = test::writeJpeg(shading(1300, 1000), {.restartInterval = 82});
+    QTest::newRow("restart-marked jpeg with 24 bytes flipped three quarters in")
+        << "a.jpg" << damaged::jpegWithFlippedScanBytes(banded, 24, 0.75);
+    QTest::newRow("restart-marked jpeg cut three quarters in")
+        << "a.jpg" << banded.left(banded.size() * 3 / 4);
+    const qsizetype middle = damaged::jpegRestartMarker(banded, 30);
+    QTest::newRow("restart-marked jpeg with stray bytes before its middle marker")
+        << "a.jpg" << QByteArray(banded).insert(middle, "\x12\x34");
+    QTest::newRow("restart-marked jpeg whose middle marker is out of turn")
+        << "a.jpg" << patched(banded, middle + 1, quint8(0xD7));
     const QImage pattern = pictures::coordinates(64, 48);
     QTest::newRow("png with bytes after its zlib stream")
         << "a.png" << damaged::pngWithBytesAfterZlibStream(pictures::encoded(pattern, "png"), 4);
@@ -506,6 +523,67 @@ void PictureDecodersTest::boundsTheScansOfProgressiveJpeg() {
     // 192 valid scans: more than any encoder makes, and refused.
     QCOMPARE(failureOf([&] { loader.load(write("p.jpg", test::writeJpeg(grey, progressive(2)))); }),
              "Invalid picture");
+}
+
+void PictureDecodersTest::decodesRestartMarkedJpegExactly_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("cmyk");
+    QTest::addColumn<int>("restartInterval"); // in MCUs: 16 x 16 pixels for colour, 8 x 8 for CMYK
+    QTest::addColumn<bool>("fill");           // a 0xFF fill byte before each marker
+    QTest::newRow("colour, a marker after every MCU row") << QSize(1300, 1000) << false << 82 << false;
+    QTest::newRow("colour, after every third MCU row, the last rows short")
+        << QSize(1290, 1001) << false << 3 * 81 << false;
+    QTest::newRow("cmyk, after every second MCU row") << QSize(1300, 1000) << true << 2 * 163 << false;
+    QTest::newRow("colour, after every seventh MCU, across rows") << QSize(1300, 1000) << false << 7 << false;
+    QTest::newRow("colour, every MCU row, with fill") << QSize(1300, 1000) << false << 82 << true;
+}
+
+void PictureDecodersTest::decodesRestartMarkedJpegExactly() {
+    QFETCH(QSize, size);
+    QFETCH(bool, cmyk);
+    QFETCH(int, restartInterval);
+    QFETCH(bool, fill);
+    // Restart markers change how the scan is coded, not what it holds: the same picture written without
+    // them, decoded whole, is what the marked one must give, however it is decoded.
+    const QImage picture = shading(size.width(), size.height());
+    QByteArray bytes = test::writeJpeg(picture, {.cmyk = cmyk, .restartInterval = restartInterval});
+    for (char code = '\xD0'; fill && code <= '\xD7'; ++code)
+        bytes.replace(QByteArray("\xFF") + code, QByteArray("\xFF\xFF") + code);
+    const picture::DecodedPicture marked = decodedBy(picture::JpegDecoder::decode, bytes);
+    const picture::DecodedPicture whole =
+        decodedBy(picture::JpegDecoder::decode, test::writeJpeg(picture, {.cmyk = cmyk}));
+    QCOMPARE(marked.image, whole.image);
+}
+
+void PictureDecodersTest::renumbersRestartMarkersAcrossPieces_data() {
+    QTest::addColumn<qsizetype>("at"); // in the entropy-coded data
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("read");
+    constexpr qsizetype piece = picture::JpegBandStream::pieceSize;
+    // The band begins after interval 2: the marker after interval 3 is its first, RST0.
+    QTest::newRow("inside a piece") << qsizetype(100) << QByteArray("\xFF\xD3") << QByteArray("\xFF\xD0");
+    QTest::newRow("its code beginning the next piece")
+        << piece - 1 << QByteArray("\xFF\xD1") << QByteArray("\xFF\xD6");
+    QTest::newRow("fill across two pieces")
+        << piece - 2 << QByteArray("\xFF\xFF\xFF\xD2") << QByteArray("\xFF\xFF\xFF\xD7");
+    QTest::newRow("a coded 0xFF before a byte like a marker's")
+        << piece - 1 << QByteArray("\xFF\x00\xD4", 3) << QByteArray("\xFF\x00\xD4", 3);
+    QTest::newRow("the end of the image") << piece << QByteArray("\xFF\xD9") << QByteArray("\xFF\xD9");
+}
+
+void PictureDecodersTest::renumbersRestartMarkersAcrossPieces() {
+    QFETCH(qsizetype, at);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, read);
+    QByteArray data(3 * picture::JpegBandStream::pieceSize, '\x55');
+    data.replace(at, bytes.size(), bytes);
+    const QByteArray file = "data" + data;
+    const picture::JpegBand band{.header = "headers", .dataStart = 4, .skippedIntervals = 3};
+    picture::JpegBandStream stream(file, band);
+    QByteArray given;
+    for (QByteArrayView piece = stream.next(); !piece.isEmpty(); piece = stream.next())
+        given += piece;
+    QCOMPARE(given, "headers" + data.replace(at, read.size(), read));
 }
 
 void PictureDecodersTest::decodesWideSamplesStraightIntoTheFinalPixels_data() {

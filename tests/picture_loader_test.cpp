@@ -333,6 +333,8 @@ void PictureLoaderTest::showsFinalPartsWhileLoading_data() {
     seeThrough.fill(qRgba(200, 30, 60, 90));
     const QByteArray adobeRgb = QColorSpace(QColorSpace::AdobeRgb).iccProfile();
     QTest::newRow("jpeg in Adobe RGB") << "a.jpg" << test::writeJpeg(big, {.iccProfile = adobeRgb}) << true;
+    QTest::newRow("jpeg decoded in bands, a restart marker every row of blocks")
+        << "r.jpg" << test::writeJpeg(pattern(1300, 1000), {.restartInterval = 82}) << true;
     QTest::newRow("png with transparency") << "b.png" << encoded(seeThrough, "png") << true;
     QTest::newRow("png narrower and shorter than the part seen")
         << "c.png" << encoded(pattern(40, 30), "png") << true;

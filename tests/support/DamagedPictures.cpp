@@ -51,13 +51,22 @@ quint32 pngCrc(QByteArrayView bytes) {
     return ~crc;
 }
 
-QByteArray jpegWithFlippedScanBytes(const QByteArray& jpeg, int count) {
+QByteArray jpegWithFlippedScanBytes(const QByteArray& jpeg, int count, double share) {
     const Scan scan = scanOf(jpeg);
     QByteArray bytes = jpeg;
-    const qsizetype middle = (scan.begin + scan.end) / 2;
-    for (qsizetype at = middle; at < middle + count; ++at)
+    const qsizetype from = scan.begin + qsizetype(double(scan.end - scan.begin) * share);
+    for (qsizetype at = from; at < from + count; ++at)
         bytes[at] = char(~bytes[at]);
     return bytes;
+}
+
+// Coded data never holds 0xFF before a byte other than 0: each RSTn found is the next of that number.
+qsizetype jpegRestartMarker(const QByteArray& jpeg, int n) {
+    const char marker[] = {'\xFF', char(0xD0 + n % 8)};
+    qsizetype at = scanOf(jpeg).begin - 1;
+    for (int round = 0; round <= n / 8; ++round)
+        at = jpeg.indexOf(QByteArrayView(marker, 2), at + 1);
+    return at;
 }
 
 QByteArray jpegWithZeroedScanThird(const QByteArray& jpeg) {

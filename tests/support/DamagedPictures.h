@@ -7,8 +7,10 @@
 // it should be, and a reader that checks only those takes them for whole.
 namespace damaged {
 
-// A JPEG with count bytes inverted in the middle of its scan.
-QByteArray jpegWithFlippedScanBytes(const QByteArray& jpeg, int count);
+// A JPEG with count bytes inverted in its scan, `share` of the way through it.
+QByteArray jpegWithFlippedScanBytes(const QByteArray& jpeg, int count, double share = 0.5);
+// Where the restart marker after interval n of a JPEG's scan begins.
+qsizetype jpegRestartMarker(const QByteArray& jpeg, int n);
 // A JPEG whose scan has its middle third zeroed.
 QByteArray jpegWithZeroedScanThird(const QByteArray& jpeg);
 // A JPEG cut halfway through its scan, with its end marker put back.

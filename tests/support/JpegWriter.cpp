@@ -39,6 +39,7 @@ QByteArray writeJpeg(const QImage& picture, const JpegShape& shape) {
     info.in_color_space = grey ? JCS_GRAYSCALE : shape.cmyk ? JCS_CMYK : JCS_EXT_BGRX;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 95, TRUE);
+    info.restart_interval = unsigned(shape.restartInterval);
     std::vector<jpeg_scan_info> scans;
     if (grey) {
         scans = progressiveScript(shape.progressiveRefinementBits);

@@ -14,7 +14,8 @@ struct JpegShape {
     // give C, M, Y and K, 0 meaning no ink.
     bool cmyk = false;
     QByteArray iccProfile{};
-    QByteArray exif{}; // the TIFF block of an APP1 "Exif" segment
+    QByteArray exif{};       // the TIFF block of an APP1 "Exif" segment
+    int restartInterval = 0; // MCUs between restart markers; none when 0
 };
 
 QByteArray writeJpeg(const QImage& picture, const JpegShape& shape = {});

@@ -11,7 +11,8 @@ namespace picture {
 // Decodes a JPEG with libjpeg-turbo, read from the file in pieces and written straight into the final
 // pixels. Any sign of damage libjpeg reports, warnings included, refuses the file: "Invalid picture".
 // Work is bounded: a progressive file may have no more scans than any encoder makes, and the whole-image
-// buffers multi-scan files need are claimed from the budget before libjpeg allocates them.
+// buffers multi-scan files need are claimed from the budget before libjpeg allocates them. A large
+// picture whose restart markers begin rows of iMCUs is decoded in bands on every core (JpegBands).
 class JpegDecoder {
 public:
     static constexpr int maxScans = 100;
