@@ -7,19 +7,31 @@
 #include <chrono>
 #include <cstdio>
 
-void FirstFrameProbe::watchIfAsked(QWidget* window) {
-    if (qEnvironmentVariableIsSet("KESTRELLE_EXIT_AFTER_FIRST_FRAME"))
-        new FirstFrameProbe(window);
+FirstFrameProbe* FirstFrameProbe::watchIfAsked(QWidget* window) {
+    if (!qEnvironmentVariableIsSet("KESTRELLE_EXIT_AFTER_FIRST_FRAME"))
+        return nullptr;
+    return new FirstFrameProbe(window, qEnvironmentVariable("KESTRELLE_EXIT_AFTER_FIRST_FRAME") ==
+                                           QLatin1String("pictures"));
 }
 
-FirstFrameProbe::FirstFrameProbe(QWidget* window) : QObject(window), window_(window) {
-    window->installEventFilter(this);
+FirstFrameProbe::FirstFrameProbe(QWidget* window, bool afterPictures)
+    : QObject(window), window_(window), afterPictures_(afterPictures) {
+    if (!afterPictures_)
+        window->installEventFilter(this);
+}
+
+// The pictures are painted by the panes' own widgets, so every widget's paint counts from now on.
+void FirstFrameProbe::picturesPlaced() {
+    if (afterPictures_)
+        QCoreApplication::instance()->installEventFilter(this);
 }
 
 bool FirstFrameProbe::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != window_ || event->type() != QEvent::Paint)
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (event->type() != QEvent::Paint || !widget || widget->window() != window_)
         return false;
-    window_->removeEventFilter(this);
+    watched->removeEventFilter(this);
+    QCoreApplication::instance()->removeEventFilter(this);
     // Queued, so it runs once the paint in progress has reached the screen.
     QMetaObject::invokeMethod(
         this,

@@ -9,6 +9,7 @@
 #include "desktop/ScreenProfile.h"
 #include "desktop/StdRandom.h"
 #include "desktop/SystemClock.h"
+#include "picture/BackgroundLoads.h"
 #include "picture/ColourStage.h"
 #include "picture/FormatModules.h"
 #include "picture/LoadBudget.h"
@@ -51,10 +52,17 @@ int main(int argc, char** argv) {
     picture::FormatModules formats(
         desktop::besideProgram(environment.programFolder, QStringLiteral("formats")));
     const picture::PictureLoader loader({budget, screenColours, formats});
+    // The files named on the command line decode while the window is built.
+    picture::BackgroundLoads ahead(loader);
+    ahead.start(commandLine.files().mid(0, 2));
     Form1 form(environment, startUp, loader);
     form.load();
-    FirstFrameProbe::watchIfAsked(form.window());
+    FirstFrameProbe* const probe = FirstFrameProbe::watchIfAsked(form.window());
     form.show();
-    QTimer::singleShot(0, form.window(), [&form, files = commandLine.files()] { form.openFiles(files); });
+    QTimer::singleShot(0, form.window(), [&form, &ahead, probe, files = commandLine.files()] {
+        form.openFiles(files, ahead);
+        if (probe)
+            probe->picturesPlaced();
+    });
     return app.exec();
 }

@@ -219,7 +219,10 @@ void Form1::openInto(ImagePane& pane, const QString& where) {
     if (cancelled)
         return;
     guard.step(110, [&] { setMousePointer(Hourglass); });
-    guard.step(112, [&] { pane.Inner.setPicture(loadShown(loader_, pane, CommonDialog1.fileName())); });
+    guard.step(112, [&] {
+        const QString path = CommonDialog1.fileName();
+        pane.Inner.setPicture(ahead_ ? ahead_->take(path) : loadShown(loader_, pane, path));
+    });
     guard.step(114, [&] { PaneFit(pane); });
     guard.step(116, [&] { setMousePointer(Default); });
 }
@@ -240,8 +243,16 @@ void Form1::filesDropped(int pane, const QStringList& paths) {
 }
 
 void Form1::openFiles(const QStringList& paths) {
+    picture::BackgroundLoads ahead(loader_);
+    ahead.start(paths.mid(0, 2));
+    openFiles(paths, ahead);
+}
+
+void Form1::openFiles(const QStringList& paths, picture::BackgroundLoads& ahead) {
+    ahead_ = &ahead;
     for (qsizetype i = 0; i < paths.size() && i < 2; ++i)
         openFile(int(i) + 1, paths[i]);
+    ahead_ = nullptr;
 }
 
 void Form1::openFile(int pane, const QString& path) {

@@ -18,8 +18,9 @@
 class StartUpModule;
 
 namespace picture {
+class BackgroundLoads;
 class PictureLoader;
-}
+} // namespace picture
 
 // The main window: two panes side by side under their caption strips, and the seven command buttons.
 // The scroll bars and the text box that takes the focus lie below the client area, out of sight.
@@ -83,8 +84,10 @@ public:
 
     // Pictures from outside the program: each runs the open command of its pane as if that command's
     // dialog had returned the path, so a bad file gets the same report. The first goes into pane 1, the
-    // second into pane 2.
+    // second into pane 2. Both decode at once, from the moment they are known; ahead holds the loads
+    // already started, for files named before the window was built.
     void openFiles(const QStringList& paths);
+    void openFiles(const QStringList& paths, picture::BackgroundLoads& ahead);
     void openFile(int pane, const QString& path);
 
     // The full-screen window; referring to it loads it when it is not loaded.
@@ -102,4 +105,6 @@ private:
     const picture::PictureLoader& loader_;
     std::unique_ptr<Form2> form2_;
     std::unique_ptr<Form2> unloadedForm2_;
+    // While files from outside open: their pictures, loading already.
+    picture::BackgroundLoads* ahead_ = nullptr;
 };
