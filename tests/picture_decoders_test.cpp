@@ -977,6 +977,9 @@ void PictureDecodersTest::drawsSvgAtItsIntrinsicSizeOnWhite_data() {
     QTest::newRow("a square viewBox stretched")
         << svg("width=\"60\" height=\"20\" viewBox=\"10 0 10 10\" preserveAspectRatio=\"none\"")
         << QSize(60, 20) << QPoint(2, 18) << red;
+    QTest::newRow("a drawing that covers its canvas")
+        << svg("width=\"40\" height=\"30\"><rect width=\"40\" height=\"30\" fill=\"#ffffff\"/")
+        << QSize(40, 30) << QPoint(15, 10) << red;
     QTest::newRow("after a declaration, a comment and a document type with an entity")
         << QByteArray(
                "<?xml version=\"1.0\"?>\n<!-- drawn by hand -->\n<!DOCTYPE svg [ <!ENTITY ink \"#0000ff\"> "
