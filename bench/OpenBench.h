@@ -23,3 +23,5 @@ void openPicture(benchmark::State& state, const OpenCase& c);
 
 // The whole file, read at once.
 std::vector<unsigned char> readFile(const QString& path);
+// The least any loader does with an uncompressed file: read its bytes and copy them once.
+void readAndCopy(const QString& path);
