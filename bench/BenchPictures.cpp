@@ -1,5 +1,7 @@
 #include "BenchPictures.h"
 #include "support/BmpFile.h"
+#include "support/DngFile.h"
+#include "support/ExrWriter.h"
 #include "support/JpegWriter.h"
 
 #include <QColorSpace>
@@ -13,10 +15,16 @@
 #include <png.h>
 #include <tiffio.h>
 #include <turbojpeg.h>
+// libqoi is a header alone: its functions are built here, for the writer below and the benchmark's baseline.
+#define QOI_IMPLEMENTATION
+#include <qoi.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -85,6 +93,16 @@ void smoothRow(int y, QSize size, std::vector<unsigned char>& row) {
         row[3 * x + 1] = static_cast<unsigned char>(y % 256);
         row[3 * x + 2] = static_cast<unsigned char>((x + y) / 64 % 256);
     }
+}
+
+// Each 8-bit sRGB level in linear light.
+std::array<float, 256> linearLevels() {
+    std::array<float, 256> levels{};
+    for (int i = 0; i < 256; ++i) {
+        const double v = i / 255.0;
+        levels[size_t(i)] = float(v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+    }
+    return levels;
 }
 
 QString named(const QString& stem, QSize size, const QString& suffix) {
@@ -281,5 +299,109 @@ QString BenchPictures::grey16Png(QSize size, int variant) {
     }
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
+    return path;
+}
+
+QString BenchPictures::exr(QSize size) {
+    const QString path = named(QStringLiteral("photo"), size, QStringLiteral("exr"));
+    if (QFile::exists(path))
+        return path;
+    const QImage image = photo(size, 0);
+    const std::array<float, 256> linear = linearLevels();
+    const QByteArray bytes = test::writeExr(test::ExrShape(size.width(), size.height(), [&](int x, int y) {
+        const QRgb pixel = reinterpret_cast<const QRgb*>(image.constScanLine(y))[x];
+        return test::LinearPixel{linear[qRed(pixel)], linear[qGreen(pixel)], linear[qBlue(pixel)], 1};
+    }));
+    write(path, bytes.constData(), bytes.size());
+    return path;
+}
+
+QString BenchPictures::dng(QSize size) {
+    const QString path = named(QStringLiteral("photo"), size, QStringLiteral("dng"));
+    if (QFile::exists(path))
+        return path;
+    const QImage image = photo(size, 0);
+    const std::array<float, 256> linear = linearLevels();
+    dng::Mosaic mosaic{.width = size.width(),
+                       .height = size.height(),
+                       .levels = {},
+                       .asShotNeutral = {1, 1, 1},
+                       .orientation = 1};
+    mosaic.levels.reserve(qsizetype(size.width()) * size.height());
+    for (int y = 0; y < size.height(); ++y) {
+        const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            mosaic.levels.append(
+                {linear[qRed(pixels[x])], linear[qGreen(pixels[x])], linear[qBlue(pixels[x])]});
+    }
+    const QByteArray bytes = dng::write(mosaic);
+    write(path, bytes.constData(), bytes.size());
+    return path;
+}
+
+QString BenchPictures::qoi(QSize size) {
+    const QString path = named(QStringLiteral("photo"), size, QStringLiteral("qoi"));
+    if (QFile::exists(path))
+        return path;
+    const QImage image = photo(size, 0);
+    std::vector<unsigned char> rgb;
+    rgb.reserve(size_t(size.width()) * size_t(size.height()) * 3);
+    for (int y = 0; y < size.height(); ++y) {
+        const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            rgb.insert(rgb.end(),
+                       {uchar(qRed(pixels[x])), uchar(qGreen(pixels[x])), uchar(qBlue(pixels[x]))});
+    }
+    const qoi_desc description{unsigned(size.width()), unsigned(size.height()), 3, QOI_SRGB};
+    int length = 0;
+    const std::unique_ptr<void, void (*)(void*)> encoded(qoi_encode(rgb.data(), &description, &length),
+                                                         std::free);
+    if (!encoded)
+        throw std::runtime_error("cannot encode " + path.toStdString());
+    write(path, static_cast<const char*>(encoded.get()), length);
+    return path;
+}
+
+QString BenchPictures::svg(QSize size) {
+    const QString path = named(QStringLiteral("drawing"), size, QStringLiteral("svg"));
+    if (QFile::exists(path))
+        return path;
+    const int w = size.width();
+    const int h = size.height();
+    QString text =
+        QStringLiteral("<svg xmlns='http://www.w3.org/2000/svg' width='%1' height='%2' viewBox='0 0 %1 %2'>"
+                       "<defs><linearGradient id='sky' x2='1' y2='1'><stop offset='0' stop-color='#1c3f7a'/>"
+                       "<stop offset='1' stop-color='#f2b25c'/></linearGradient>"
+                       "<radialGradient id='ball'><stop offset='0' stop-color='#fff'/>"
+                       "<stop offset='1' stop-color='#c0392b' stop-opacity='0.4'/></radialGradient></defs>"
+                       "<rect width='%1' height='%2' fill='url(#sky)'/>")
+            .arg(w)
+            .arg(h);
+    quint32 state = 12345;
+    const auto next = [&state](int below) {
+        state = state * 1664525u + 1013904223u;
+        return int((state >> 8) % quint32(below));
+    };
+    for (int i = 0; i < 150; ++i)
+        text += QStringLiteral("<circle cx='%1' cy='%2' r='%3' fill='url(#ball)' opacity='0.7'/>")
+                    .arg(next(w))
+                    .arg(next(h))
+                    .arg(50 + next(w / 15));
+    for (int i = 0; i < 60; ++i)
+        text += QStringLiteral(
+                    "<path d='M%1 %2 C%3 %4 %5 %6 %7 %8' fill='none' stroke='#%9' stroke-width='%10'/>")
+                    .arg(next(w))
+                    .arg(next(h))
+                    .arg(next(w))
+                    .arg(next(h))
+                    .arg(next(w))
+                    .arg(next(h))
+                    .arg(next(w))
+                    .arg(next(h))
+                    .arg(next(0x1000000), 6, 16, QLatin1Char('0'))
+                    .arg(4 + next(40));
+    text += QStringLiteral("</svg>");
+    const QByteArray bytes = text.toUtf8();
+    write(path, bytes.constData(), bytes.size());
     return path;
 }

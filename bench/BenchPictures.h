@@ -28,6 +28,14 @@ public:
     // The file a format's own tool makes from the photo (variant 0) of that size, saved as PNG where the
     // command line says {photo}; the command line's last word names the file. Throws when the tool fails.
     static QString madeBy(const QString& commandLine, QSize size);
+    // The photo (variant 0) in linear light, as an OpenEXR of half floats, ZIP-compressed.
+    static QString exr(QSize size);
+    // The photo as a camera's raw file: a DNG of 16-bit samples behind a colour filter array.
+    static QString dng(QSize size);
+    // The photo as a QOI, written by the format's reference encoder.
+    static QString qoi(QSize size);
+    // An SVG drawing of that size: gradients, translucent discs and thick curves over the whole canvas.
+    static QString svg(QSize size);
     // Where the pictures live; children of the benchmark read them there too.
     static QString folder();
 };

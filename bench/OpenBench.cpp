@@ -32,6 +32,13 @@ std::vector<unsigned char> readFile(const QString& path) {
     return bytes;
 }
 
+void readAndCopy(const QString& path) {
+    const std::vector<unsigned char> bytes = readFile(path);
+    const auto copy = std::make_unique_for_overwrite<unsigned char[]>(bytes.size());
+    std::memcpy(copy.get(), bytes.data(), bytes.size());
+    benchmark::DoNotOptimize(copy.get());
+}
+
 // libjpeg-turbo alone: the file read into memory and decoded into a new buffer of 32-bit pixels.
 void decodeWithTurboJpeg(const QString& path) {
     const std::vector<unsigned char> bytes = readFile(path);
@@ -49,18 +56,6 @@ void decodeWithTurboJpeg(const QString& path) {
         throw std::runtime_error(tjGetErrorStr2(decoder.get()));
     benchmark::DoNotOptimize(pixels.get());
 }
-
-namespace {
-
-// The least any loader does with an uncompressed file: read its bytes and copy them once.
-void readAndCopy(const QString& path) {
-    const std::vector<unsigned char> bytes = readFile(path);
-    const auto copy = std::make_unique_for_overwrite<unsigned char[]>(bytes.size());
-    std::memcpy(copy.get(), bytes.data(), bytes.size());
-    benchmark::DoNotOptimize(copy.get());
-}
-
-} // namespace
 
 // The program's own path: the loader, the picture into pane 1's inner box, the fit and the pane's paint.
 void openPicture(benchmark::State& state, const OpenCase& c) {

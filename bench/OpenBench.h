@@ -26,3 +26,5 @@ void decodeWithTurboJpeg(const QString& path);
 
 // The whole file, read at once.
 std::vector<unsigned char> readFile(const QString& path);
+// The least any loader does with an uncompressed file: read its bytes and copy them once.
+void readAndCopy(const QString& path);

@@ -726,11 +726,13 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo_data() {
     QTest::newRow("ycbcr jpeg tiff") << "tiffcp -c jpeg -r 16 base.tif p.tif" << none;
     QTest::newRow("tiff with its planes apart") << "tiffcp -p separate base.tif p.tif" << none;
     QTest::newRow("tga") << "convert in.png p.tga" << none;
+    QTest::newRow("tga with alpha") << "convert alpha.png p.tga" << none;
     QTest::newRow("run-length tga with alpha") << "convert alpha.png -compress RLE p.tga" << none;
     QTest::newRow("colour-mapped tga") << "convert in.png -type Palette p.tga" << none;
     QTest::newRow("grey run-length tga") << "convert in.png -colorspace gray -compress RLE p.tga" << none;
     QTest::newRow("16-bit tga with an alpha bit") << "convert alpha.png -depth 5 p.tga" << none;
     QTest::newRow("tga from the top left") << "convert in.png -orient TopLeft p.tga" << none;
+    QTest::newRow("tga from the top right") << "convert in.png -orient TopRight p.tga" << none;
     QTest::newRow("tga from the bottom right")
         << "convert in.png -orient BottomRight -compress RLE p.tga" << none;
     QTest::newRow("psd") << "convert in.png p.psd" << none;
@@ -1053,6 +1055,9 @@ void PictureDecodersTest::drawsSvgAtItsIntrinsicSizeOnWhite_data() {
     QTest::newRow("a square viewBox stretched")
         << svg("width=\"60\" height=\"20\" viewBox=\"10 0 10 10\" preserveAspectRatio=\"none\"")
         << QSize(60, 20) << QPoint(2, 18) << red;
+    QTest::newRow("a drawing that covers its canvas")
+        << svg("width=\"40\" height=\"30\"><rect width=\"40\" height=\"30\" fill=\"#ffffff\"/")
+        << QSize(40, 30) << QPoint(15, 10) << red;
     QTest::newRow("after a declaration, a comment and a document type with an entity")
         << QByteArray(
                "<?xml version=\"1.0\"?>\n<!-- drawn by hand -->\n<!DOCTYPE svg [ <!ENTITY ink \"#0000ff\"> "

@@ -4,21 +4,6 @@
 
 namespace picture {
 
-const uchar* ByteCursor::take(qint64 count) {
-    if (overrun_ || count < 0 || count > size() - position_) {
-        overrun_ = true;
-        return nullptr;
-    }
-    const auto* bytes = reinterpret_cast<const uchar*>(bytes_.data()) + position_;
-    position_ += count;
-    return bytes;
-}
-
-quint8 ByteCursor::u8() {
-    const uchar* b = take(1);
-    return b ? b[0] : 0;
-}
-
 quint16 ByteCursor::be16() {
     const uchar* b = take(2);
     return b ? qFromBigEndian<quint16>(b) : 0;

@@ -14,7 +14,11 @@ public:
     // The cursor only views its bytes: they must outlive it.
     explicit ByteCursor(QByteArray&&) = delete;
 
-    quint8 u8();
+    // Inline, as the readers that walk a byte at a time call it for every pixel.
+    quint8 u8() {
+        const uchar* b = take(1);
+        return b ? b[0] : 0;
+    }
     quint16 be16();
     quint16 le16();
     quint32 be32();
@@ -36,7 +40,15 @@ public:
 
 private:
     // The next count bytes, or null when fewer remain.
-    const uchar* take(qint64 count);
+    const uchar* take(qint64 count) {
+        if (overrun_ || count < 0 || count > size() - position_) {
+            overrun_ = true;
+            return nullptr;
+        }
+        const auto* bytes = reinterpret_cast<const uchar*>(bytes_.data()) + position_;
+        position_ += count;
+        return bytes;
+    }
 
     QByteArrayView bytes_;
     qint64 position_ = 0;

@@ -7,6 +7,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <new>
 #include <vector>
@@ -88,6 +89,8 @@ public:
                 matrix_[i][j] = double(toSrgb[i][j]);
     }
 
+    bool same() const { return same_; }
+
     void toSrgb(double rgb[3]) const {
         if (same_)
             return;
@@ -110,9 +113,33 @@ int srgbEightBits(double linear) {
     return int(std::lround(encoded * 255));
 }
 
+// Every half float through the curve above, worked out once: opaque pixels of sRGB's primaries, as most
+// are, take their levels from here rather than three curves each.
+const std::array<uchar, 65536>& srgbOfEveryHalf() {
+    static const std::array<uchar, 65536> levels = [] {
+        std::array<uchar, 65536> table{};
+        half value;
+        for (int bits = 0; bits < 65536; ++bits) {
+            value.setBits(quint16(bits));
+            table[size_t(bits)] = uchar(srgbEightBits(float(value)));
+        }
+        return table;
+    }();
+    return levels;
+}
+
 // A row of premultiplied half-float RGBA into the picture's blue, green, red and straight alpha.
 void convertRow(const Imf::Rgba* from, int count, const Primaries& primaries, uchar* to) {
+    const std::array<uchar, 65536>& srgb = srgbOfEveryHalf();
+    const quint16 opaque = half(1.0f).bits();
     for (int x = 0; x < count; ++x, ++from, to += 4) {
+        if (from->a.bits() == opaque && primaries.same()) {
+            to[0] = srgb[from->b.bits()];
+            to[1] = srgb[from->g.bits()];
+            to[2] = srgb[from->r.bits()];
+            to[3] = 0xFF;
+            continue;
+        }
         const double a = float(from->a);
         const double alpha = a > 0 ? std::min(a, 1.0) : 0.0; // NaN too is 0
         double rgb[3] = {float(from->r), float(from->g), float(from->b)};

@@ -128,6 +128,13 @@ public:
                offset_;
     }
     int bits() const { return int(component_.prec); }
+    // Unsigned bytes at the picture's full size, whose rows are read as they lie.
+    bool plainBytes(QSize size) const {
+        return component_.dx == 1 && component_.dy == 1 && component_.prec == 8 && !component_.sgnd &&
+               component_.x0 == left_ && component_.y0 == top_ && qint64(component_.w) >= size.width() &&
+               qint64(component_.h) >= size.height();
+    }
+    const OPJ_INT32* row(int y) const { return component_.data + qint64(y) * component_.w; }
 
 private:
     const opj_image_comp_t& component_;
@@ -197,6 +204,19 @@ bool convert(const opj_image_t& image, QImage& picture) {
     }
     const int alpha = count > colours ? colours : -1;
     const bool premultiplied = alpha >= 0 && image.comps[alpha].alpha == 2;
+    // 8-bit RGB, every component at full size, as most photos are: a row at a time.
+    if (picture.depth() == 32 && colours == 3 && !sycc && !premultiplied &&
+        std::ranges::all_of(planes,
+                            [&picture](const Plane& plane) { return plane.plainBytes(picture.size()); })) {
+        for (int y = 0; y < picture.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+            const OPJ_INT32 *red = planes[0].row(y), *green = planes[1].row(y), *blue = planes[2].row(y);
+            const OPJ_INT32* opacity = alpha >= 0 ? planes[size_t(alpha)].row(y) : nullptr;
+            for (int x = 0; x < picture.width(); ++x)
+                line[x] = qRgba(red[x], green[x], blue[x], opacity ? opacity[x] : 255);
+        }
+        return alpha >= 0;
+    }
     const int top = picture.depth() == 64 ? 65535 : 255;
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x) {

@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <algorithm>
+
 namespace picture {
 
 namespace {
@@ -23,6 +25,16 @@ QByteArray contents(QIODevice& file, LoadBudget::Claim& claim) {
     if (bytes.size() != size)
         invalidPicture();
     return bytes;
+}
+
+// Whether the drawing covers its whole canvas; it stops at the first pixel that lets anything through.
+bool opaque(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        if (!std::all_of(row, row + image.width(), [](QRgb pixel) { return qAlpha(pixel) == 255; }))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -44,6 +56,11 @@ DecodedPicture SvgReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
         QPainter painter(&decoded.image);
         painter.setRenderHint(QPainter::Antialiasing);
         renderer.render(&painter, document.placement());
+    }
+    // An opaque drawing's pixels are as they are premultiplied, with nothing to lay on white.
+    if (opaque(decoded.image)) {
+        decoded.image.reinterpretAsFormat(QImage::Format_RGB32);
+        return decoded;
     }
     // Straight alpha, laid on white after the colour stage; the conversion keeps the pixels where they are.
     decoded.image.convertTo(QImage::Format_ARGB32);

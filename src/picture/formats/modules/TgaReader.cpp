@@ -245,9 +245,22 @@ DecodedPicture TgaReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
     const int height = header.size.height();
     FilePieces pieces(file);
     Values values(pieces, header, pixels);
+    // Plain rows of 24- or 32-bit colour, as most TGAs are, are read a row at a time.
+    const bool plainRows =
+        !header.runLength && header.kind == Kind::TrueColour && header.depth >= 24 && attributes != 4;
+    const qint64 rowBytes = qint64(width) * valueBytes;
     for (int row = 0; row < height; ++row) {
         auto* line =
             reinterpret_cast<QRgb*>(decoded.image.scanLine(header.topToBottom ? row : height - 1 - row));
+        if (plainRows) {
+            const auto* value =
+                reinterpret_cast<const uchar*>(pieces.cursor(rowBytes).bytes(rowBytes).data());
+            if (!value)
+                invalidPicture();
+            for (int column = 0; column < width; ++column, value += valueBytes)
+                line[header.rightToLeft ? width - 1 - column : column] = colour(value, header.depth, alpha);
+            continue;
+        }
         for (int column = 0; column < width; ++column)
             line[header.rightToLeft ? width - 1 - column : column] = colours(values.next());
         if (values.damaged())

@@ -4,6 +4,7 @@
 #include "picture/formats/FormatModule.h"
 
 #include <QFloat16>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstring>
@@ -201,6 +202,10 @@ private:
     // The commonest layouts, 8-bit grey or RGB with or without straight alpha, a byte a sample.
     void convertBytes(const uchar* source, int count, uchar* target) const {
         const int samples = layout_.samplesPerPixel;
+        if (samples == 3 && layout_.colours == 3) {
+            widenRgb(source, count, reinterpret_cast<QRgb*>(target));
+            return;
+        }
         const bool grey = layout_.colours == 1;
         const uchar flip = layout_.photometric == PHOTOMETRIC_MINISWHITE ? 0xFF : 0;
         const bool alpha = layout_.alpha != EXTRASAMPLE_UNSPECIFIED;
@@ -210,6 +215,14 @@ private:
             target[2] = source[0] ^ flip;
             target[3] = alpha ? source[layout_.colours] : 0xFF;
         }
+    }
+
+    // Plain RGB, as photos are kept, a row at a time: each pixel's three bytes and the next one's first read
+    // as one big-endian word, the last pixel alone, lest it read past the row.
+    static void widenRgb(const uchar* source, int count, QRgb* pixels) {
+        for (int x = 0; x < count - 1; ++x, source += 3)
+            pixels[x] = 0xFF000000u | qFromBigEndian<quint32>(source) >> 8;
+        pixels[count - 1] = qRgb(source[0], source[1], source[2]);
     }
 
     static int straight(int premultiplied, int alpha) {
