@@ -120,7 +120,7 @@ BENCHMARK_CAPTURE(openPicture, adobe_rgb_jpeg_6000x4000,
                            [] {
                                return BenchPictures::adobeRgbJpeg({6000, 4000});
                            },
-                           decodeWithTurboJpeg, 1.5})
+                           decodeWithTurboJpeg, 1.3})
     ->Iterations(8)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
