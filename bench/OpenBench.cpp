@@ -5,6 +5,7 @@
 #include "Stopwatch.h"
 #include "Summary.h"
 
+#include "picture/BackgroundLoads.h"
 #include "picture/PictureLoader.h"
 
 #include <QWidget>
@@ -142,3 +143,36 @@ BENCHMARK_CAPTURE(openPicture, jpeg_12000x8000,
     ->Iterations(4)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// Two pictures loaded together, as the samples load, against one of them loaded alone.
+void loadTogether(benchmark::State& state) {
+    const QString first = BenchPictures::jpeg({6000, 4000}, 0);
+    const QString second = BenchPictures::jpeg({6000, 4000}, 1);
+    BenchWindow window;
+    const auto together = [&] {
+        picture::BackgroundLoads loads(window.loader);
+        loads.start({first, second});
+        benchmark::DoNotOptimize(loads.take(first));
+        benchmark::DoNotOptimize(loads.take(second));
+    };
+    const auto alone = [&] { benchmark::DoNotOptimize(window.loader.load(first)); };
+    together();
+    std::vector<double> program;
+    std::vector<double> reference;
+    for (auto _ : state) {
+        program.push_back(secondsOf(together));
+        reference.push_back(secondsOf(alone));
+        state.SetIterationTime(program.back());
+    }
+    const double figure = median(program) * 1000;
+    const double base = median(reference) * 1000;
+    state.counters["ratio"] = figure / base;
+    Summary::add({"two 6000x4000 JPEGs loaded together, as the samples load", "one of them loaded alone",
+                  figure, base, "ms", "<= 1.2 x", figure <= 1.2 * base});
+}
+
+} // namespace
+
+BENCHMARK(loadTogether)->Iterations(8)->UseManualTime()->Unit(benchmark::kMillisecond);
