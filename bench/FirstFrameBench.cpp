@@ -5,7 +5,6 @@
 #include "BenchWindow.h"
 #include "OpenBench.h"
 #include "Stopwatch.h"
-#include "Summary.h"
 
 #include "pane/ImagePane.h"
 #include "ui/PictureSurface.h"
@@ -119,12 +118,7 @@ void firstExactFrame(benchmark::State& state, const FirstFrameCase& c) {
         reference.push_back(secondsOf([&] { c.decodeAlone(path); }));
         state.SetIterationTime(program.back());
     }
-    const double figure = median(program) * 1000;
-    const double base = median(reference) * 1000;
-    state.counters["baseline_ms"] = base;
-    state.counters["ratio"] = figure / base;
-    const std::string goal = "<= " + QString::number(c.limit).toStdString() + " x";
-    Summary::add({c.figure, c.baseline, figure, base, "ms", goal, figure <= c.limit * base});
+    summariseTimes(state, c.figure, c.baseline, program, reference, c.limit);
 }
 
 const bool registered = [] {

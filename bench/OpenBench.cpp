@@ -58,6 +58,16 @@ void decodeWithTurboJpeg(const QString& path) {
     benchmark::DoNotOptimize(pixels.get());
 }
 
+void summariseTimes(benchmark::State& state, const std::string& figure, const std::string& baseline,
+                    const std::vector<double>& program, const std::vector<double>& reference, double limit) {
+    const double measured = median(program) * 1000;
+    const double base = median(reference) * 1000;
+    state.counters["baseline_ms"] = base;
+    state.counters["ratio"] = measured / base;
+    const std::string goal = "<= " + QString::number(limit).toStdString() + " x";
+    Summary::add({figure, baseline, measured, base, "ms", goal, measured <= limit * base});
+}
+
 // The program's own path: the loader, the picture into pane 1's inner box, the fit and the pane's paint.
 void openPicture(benchmark::State& state, const OpenCase& c) {
     const QString path = c.picture();
@@ -87,12 +97,7 @@ void openPicture(benchmark::State& state, const OpenCase& c) {
         state.SkipWithError(window.desktop.messages.first().toStdString().c_str());
         return;
     }
-    const double figure = median(program) * 1000;
-    const double base = median(reference) * 1000;
-    state.counters["baseline_ms"] = base;
-    state.counters["ratio"] = figure / base;
-    const std::string goal = "<= " + QString::number(c.limit).toStdString() + " x";
-    Summary::add({c.figure, c.baseline, figure, base, "ms", goal, figure <= c.limit * base});
+    summariseTimes(state, c.figure, c.baseline, program, reference, c.limit);
 }
 
 BENCHMARK_CAPTURE(openPicture, jpeg_6000x4000,
@@ -166,11 +171,8 @@ void loadTogether(benchmark::State& state) {
         reference.push_back(secondsOf(alone));
         state.SetIterationTime(program.back());
     }
-    const double figure = median(program) * 1000;
-    const double base = median(reference) * 1000;
-    state.counters["ratio"] = figure / base;
-    Summary::add({"two 6000x4000 JPEGs loaded together, as the samples load", "one of them loaded alone",
-                  figure, base, "ms", "<= 1.2 x", figure <= 1.2 * base});
+    summariseTimes(state, "two 6000x4000 JPEGs loaded together, as the samples load",
+                   "one of them loaded alone", program, reference, 1.2);
 }
 
 } // namespace

@@ -21,6 +21,11 @@ struct OpenCase {
 
 void openPicture(benchmark::State& state, const OpenCase& c);
 
+// Adds the row of a figure timed beside its baseline: the medians of both, in milliseconds, and whether the
+// figure stays within limit baselines.
+void summariseTimes(benchmark::State& state, const std::string& figure, const std::string& baseline,
+                    const std::vector<double>& program, const std::vector<double>& reference, double limit);
+
 // libjpeg-turbo alone: the file read into memory and decoded into a new buffer of 32-bit pixels.
 void decodeWithTurboJpeg(const QString& path);
 
