@@ -3,6 +3,7 @@
 #include "desktop/Failure.h"
 #include "picture/DecodedPicture.h"
 #include "picture/LoadBudget.h"
+#include "picture/Progress.h"
 
 #include <QBuffer>
 
