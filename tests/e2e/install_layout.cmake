@@ -17,6 +17,16 @@ foreach(file kestrelle HAND-M.CUR x/o.cjs Samples/sample1.bmp Samples/sample2.bm
   endif()
 endforeach()
 
+# The program ./run.sh starts from the build folder, and the installed one, look for libraries nowhere an
+# empty search path entry would send them: the folder they are started from.
+foreach(program ${BUILD_DIR}/kestrelle ${PREFIX}/${PROGRAM_DIR}/kestrelle)
+  execute_process(COMMAND readelf -d ${program} OUTPUT_VARIABLE dynamic RESULT_VARIABLE result)
+  string(REGEX MATCH "R(UN)?PATH\\)[^\n]*\\[([^]\n]*)\\]" path "${dynamic}")
+  if(NOT result EQUAL 0 OR (path AND (CMAKE_MATCH_2 STREQUAL "" OR CMAKE_MATCH_2 MATCHES "^:|:$|::")))
+    message(SEND_ERROR "${program} searches the folder it is started from for libraries: ${path}")
+  endif()
+endforeach()
+
 # A relative link, so the tree still works after it moves.
 set(launcher ${PREFIX}/${BIN_DIR}/kestrelle)
 file(READ_SYMLINK ${launcher} target)
