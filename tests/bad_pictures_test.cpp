@@ -117,6 +117,15 @@ void BadPicturesTest::badFileIsReportedAndBothPanesKeepTheirPictures_data() {
     for (const qsizetype cut : {qsizetype(12), raw.size() / 2, raw.size() - 1})
         QTest::addRow("dng cut to %lld of %lld bytes", qint64(cut), qint64(raw.size()))
             << file << "cut.dng" << raw.left(cut) << invalid;
+    // Damaged directories, which LibRaw trusts to the point of crashing on some: the Make entry's text
+    // placed past the end of the file, and the Compression entry of a type TIFF does not have.
+    const qsizetype make = raw.indexOf(QByteArray("\x0f\x01\x02\0", 4));
+    QTest::newRow("dng whose directory points past its end")
+        << file << "past.dng" << QByteArray(raw).replace(make + 8, 4, QByteArray(4, '\xFF')) << invalid;
+    QTest::newRow("dng whose directory has an entry of no known type")
+        << file << "typeless.dng"
+        << QByteArray(raw).replace(QByteArray("\x03\x01\x03\0", 4), QByteArray("\x03\x01\x73\x73", 4))
+        << invalid;
     // Its Compression entry (tag 259, one SHORT) says 99 instead of 1.
     QByteArray unknown = raw;
     unknown.replace(QByteArray("\x03\x01\x03\0\x01\0\0\0\x01\0", 10),
