@@ -34,7 +34,12 @@ void inkOverPaper(QImage& image) {
 
 } // namespace
 
-ColourStage::ColourStage(const QByteArray& target) : target_(ColourProfile::fromIcc(target)) {
+// Without a screen profile the target is sRGB, whose profile is made only when a picture first needs it:
+// start-up does not wait for it.
+ColourStage::ColourStage(const QByteArray& target) {
+    if (target.isEmpty())
+        return;
+    target_ = ColourProfile::fromIcc(target);
     if (target_.space() != ColourProfile::Space::rgb)
         target_ = ColourProfile::srgb();
     else
@@ -45,13 +50,8 @@ ColourStage::ColourStage(const QByteArray& target) : target_(ColourProfile::from
 ColourStage::~ColourStage() = default;
 
 void ColourStage::convert(DecodedPicture& decoded) const {
-    const QByteArray& icc = decoded.colour.iccProfile;
     const bool wide = decoded.image.depth() == 64;
-    const QByteArray depth = wide ? "wide " : "";
-    std::optional<Transform> transform;
-    if (!icc.isEmpty())
-        transform = lookup(depth + (decoded.cmyk ? "cmyk " : "rgb ") + icc,
-                           [&] { return fromEmbedded(icc, decoded.cmyk, wide); });
+    std::optional<Transform> transform = fromEmbedded(decoded);
     if (!transform && decoded.cmyk)
         inkOverPaper(decoded.image);
     decoded.cmyk = false;
@@ -62,6 +62,22 @@ void ColourStage::convert(DecodedPicture& decoded) const {
     // The numbers are the screen's now, whatever the image was labelled with on its way in.
     if (decoded.image.colorSpace().isValid())
         decoded.image.setColorSpace(QColorSpace());
+}
+
+bool ColourStage::changesPixels(const DecodedPicture& decoded) const {
+    if (decoded.cmyk)
+        return true;
+    const std::optional<Transform> embedded = fromEmbedded(decoded);
+    return embedded ? bool(*embedded) : bool(fromDescription(decoded.colour, decoded.image.depth() == 64));
+}
+
+std::optional<ColourStage::Transform> ColourStage::fromEmbedded(const DecodedPicture& decoded) const {
+    const QByteArray& icc = decoded.colour.iccProfile;
+    if (icc.isEmpty())
+        return std::nullopt;
+    const bool wide = decoded.image.depth() == 64;
+    return lookup(QByteArray(wide ? "wide " : "") + (decoded.cmyk ? "cmyk " : "rgb ") + icc,
+                  [&] { return fromEmbedded(icc, decoded.cmyk, wide); });
 }
 
 std::optional<ColourStage::Transform> ColourStage::fromEmbedded(const QByteArray& icc, bool cmyk,
@@ -76,7 +92,7 @@ std::optional<ColourStage::Transform> ColourStage::fromEmbedded(const QByteArray
         return std::nullopt;
     if (space == ColourProfile::Space::rgb && targetIsSrgb_ && embedded.isSrgb())
         return nullptr;
-    if (Transform transform = ColourTransform::create(embedded, target_, wide))
+    if (Transform transform = ColourTransform::create(embedded, target(), wide))
         return transform;
     return std::nullopt;
 }
@@ -90,7 +106,7 @@ ColourStage::Transform ColourStage::fromDescription(const ColourDescription& col
             const ColourProfile source = ColourProfile::fromCicp(*cicp);
             if (source.isNull())
                 return std::nullopt;
-            return ColourTransform::create(source, target_, wide);
+            return ColourTransform::create(source, target(), wide);
         });
         if (plan)
             return *plan;
@@ -98,12 +114,18 @@ ColourStage::Transform ColourStage::fromDescription(const ColourDescription& col
     if (!colour.saysSrgb())
         return *lookup(depth + gammaKey(colour), [&] {
             return ColourTransform::create(
-                ColourProfile::fromGammaAndPrimaries(colour.fileGamma, colour.chromaticities), target_, wide);
+                ColourProfile::fromGammaAndPrimaries(colour.fileGamma, colour.chromaticities), target(), wide);
         });
     if (targetIsSrgb_)
         return nullptr;
     return *lookup(depth + "srgb",
-                   [&] { return ColourTransform::create(ColourProfile::srgb(), target_, wide); });
+                   [&] { return ColourTransform::create(ColourProfile::srgb(), target(), wide); });
+}
+
+const ColourProfile& ColourStage::target() const {
+    if (target_.isNull())
+        target_ = ColourProfile::srgb();
+    return target_;
 }
 
 std::optional<ColourStage::Transform>

@@ -27,11 +27,15 @@ public:
     // Leaves decoded.image in the target space, with its depth and its transparency as they were (to be
     // laid on white in that space), and decoded.cmyk cleared: CMYK pictures come out RGB32.
     void convert(DecodedPicture& decoded) const;
+    // Whether convert would change any of decoded's pixels' numbers.
+    bool changesPixels(const DecodedPicture& decoded) const;
 
 private:
     // Null when the picture's numbers already mean the target's.
     using Transform = std::shared_ptr<const ColourTransform>;
 
+    // By decoded's embedded profile; nothing when it has none that applies.
+    std::optional<Transform> fromEmbedded(const DecodedPicture& decoded) const;
     // Nothing when the profile is unusable or for numbers of another kind, and so ignored.
     // wide: for 16 bits a sample.
     std::optional<Transform> fromEmbedded(const QByteArray& icc, bool cmyk, bool wide) const;
@@ -40,9 +44,12 @@ private:
     std::optional<Transform> lookup(const QByteArray& key,
                                     const std::function<std::optional<Transform>()>& make) const;
 
+    // Only where make runs, under the lock.
+    const ColourProfile& target() const;
+
     QByteArray targetBytes_;
-    ColourProfile target_;
-    bool targetIsSrgb_;
+    mutable ColourProfile target_;
+    bool targetIsSrgb_ = true;
     mutable std::mutex mutex_;
     mutable QHash<QByteArray, std::optional<Transform>> plans_;
 };

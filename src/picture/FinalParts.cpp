@@ -7,6 +7,8 @@
 #include <QColorSpace>
 #include <QPainter>
 
+#include <utility>
+
 namespace picture {
 
 namespace {
@@ -18,24 +20,36 @@ QImage partOf(const QImage& image, QRect part) {
                   image.format());
 }
 
-bool shownWhileLoading(const DecodedPicture& decoded) {
-    return decoded.orientation == 1 && decoded.image.depth() == 32;
-}
-
 } // namespace
 
 FinalParts::FinalParts(const ColourStage& screen, LoadBudget::Claim& claim, const LoadWatch* watch)
     : screen_(screen), claim_(claim),
       watch_(watch && watch->show && !watch->area.isEmpty() ? watch : nullptr) {}
 
+FinalParts::~FinalParts() {
+    stopBeside();
+}
+
 QRect FinalParts::wanted() const {
     return watch_ ? watch_->area : QRect();
 }
 
 void FinalParts::decoded(const DecodedPicture& decoded, QRect area) {
-    if (!watch_ || !shownWhileLoading(decoded))
+    if (decoded.image.depth() != 32)
         return;
-    const QRegion fresh = QRegion(area & watch_->area & decoded.image.rect()) - converted_;
+    const QRegion fresh = QRegion(area & decoded.image.rect()) - taken_;
+    if (fresh.isEmpty())
+        return;
+    QRegion rest = fresh;
+    if (watch_ && decoded.orientation == 1) {
+        show(decoded, fresh & watch_->area);
+        rest -= watch_->area;
+    }
+    if (leased_ && !rest.isEmpty())
+        convertBeside(decoded, rest);
+}
+
+void FinalParts::show(const DecodedPicture& decoded, const QRegion& fresh) {
     if (fresh.isEmpty())
         return;
     if (seen_.isNull())
@@ -47,15 +61,77 @@ void FinalParts::decoded(const DecodedPicture& decoded, QRect area) {
         painter.drawImage(part.topLeft() - watch_->area.topLeft(), decoded.image, part);
     }
     painter.end();
-    converted_ += fresh;
-    watch_->show(seen_, converted_.translated(-watch_->area.topLeft()));
+    taken_ += fresh;
+    watch_->show(seen_, (taken_ & watch_->area).translated(-watch_->area.topLeft()));
+}
+
+// Pictures whose numbers are the screen's already and that have no transparency need no work at all.
+void FinalParts::convertBeside(const DecodedPicture& decoded, const QRegion& fresh) {
+    if (!worthBeside_) {
+        worthBeside_ = decoded.image.format() == QImage::Format_ARGB32 || screen_.changesPixels(decoded);
+        if (*worthBeside_) {
+            pixels_ = {partOf(decoded.image, decoded.image.rect()), decoded.cmyk, decoded.colour,
+                       decoded.orientation};
+            beside_ = std::thread([this] { convertQueued(); });
+        }
+    }
+    if (!*worthBeside_)
+        return;
+    {
+        const std::lock_guard lock(mutex_);
+        queue_ += fresh;
+    }
+    queued_.notify_one();
+    taken_ += fresh;
+}
+
+// Parts told one after another join into larger ones while this thread is busy.
+void FinalParts::convertQueued() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        queued_.wait(lock, [this] { return ending_ || !queue_.isEmpty(); });
+        if (queue_.isEmpty())
+            return;
+        const QRegion parts = std::exchange(queue_, QRegion());
+        lock.unlock();
+        try {
+            for (const QRect& part : parts)
+                convert(pixels_, part);
+        } catch (...) {
+            lock.lock();
+            failed_ = std::current_exception();
+            return;
+        }
+        lock.lock();
+    }
+}
+
+void FinalParts::leased(bool held) {
+    leased_ = held;
+    if (!held)
+        stopBeside();
+}
+
+// Whatever is queued is converted first: those parts count as taken.
+void FinalParts::stopBeside() {
+    if (!beside_.joinable())
+        return;
+    {
+        const std::lock_guard lock(mutex_);
+        ending_ = true;
+    }
+    queued_.notify_one();
+    beside_.join();
 }
 
 void FinalParts::finish(DecodedPicture& decoded) {
-    if (converted_.isEmpty()) {
+    stopBeside();
+    if (failed_)
+        std::rethrow_exception(failed_);
+    if (taken_.isEmpty()) {
         screen_.convert(decoded);
     } else {
-        for (const QRect& part : QRegion(decoded.image.rect()) - converted_)
+        for (const QRect& part : QRegion(decoded.image.rect()) - taken_)
             convert(decoded, part);
         decoded.cmyk = false;
         if (decoded.image.colorSpace().isValid())

@@ -364,6 +364,7 @@ DecodedPicture JpegDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Pr
 
     // The saved markers go with the first pass, so they are read before it.
     DecodedPicture decoded;
+    const Progress::Lease lease(progress);
     JOCTET* profile = nullptr;
     unsigned length = 0;
     const bool profileRead = readProfile(*s, &profile, &length);

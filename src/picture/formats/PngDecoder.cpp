@@ -156,6 +156,7 @@ DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Pro
     // stored, the one before it for the filters, and the row it transforms.
     const qint64 rowBuffers = 2 * qint64(png_get_rowbytes(s->png, s->info)) + qint64(size.width()) * 8;
     DecodedPicture decoded;
+    const Progress::Lease lease(progress);
     describeColour(*s, decoded);
     const bool wide = keepsSixteenBits(*s, decoded.colour);
     const qint64 widePixels = wide ? qint64(size.width()) * size.height() * 8 : 0;

@@ -386,6 +386,7 @@ DecodedPicture TiffReader::decode(QIODevice& file, LoadBudget::Claim& claim, Pro
         invalidPicture();
 
     DecodedPicture decoded;
+    const Progress::Lease lease(progress);
     describe(tiff.get(), decoded);
     const std::optional<Layout> layout = ownLayout(tiff.get());
     // One strip or tile decoded, and libtiff's buffer of its compressed bytes, at most as large.
