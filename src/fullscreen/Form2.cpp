@@ -19,7 +19,8 @@ ui::PictureBox::Design innerDesign() {
 } // namespace
 
 Form2::Form2(desktop::Desktop& desktop, std::function<void()> bringBackMainWindow)
-    : ui::Form(QStringLiteral("Form2"), 6870, 5010, BorderStyle::None),
+    : ui::Form(QStringLiteral("Form2"), 6870, 5010, BorderStyle::None,
+               QFont(QStringLiteral("Arial"), 9, QFont::Bold)),
       Label1(*this, QStringLiteral("Label1"), QStringLiteral("ESC To Exit")),
       Picture2(*this, QStringLiteral("Picture2"), frameDesign()),
       Picture1(Picture2, QStringLiteral("Picture1"), innerDesign()),
@@ -32,7 +33,6 @@ Form2::Form2(desktop::Desktop& desktop, std::function<void()> bringBackMainWindo
       bringBackMainWindow_(std::move(bringBackMainWindow)) {
     setCaption(QStringLiteral("Form2"));
     setBackColor(Qt::black);
-    setFont(QFont(QStringLiteral("Arial"), 9, QFont::Bold));
     Label1.move(120, 120, 960, 225);
     Label1.setBackColor(Qt::black);
     Label1.setForeColor(QColor(0, 255, 0));

@@ -39,9 +39,12 @@ double screenTwipsPerPixel(const QScreen* screen) {
 
 } // namespace
 
-Form::Form(QString name, float clientWidthTwips, float clientHeightTwips, BorderStyle border)
+Form::Form(QString name, float clientWidthTwips, float clientHeightTwips, BorderStyle border,
+           const QFont& font)
     : window_(std::make_unique<FormWindow>(*this, flagsFor(border))), border_(border) {
     window_->setObjectName(name);
+    if (font.resolveMask() != 0)
+        window_->setFont(font);
     window_->setAttribute(Qt::WA_QuitOnClose, false);
     const double tpp = screenTwipsPerPixel(QGuiApplication::primaryScreen());
     designClientSize_ =
@@ -107,7 +110,8 @@ void Form::setBackColorOfFramesAndLabels(const QColor& color) {
 }
 
 void Form::setFont(const QFont& font) {
-    window_->setFont(font);
+    if (font.resolveMask() != 0)
+        window_->setFont(font);
 }
 void Form::setStyleSheet(const QString& sheet) {
     window_->setStyleSheet(sheet);

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QCursor>
+#include <QFont>
 #include <QIcon>
 #include <QSize>
 
@@ -27,8 +28,10 @@ public:
     enum ScaleMode { Twips = 1, Pixels = 3 };
     enum Pointer { Default = 0, Hourglass = 11, Custom = 99 };
 
-    // The client size is given in twips, as the designs store it.
-    Form(QString name, float clientWidthTwips, float clientHeightTwips, BorderStyle border);
+    // The client size is given in twips, as the designs store it. The design's font is the window's
+    // before any control is made, so that none lays its text out in another font first.
+    Form(QString name, float clientWidthTwips, float clientHeightTwips, BorderStyle border,
+         const QFont& font = QFont());
     ~Form() override;
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;

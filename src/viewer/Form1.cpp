@@ -35,7 +35,7 @@ QFont designFont(double points) {
 } // namespace
 
 Form1::Form1(desktop::Environment& environment, StartUpModule& startUp, const picture::PictureLoader& loader)
-    : ui::Form(QStringLiteral("Form1"), 8040, 7185, BorderStyle::FixedSingle),
+    : ui::Form(QStringLiteral("Form1"), 8040, 7185, BorderStyle::FixedSingle, designFont(9)),
       Text1(*this, QStringLiteral("Text1"), QStringLiteral("Text1")),
       PushButton3(*this, QStringLiteral("PushButton3"), QStringLiteral("Open File 1")),
       PushButton4(*this, QStringLiteral("PushButton4"), QStringLiteral("Open File 2")),
@@ -57,7 +57,6 @@ Form1::Form1(desktop::Environment& environment, StartUpModule& startUp, const pi
       CommonDialog1(environment.desktop), SkinFramework1(environment.programFolder), env_(environment),
       startUp_(startUp), loader_(loader) {
     setBackColor(Qt::white);
-    setFont(designFont(9));
 
     Text1.move(1320, 7890, 1575, 405);
     PushButton3.move(120, 5120, 3840, 405);
