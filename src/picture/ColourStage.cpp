@@ -114,7 +114,8 @@ ColourStage::Transform ColourStage::fromDescription(const ColourDescription& col
     if (!colour.saysSrgb())
         return *lookup(depth + gammaKey(colour), [&] {
             return ColourTransform::create(
-                ColourProfile::fromGammaAndPrimaries(colour.fileGamma, colour.chromaticities), target(), wide);
+                ColourProfile::fromGammaAndPrimaries(colour.fileGamma, colour.chromaticities), target(),
+                wide);
         });
     if (targetIsSrgb_)
         return nullptr;
