@@ -3,8 +3,11 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <sys/mman.h>
 #include <unistd.h>
 #endif
+
+#include <cstdint>
 
 namespace desktop {
 
@@ -17,6 +20,21 @@ qint64 physicalMemory() {
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGESIZE);
     return pages > 0 && pageSize > 0 ? qint64(pages) * pageSize : 0;
+#endif
+}
+
+void preferLargePages(void* bytes, qint64 length) {
+#ifdef MADV_HUGEPAGE
+    // The advice works on whole pages: those wholly inside the bytes.
+    const auto pageSize = std::uintptr_t(sysconf(_SC_PAGESIZE));
+    const auto start = reinterpret_cast<std::uintptr_t>(bytes);
+    const std::uintptr_t first = (start + pageSize - 1) / pageSize * pageSize;
+    const std::uintptr_t end = (start + std::uintptr_t(length)) / pageSize * pageSize;
+    if (end > first)
+        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+#else
+    Q_UNUSED(bytes);
+    Q_UNUSED(length);
 #endif
 }
 

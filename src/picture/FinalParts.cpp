@@ -13,6 +13,8 @@ namespace picture {
 
 namespace {
 
+constexpr qint64 handOverPixels = 1 << 18;
+
 // The part of a picture as a picture of its own, over the same pixels.
 QImage partOf(const QImage& image, QRect part) {
     const uchar* first = image.constBits() + part.y() * image.bytesPerLine() + part.x() * (image.depth() / 8);
@@ -37,7 +39,7 @@ QRect FinalParts::wanted() const {
 void FinalParts::decoded(const DecodedPicture& decoded, QRect area) {
     if (decoded.image.depth() != 32)
         return;
-    const QRegion fresh = QRegion(area & decoded.image.rect()) - taken_;
+    const QRegion fresh = QRegion(area & decoded.image.rect()) - taken_ - gathered_;
     if (fresh.isEmpty())
         return;
     QRegion rest = fresh;
@@ -66,6 +68,8 @@ void FinalParts::show(const DecodedPicture& decoded, const QRegion& fresh) {
 }
 
 // Pictures whose numbers are the screen's already and that have no transparency need no work at all.
+// Parts are handed over a few hundred thousand pixels at a time, so that the work of each hand-over is
+// small beside the work it hands over; the last few are converted by `finish`.
 void FinalParts::convertBeside(const DecodedPicture& decoded, const QRegion& fresh) {
     if (!worthBeside_) {
         worthBeside_ = decoded.image.format() == QImage::Format_ARGB32 || screen_.changesPixels(decoded);
@@ -77,12 +81,19 @@ void FinalParts::convertBeside(const DecodedPicture& decoded, const QRegion& fre
     }
     if (!*worthBeside_)
         return;
+    gathered_ += fresh;
+    for (const QRect& part : fresh)
+        gatheredPixels_ += qint64(part.width()) * part.height();
+    if (gatheredPixels_ < handOverPixels)
+        return;
     {
         const std::lock_guard lock(mutex_);
-        queue_ += fresh;
+        queue_ += gathered_;
     }
     queued_.notify_one();
-    taken_ += fresh;
+    taken_ += gathered_;
+    gathered_ = QRegion();
+    gatheredPixels_ = 0;
 }
 
 // Parts told one after another join into larger ones while this thread is busy.

@@ -47,7 +47,9 @@ private:
     const ColourStage& screen_;
     LoadBudget::Claim& claim_;
     const LoadWatch* watch_;
-    QRegion taken_; // the parts converted, or queued to be
+    QRegion taken_;    // the parts converted, or queued to be
+    QRegion gathered_; // parts told, to be queued together
+    qint64 gatheredPixels_ = 0;
     QImage seen_;
 
     bool leased_ = false;

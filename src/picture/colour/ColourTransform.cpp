@@ -5,6 +5,7 @@
 #include <lcms2.h>
 
 #include <algorithm>
+#include <bit>
 #include <thread>
 #include <vector>
 
@@ -23,9 +24,10 @@ constexpr cmsUInt32Number grey64 = TYPE_GRAY_16 | EXTRA_SH(3);
 constexpr qint64 pixelsPerThread = 1 << 20;
 constexpr int memoBits = 16;
 
-// Where an ink combination is remembered: the high bits of a multiplicative hash.
-size_t memoSlot(quint32 inks) {
-    return (inks * 2654435761u) >> (32 - memoBits);
+// Where an ink combination is remembered in a memo of 2^bits entries: the high bits of a multiplicative
+// hash.
+size_t memoSlot(quint32 inks, int bits) {
+    return (inks * 2654435761u) >> (32 - bits);
 }
 
 cmsUInt32Number inputFormat(ColourProfile::Space space, bool wide) {
@@ -105,7 +107,9 @@ void ColourTransform::inksToRows(uchar* rows, int width, int count, qsizetype st
     // A photograph repeats a few hundred thousand ink combinations over millions of pixels: each is
     // evaluated once while it stays in the memo. An entry holds the inks above their opaque colour;
     // an empty one has no alpha.
-    std::vector<quint64> memo(size_t(1) << memoBits, 0);
+    // A few rows need no memo larger than their pixels: the memo is cleared for every call.
+    const int bits = std::clamp(int(std::bit_width(quint64(width) * quint64(count))), 8, memoBits);
+    std::vector<quint64> memo(size_t(1) << bits, 0);
     const auto length = size_t(width);
     std::vector<quint32> missedInks(length), missedColours(length);
     std::vector<int> missedAt(length);
@@ -113,7 +117,7 @@ void ColourTransform::inksToRows(uchar* rows, int width, int count, qsizetype st
         quint32* row = reinterpret_cast<quint32*>(rows + y * stride);
         int missed = 0;
         for (int x = 0; x < width; ++x) {
-            const quint64 entry = memo[memoSlot(row[x])];
+            const quint64 entry = memo[memoSlot(row[x], bits)];
             if (quint32(entry >> 32) == row[x] && (entry & 0xff000000u)) {
                 row[x] = quint32(entry);
             } else {
@@ -125,7 +129,7 @@ void ColourTransform::inksToRows(uchar* rows, int width, int count, qsizetype st
         for (int i = 0; i < missed; ++i) {
             // The transform does not write the fourth byte, which held K.
             const quint32 colour = missedColours[size_t(i)] | 0xff000000u;
-            memo[memoSlot(missedInks[size_t(i)])] = quint64(missedInks[size_t(i)]) << 32 | colour;
+            memo[memoSlot(missedInks[size_t(i)], bits)] = quint64(missedInks[size_t(i)]) << 32 | colour;
             row[missedAt[size_t(i)]] = colour;
         }
     }
