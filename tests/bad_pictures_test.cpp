@@ -202,7 +202,7 @@ void BadPicturesTest::badFileIsReportedAndBothPanesKeepTheirPictures_data() {
         << file << "cut.jpg" << damaged::jpegCutWithEndMarker(photo) << invalid;
     // Its colours are converted beside the reader while it reads: that work must end before the refusal.
     const QByteArray tagged = test::writeJpeg(
-        pictures::coordinates(600, 400), {.iccProfile = QColorSpace(QColorSpace::AdobeRgb).iccProfile()});
+        pictures::coordinates(1000, 600), {.iccProfile = QColorSpace(QColorSpace::AdobeRgb).iccProfile()});
     QTest::newRow("jpeg in Adobe RGB cut at three quarters")
         << file << "tagged.jpg" << tagged.left(tagged.size() * 3 / 4) << invalid;
     QTest::newRow("jpeg of a few hundred bytes claiming 23000 x 23000")

@@ -155,6 +155,17 @@ void TrueColoursTest::matchIndependentReferences_data() {
     QTest::newRow("PNG, 16-bit grey, linear profile")
         << "grey16.png" << pictures::withChunk(greyPng, "iCCP", iccp) << greyShown;
 
+    // Most of a large picture is converted beside its reader while it reads, part by part; an interlaced
+    // file is converted whole when read. Either way every pixel is converted exactly once.
+    const QImage large = pictures::coordinates(700, 500);
+    const QByteArray adobe =
+        QByteArray("Adobe RGB\0\0", 11) + qCompress(QColorSpace(QColorSpace::AdobeRgb).iccProfile()).mid(4);
+    const QString whole = pictures::write(pictures::withChunk(pictures::interlacedPng(large), "iCCP", adobe),
+                                          folder_.path(), "whole.png");
+    QTest::newRow("PNG in Adobe RGB, converted in parts")
+        << "parts.png" << pictures::withChunk(pictures::encoded(large, "png"), "iCCP", adobe)
+        << loader_.load(whole);
+
     // Inks of every strength, their sRGB by the profile as Little CMS evaluates it without shortcuts.
     const QByteArray noise = pictures::noise(96 * 96 * 4);
     const QImage inks(reinterpret_cast<const uchar*>(noise.constData()), 96, 96, QImage::Format_ARGB32);
