@@ -4,6 +4,8 @@
 #include "picture/formats/FormatModule.h"
 #include "picture/formats/WholeFile.h"
 
+#include <QtEndian>
+
 #include <atomic>
 #include <cstdlib>
 #include <memory>
@@ -14,6 +16,18 @@
 namespace picture {
 
 namespace {
+
+// Bytes red first into pixels that keep blue first: a plain loop the compiler widens to whole vectors,
+// several times faster than QImage's own swap.
+void swapRedAndBlue(QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        auto* pixel = reinterpret_cast<quint32*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const quint32 p = qFromLittleEndian(pixel[x]); // 0xAABBGGRR from bytes R, G, B, A
+            pixel[x] = (p & 0xff00ff00u) | ((p & 0xffu) << 16) | ((p >> 16) & 0xffu);
+        }
+    }
+}
 
 // libjxl's allocations go through here, from any of its threads, so that one that fails is told from damage
 // and none is larger than the whole budget, whatever sizes the frames inside the canvas claim.
@@ -181,7 +195,7 @@ DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
                 if (info.alpha_bits > 0)
                     decoded.image.reinterpretAsFormat(
                         QImage::Format_ARGB32); // laid on white after the colour stage
-                decoded.image.rgbSwap();
+                swapRedAndBlue(decoded.image);
             }
             return decoded;
         default:
