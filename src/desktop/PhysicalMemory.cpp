@@ -23,19 +23,31 @@ qint64 physicalMemory() {
 #endif
 }
 
-void preferLargePages(void* bytes, qint64 length) {
 #ifdef MADV_HUGEPAGE
-    // The advice works on whole pages: those wholly inside the bytes.
+namespace {
+
+// Advice on the whole pages within the bytes.
+void advise(void* bytes, qint64 length, int advice) {
     const auto pageSize = std::uintptr_t(sysconf(_SC_PAGESIZE));
     const auto start = reinterpret_cast<std::uintptr_t>(bytes);
     const std::uintptr_t first = (start + pageSize - 1) / pageSize * pageSize;
     const std::uintptr_t end = (start + std::uintptr_t(length)) / pageSize * pageSize;
     if (end > first)
-        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
-#else
-    Q_UNUSED(bytes);
-    Q_UNUSED(length);
-#endif
+        madvise(reinterpret_cast<void*>(first), end - first, advice);
 }
+
+} // namespace
+
+void preferLargePages(void* bytes, qint64 length) {
+    advise(bytes, length, MADV_HUGEPAGE);
+}
+
+void preferSmallPages(void* bytes, qint64 length) {
+    advise(bytes, length, MADV_NOHUGEPAGE);
+}
+#else
+void preferLargePages(void*, qint64) {}
+void preferSmallPages(void*, qint64) {}
+#endif
 
 } // namespace desktop

@@ -11,5 +11,7 @@ qint64 physicalMemory();
 // picture of a hundred megabytes then costs a few dozen page faults instead of tens of thousands, which
 // two loads at once would otherwise contend for. Nothing happens where the system has no such pages.
 void preferLargePages(void* bytes, qint64 length);
+// Undoes that, for bytes written so slowly that pages zeroed ahead of the writes only crowd the cache.
+void preferSmallPages(void* bytes, qint64 length);
 
 } // namespace desktop
