@@ -58,9 +58,10 @@ void FinalParts::show(const DecodedPicture& decoded, const QRegion& fresh) {
         seen_ = QImage(watch_->area.size(), QImage::Format_RGB32);
     QPainter painter(&seen_);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
+    // Drawn from the part alone: the rest of the picture may be changing on other threads meanwhile.
     for (const QRect& part : fresh) {
         convert(decoded, part);
-        painter.drawImage(part.topLeft() - watch_->area.topLeft(), decoded.image, part);
+        painter.drawImage(part.topLeft() - watch_->area.topLeft(), partOf(decoded.image, part));
     }
     painter.end();
     taken_ += fresh;
