@@ -142,14 +142,17 @@ void FinalParts::finish(DecodedPicture& decoded) {
         std::rethrow_exception(failed_);
     if (taken_.isEmpty()) {
         screen_.convert(decoded);
-    } else {
-        for (const QRect& part : QRegion(decoded.image.rect()) - taken_)
-            convert(decoded, part);
-        decoded.cmyk = false;
-        if (decoded.image.colorSpace().isValid())
-            decoded.image.setColorSpace(QColorSpace());
+        OverWhite::lay(decoded.image, claim_);
+        return;
     }
-    OverWhite::lay(decoded.image, claim_);
+    // Each part is laid on white as it is converted: what is left is to say so of the whole picture.
+    for (const QRect& part : QRegion(decoded.image.rect()) - taken_)
+        convert(decoded, part);
+    decoded.cmyk = false;
+    if (decoded.image.colorSpace().isValid())
+        decoded.image.setColorSpace(QColorSpace());
+    if (decoded.image.format() == QImage::Format_ARGB32)
+        decoded.image.reinterpretAsFormat(QImage::Format_RGB32);
 }
 
 // The part converted and laid on white where it lies, the picture around it untouched.
