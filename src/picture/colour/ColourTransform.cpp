@@ -1,12 +1,11 @@
 #include "picture/colour/ColourTransform.h"
 
-#include <QThread>
+#include "picture/RowBands.h"
 
 #include <lcms2.h>
 
 #include <algorithm>
 #include <bit>
-#include <thread>
 #include <vector>
 
 namespace picture {
@@ -21,7 +20,6 @@ constexpr cmsUInt32Number grey32 =
 // 64-bit pixels are four native 16-bit samples: R, G, B, A.
 constexpr cmsUInt32Number rgb64 = TYPE_RGBA_16;
 constexpr cmsUInt32Number grey64 = TYPE_GRAY_16 | EXTRA_SH(3);
-constexpr qint64 pixelsPerThread = 1 << 20;
 constexpr int memoBits = 16;
 
 // Where an ink combination is remembered in a memo of 2^bits entries: the high bits of a multiplicative
@@ -71,22 +69,10 @@ ColourTransform::~ColourTransform() {
 
 void ColourTransform::apply(QImage& image) const {
     const int width = image.width();
-    const int height = image.height();
     const qsizetype stride = image.bytesPerLine();
     uchar* pixels = image.bits();
-    const qint64 count = qint64(width) * height;
-    const int parts = int(std::clamp<qint64>(count / pixelsPerThread, 1, QThread::idealThreadCount()));
-    const auto applyToPart = [&](int part) {
-        const int first = int(qint64(height) * part / parts);
-        const int end = int(qint64(height) * (part + 1) / parts);
-        applyToRows(pixels + first * stride, width, end - first, stride);
-    };
-    std::vector<std::thread> helpers;
-    for (int part = 1; part < parts; ++part)
-        helpers.emplace_back(applyToPart, part);
-    applyToPart(0);
-    for (std::thread& helper : helpers)
-        helper.join();
+    inRowBands(image.height(), qint64(width) * image.height(),
+               [&](int first, int end) { applyToRows(pixels + first * stride, width, end - first, stride); });
 }
 
 void ColourTransform::applyToRows(uchar* rows, int width, int count, qsizetype stride) const {

@@ -1,6 +1,7 @@
 #include "picture/formats/modules/RawReader.h"
 
 #include "picture/PictureFailures.h"
+#include "picture/RowBands.h"
 #include "picture/formats/ByteCursor.h"
 #include "picture/formats/FormatModule.h"
 #include "picture/formats/WholeFile.h"
@@ -84,22 +85,25 @@ qint64 developingBytes(const libraw_data_t& data, QSize output) {
 }
 
 // LibRaw writes three bytes a pixel, blue first (or one of grey), at the start of each row of the picture;
-// each row is widened in place to four, from its end.
+// each row is widened in place to four, from its end, the rows shared between the cores.
 void widenRows(QImage& image, int colours) {
-    for (int y = 0; y < image.height(); ++y) {
-        uchar* row = image.scanLine(y);
-        for (int x = image.width() - 1; x >= 0; --x) {
-            const uchar* from = row + qsizetype(x) * colours;
-            uchar* to = row + qsizetype(x) * 4;
-            const uchar blue = from[0];
-            const uchar green = from[colours == 3 ? 1 : 0];
-            const uchar red = from[colours == 3 ? 2 : 0];
-            to[0] = blue;
-            to[1] = green;
-            to[2] = red;
-            to[3] = 0xFF;
+    const int width = image.width();
+    inRowBands(image.height(), qint64(width) * image.height(), [&](int first, int end) {
+        for (int y = first; y < end; ++y) {
+            uchar* row = image.scanLine(y);
+            for (int x = width - 1; x >= 0; --x) {
+                const uchar* from = row + qsizetype(x) * colours;
+                uchar* to = row + qsizetype(x) * 4;
+                const uchar blue = from[0];
+                const uchar green = from[colours == 3 ? 1 : 0];
+                const uchar red = from[colours == 3 ? 2 : 0];
+                to[0] = blue;
+                to[1] = green;
+                to[2] = red;
+                to[3] = 0xFF;
+            }
         }
-    }
+    });
 }
 
 // LibRaw 0.20 trusts the directories of TIFF-based raw files and reads past their end on some damaged
