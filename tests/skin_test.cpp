@@ -20,7 +20,8 @@ QString shippedSkinPath() {
 
 const QString goodSheet = QStringLiteral("QPushButton:hover { color: red; }\n"
                                          "QLabel { color: blue; }\n"
-                                         "QWidget > QPushButton, QFrame { border: none; }\n");
+                                         "QWidget > QPushButton, QFrame { border: none; }\n"
+                                         ".QPushButton[flat=\"true\"] { color: green; }\n");
 
 } // namespace
 
@@ -54,6 +55,7 @@ private slots:
         QTest::newRow("empty block and stray semicolons") << "QLabel {} QFrame { ; color: red;; }" << 2;
         QTest::newRow("punctuation inside strings")
             << "QLabel[text=\"a;{b},c}\"] { font-family: \"x;y}/*z*/\"; } QFrame { color: red }" << 2;
+        QTest::newRow("vendor property") << "QLabel { -qt-background-role: window; }" << 1;
         QTest::newRow("gradient value")
             << "QPushButton { background: qlineargradient(x1: 0, y1: 0, stop: 0 #fff, stop: 1 #000); }" << 1;
     }
@@ -89,6 +91,10 @@ private slots:
         QTest::newRow("string across lines") << "QLabel { font-family: \"Sa\nns\"; }";
         QTest::newRow("missing colon") << "QLabel { color red; }";
         QTest::newRow("bad property name") << "QLabel { 1color: red; }";
+        QTest::newRow("bad vendor property name") << "QLabel { --color: red; }";
+        QTest::newRow("stray character in a selector") << "QLabel@ { color: red; }";
+        QTest::newRow("no-break space in a selector")
+            << QString::fromUtf8("QFrame\u00a0QLabel { color: red; }");
         QTest::newRow("empty value") << "QLabel { color: ; }";
         QTest::newRow("empty selector") << ", QLabel { color: red; }";
         QTest::newRow("no selector") << "{ color: red; }";
@@ -162,6 +168,7 @@ private slots:
         const QString dressed = form.window()->styleSheet();
         QVERIFY(dressed.contains(QLatin1String("QPushButton:hover { color: red; }")));
         QVERIFY(dressed.contains(QLatin1String("QWidget > QPushButton, QFrame { border: none; }")));
+        QVERIFY(dressed.contains(QLatin1String(".QPushButton[flat=\"true\"]")));
         QVERIFY(ui::parseStyleSheet(dressed));
     }
 

@@ -8,9 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -151,9 +151,9 @@ bool stylesPushButtons(const QString& selector) {
     QString type = selector.mid(start);
     if (type.startsWith(u'.'))
         type.remove(0, 1);
-    static const QRegularExpression typeEnd(QStringLiteral("[#.:\\[]"));
-    const qsizetype end = type.indexOf(typeEnd);
-    return type.left(end) == QLatin1String("QPushButton");
+    const auto end =
+        std::find_if(type.cbegin(), type.cend(), [](QChar c) { return QStringView(u"#.:[").contains(c); });
+    return QStringView(type.cbegin(), end) == QLatin1String("QPushButton");
 }
 
 QString sheetText(const QList<StyleRule>& rules, bool withButtons) {

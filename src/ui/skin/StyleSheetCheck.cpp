@@ -1,7 +1,5 @@
 #include "ui/skin/StyleSheetCheck.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 
 namespace ui {
@@ -57,8 +55,18 @@ std::optional<QStringList> splitOutside(const QString& text, QChar separator) {
     return parts;
 }
 
+bool isAsciiName(QChar c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' ||
+           c == u'-';
+}
+
+// The characters of names, pseudo-states and combinators. Tested by hand, not by a regular expression,
+// which would be compiled while the window opens.
+bool isSelectorChar(QChar c) {
+    return isAsciiName(c) || QStringView(u"#.:*>+~! \t\n\v\f\r").contains(c);
+}
+
 bool isSelector(const QString& selector) {
-    static const QRegularExpression allowed(QStringLiteral(R"(^[A-Za-z0-9_\-#.:*>+~!\s]*$)"));
     if (selector.isEmpty())
         return false;
     // Attribute tests may quote anything; the rest must be names, pseudo-states and combinators.
@@ -79,11 +87,18 @@ bool isSelector(const QString& selector) {
             i = end - 1;
         }
     }
-    return allowed.match(outsideBrackets).hasMatch();
+    return std::all_of(outsideBrackets.cbegin(), outsideBrackets.cend(), isSelectorChar);
+}
+
+// -?[A-Za-z_][A-Za-z0-9_-]*
+bool isPropertyName(QStringView name) {
+    if (name.startsWith(u'-'))
+        name = name.sliced(1);
+    return !name.isEmpty() && isAsciiName(name.front()) && !name.front().isDigit() && name.front() != u'-' &&
+           std::all_of(name.cbegin(), name.cend(), isAsciiName);
 }
 
 bool isDeclarationList(const QString& body) {
-    static const QRegularExpression property(QStringLiteral("^-?[A-Za-z_][A-Za-z0-9_-]*$"));
     const std::optional<QStringList> declarations = splitOutside(body, u';');
     if (!declarations)
         return false;
@@ -91,7 +106,7 @@ bool isDeclarationList(const QString& body) {
         if (declaration.isEmpty())
             continue;
         const qsizetype colon = declaration.indexOf(u':');
-        if (colon < 0 || !property.match(declaration.left(colon).trimmed()).hasMatch() ||
+        if (colon < 0 || !isPropertyName(QStringView(declaration).left(colon).trimmed()) ||
             declaration.mid(colon + 1).trimmed().isEmpty())
             return false;
     }
