@@ -13,8 +13,8 @@
 #include "support/ToolFolder.h"
 
 #include "picture/LoadBudget.h"
-#include "picture/formats/JpegBandStream.h"
-#include "picture/formats/JpegDecoder.h"
+#include "picture/formats/modules/JpegBandStream.h"
+#include "picture/formats/modules/JpegDecoder.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -9,7 +9,7 @@
 #include "support/TestLoader.h"
 #include "support/TestProfiles.h"
 
-#include "picture/formats/JpegDecoder.h"
+#include "picture/formats/modules/JpegDecoder.h"
 
 #include <QApplication>
 #include <QBuffer>

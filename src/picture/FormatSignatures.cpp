@@ -2,8 +2,6 @@
 
 #include "picture/formats/BmpDecoder.h"
 #include "picture/formats/ByteCursor.h"
-#include "picture/formats/GifDecoder.h"
-#include "picture/formats/JpegDecoder.h"
 #include "picture/formats/PngDecoder.h"
 #include "picture/formats/ToolkitDecoder.h"
 
@@ -175,11 +173,11 @@ Format FormatSignatures::recognise(QIODevice& file) {
     const QByteArray bytes = file.peek(sniffBytes);
     const QByteArrayView start(bytes);
     if (start.startsWith("\xFF\xD8"))
-        return {QStringLiteral("jpeg"), &JpegDecoder::decode};
+        return module("jpeg");
     if (start.startsWith("\x89PNG\r\n\x1A\n"))
         return {QStringLiteral("png"), &PngDecoder::decode};
     if (startsWithAny(start, {"GIF87a", "GIF89a"}))
-        return {QStringLiteral("gif"), &GifDecoder::decode};
+        return module("gif");
     if (start.startsWith("BM"))
         return {QStringLiteral("bmp"), &BmpDecoder::decode};
     if (start.size() >= 12 && start.startsWith("RIFF") && start.sliced(8, 4) == "WEBP")

@@ -1,4 +1,4 @@
-#include "picture/formats/JpegBands.h"
+#include "picture/formats/modules/JpegBands.h"
 
 #include <QtEndian>
 

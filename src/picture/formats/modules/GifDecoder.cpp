@@ -1,7 +1,8 @@
-#include "picture/formats/GifDecoder.h"
+#include "picture/formats/modules/GifDecoder.h"
 
 #include "picture/PictureFailures.h"
 #include "picture/formats/ByteCursor.h"
+#include "picture/formats/FormatModule.h"
 
 #include <QRgb>
 
@@ -147,3 +148,5 @@ DecodedPicture GifDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Pro
 }
 
 } // namespace picture
+
+KESTRELLE_FORMAT_MODULE(picture::GifDecoder)

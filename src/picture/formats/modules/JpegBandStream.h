@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture/formats/JpegBands.h"
+#include "picture/formats/modules/JpegBands.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,4 +1,4 @@
-#include "picture/formats/JpegBandStream.h"
+#include "picture/formats/modules/JpegBandStream.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,10 +1,11 @@
-#include "picture/formats/JpegDecoder.h"
+#include "picture/formats/modules/JpegDecoder.h"
 
 #include "picture/PictureFailures.h"
 #include "picture/formats/ExifOrientation.h"
-#include "picture/formats/JpegBandStream.h"
-#include "picture/formats/JpegBands.h"
+#include "picture/formats/FormatModule.h"
 #include "picture/formats/WholeFile.h"
+#include "picture/formats/modules/JpegBandStream.h"
+#include "picture/formats/modules/JpegBands.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -399,3 +400,5 @@ DecodedPicture JpegDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Pr
 }
 
 } // namespace picture
+
+KESTRELLE_FORMAT_MODULE(picture::JpegDecoder)
