@@ -350,6 +350,13 @@ void PictureDecodersTest::refusesDamageInsideTheData_data() {
     QByteArray psd = tools_.run("convert in.png a.psd");
     qToBigEndian(quint16(1), psd.data() + psdMergedData(psd) + 2);
     QTest::newRow("psd whose first row is cut to one byte") << "a.psd" << psd;
+    // The length of the layers is 64 bits in a PSB: one near 2^63 must not overflow a file position.
+    QByteArray psb = tools_.run("convert in.png a.psb");
+    qsizetype layers = 26;
+    for (int section = 0; section < 2; ++section) // the colour mode's data, then the image resources
+        layers += 4 + qFromBigEndian<quint32>(psb.constData() + layers);
+    qToBigEndian(quint64(0x7FFF'FFFF'FFFF'FFFF), psb.data() + layers);
+    QTest::newRow("psb whose layers claim more bytes than any file holds") << "a.psb" << psb;
     // Damage inside the coded slices and tiles decodes without a word from libde265 or dav1d: what is
     // refused is damage to the structure they parse, the first bytes of the data: the sizes of HEVC's
     // units, the headers of AV1's.

@@ -39,12 +39,16 @@ void skipTo(QIODevice& file, qint64 position) {
         invalidPicture();
 }
 
-// A section's length, 32 bits or, for the layers in a PSB, 64.
+// A section's length, 32 bits or, for the layers in a PSB, 64; never more than the file has left, so that
+// adding it to a position cannot overflow.
 qint64 sectionLength(QIODevice& file, bool wide) {
     const QByteArray bytes = readExactly(file, wide ? 8 : 4);
     ByteCursor in(bytes);
     const quint64 high = wide ? in.be32() : 0;
-    return qint64(high << 32 | in.be32());
+    const quint64 length = high << 32 | in.be32();
+    if (length > quint64(file.size() - file.pos()))
+        invalidPicture();
+    return qint64(length);
 }
 
 Header readHeader(QIODevice& file) {
