@@ -59,10 +59,16 @@ int main(int argc, char** argv) {
     form.load();
     FirstFrameProbe* const probe = FirstFrameProbe::watchIfAsked(form.window());
     form.show();
-    QTimer::singleShot(0, form.window(), [&form, &ahead, probe, files = commandLine.files()] {
+    const auto placeFiles = [&form, &ahead, probe, files = commandLine.files()] {
         form.openFiles(files, ahead);
         if (probe)
             probe->picturesPlaced();
-    });
+    };
+    // Pictures that have already ended their load are placed before the window's first frame, which then
+    // shows them; a load still running would hold that frame, so it is waited for once the frame is out.
+    if (ahead.ended())
+        placeFiles();
+    else
+        QTimer::singleShot(0, form.window(), placeFiles);
     return app.exec();
 }

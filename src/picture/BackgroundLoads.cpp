@@ -2,6 +2,9 @@
 
 #include "picture/PictureLoader.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace picture {
 
 void BackgroundLoads::start(const QStringList& paths) {
@@ -17,6 +20,12 @@ QImage BackgroundLoads::take(const QString& path) {
     std::future<QImage> load = std::move(started->second);
     loads_.erase(started);
     return load.get();
+}
+
+bool BackgroundLoads::ended() const {
+    return std::all_of(loads_.begin(), loads_.end(), [](const auto& load) {
+        return load.second.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    });
 }
 
 } // namespace picture

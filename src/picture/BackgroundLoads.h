@@ -21,6 +21,8 @@ public:
     // The picture at path, once its load has ended; a failure comes out here, as the loader's own
     // would. A path that was never started is loaded here and now.
     QImage take(const QString& path);
+    // Whether every load started and not yet taken has ended, without waiting for any.
+    bool ended() const;
 
 private:
     const PictureLoader& loader_;
