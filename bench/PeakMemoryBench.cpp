@@ -1,31 +1,11 @@
 #include "BenchPictures.h"
-#include "BenchWindow.h"
 #include "ChildProcess.h"
-#include "PeakMemory.h"
 #include "Summary.h"
-#include "support/ProcessMemory.h"
-
-#include <QCoreApplication>
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <functional>
 #include <sstream>
-
-int peakMemoryChild(const QString& first, const QString& second) {
-    BenchWindow window;
-    window.desktop.fileAnswers = {first, second};
-    window.form.PushButton3_Click();
-    window.form.PushButton4_Click();
-    BenchWindow::paintPending(window.form.window());
-    window.enterFullScreen();
-    if (!window.desktop.messages.isEmpty() || !window.form.Picture1.pictureHandle() ||
-        !window.form.Picture4.pictureHandle())
-        return 1;
-    std::printf("peak-resident %lld\n", static_cast<long long>(processMemory::peakResident()));
-    return 0;
-}
 
 namespace {
 
@@ -44,9 +24,8 @@ void peakMemory(benchmark::State& state, const PeakCase& c) {
     const double pixelBytes = 2.0 * 6000 * 4000 * 4;
     double peak = 0;
     for (auto _ : state) {
-        const auto printed = runChild({QCoreApplication::applicationFilePath().toStdString(),
-                                       peakMemoryOption, first.toStdString(), second.toStdString()},
-                                      {}, std::chrono::minutes(2));
+        const auto printed = runChild({PEAK_MEMORY_PROGRAM, first.toStdString(), second.toStdString()}, {},
+                                      std::chrono::minutes(2));
         std::istringstream words(printed.value_or(std::string()));
         std::string key;
         long long bytes = 0;

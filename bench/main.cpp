@@ -41,8 +41,6 @@ int main(int argc, char** argv) {
     const QTemporaryDir configuration;
     useOffscreenScreen(configuration);
     QApplication app(argc, argv);
-    if (argc == 4 && qstrcmp(argv[1], peakMemoryOption) == 0)
-        return peakMemoryChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     if (argc >= 4 && qstrcmp(argv[1], loadPeakOption) == 0) {
         QStringList paths;
         for (int i = 3; i < argc; ++i)
