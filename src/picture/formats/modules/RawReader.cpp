@@ -88,9 +88,12 @@ qint64 developingBytes(const libraw_data_t& data, QSize output) {
 // each row is widened in place to four, from its end, the rows shared between the cores.
 void widenRows(QImage& image, int colours) {
     const int width = image.width();
+    const qsizetype stride = image.bytesPerLine();
+    // Taken once here: scanLine() on several threads would each ask whether the picture must be copied.
+    uchar* const pixels = image.bits();
     inRowBands(image.height(), qint64(width) * image.height(), [&](int first, int end) {
         for (int y = first; y < end; ++y) {
-            uchar* row = image.scanLine(y);
+            uchar* row = pixels + y * stride;
             for (int x = width - 1; x >= 0; --x) {
                 const uchar* from = row + qsizetype(x) * colours;
                 uchar* to = row + qsizetype(x) * 4;
