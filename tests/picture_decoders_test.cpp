@@ -142,14 +142,15 @@ QByteArray tiffWithLastTagAs(QByteArray tiff, quint16 tag) {
     return tiff;
 }
 
-// A DNG of 64 x 48 pixels: its left half one colour, its right half white, which sets LibRaw's automatic
-// white point at full scale.
-QByteArray halfWhiteDng(std::array<double, 3> colour, std::array<double, 3> neutral, int orientation = 1) {
+// A DNG of 64 x 48 pixels: its left half one colour, its right half grey at `white`, which sets LibRaw's
+// automatic white point there.
+QByteArray halfWhiteDng(std::array<double, 3> colour, std::array<double, 3> neutral, int orientation = 1,
+                        double white = 1) {
     dng::Mosaic mosaic{
         .width = 64, .height = 48, .levels = {}, .asShotNeutral = neutral, .orientation = orientation};
     for (int y = 0; y < mosaic.height; ++y)
         for (int x = 0; x < mosaic.width; ++x)
-            mosaic.levels.append(x < mosaic.width / 2 ? colour : std::array<double, 3>{1, 1, 1});
+            mosaic.levels.append(x < mosaic.width / 2 ? colour : std::array<double, 3>{white, white, white});
     return dng::write(mosaic);
 }
 
@@ -1014,24 +1015,28 @@ void PictureDecodersTest::showsExrLightAsItsToolsDo() {
 }
 
 void PictureDecodersTest::developsCameraRawToTheLevelsItHolds_data() {
-    QTest::addColumn<QList<double>>("levels"); // red, green, blue, then the as-shot neutral's red and blue
-    QTest::newRow("colour, balanced as shot") << QList<double>{0.2, 0.5, 0.1, 1, 1};
-    QTest::newRow("colour under a warm light") << QList<double>{0.2, 0.5, 0.1, 0.5, 0.8};
-    QTest::newRow("dark grey under a cold light") << QList<double>{0.05, 0.05, 0.05, 0.9, 0.4};
+    // Red, green, blue, the as-shot neutral's red and blue, then the brightest grey, which becomes white.
+    QTest::addColumn<QList<double>>("levels");
+    QTest::newRow("colour, balanced as shot") << QList<double>{0.2, 0.5, 0.1, 1, 1, 1};
+    QTest::newRow("colour under a warm light") << QList<double>{0.2, 0.5, 0.1, 0.5, 0.8, 1};
+    QTest::newRow("dark grey under a cold light") << QList<double>{0.05, 0.05, 0.05, 0.9, 0.4, 1};
+    QTest::newRow("a dim picture, brightened") << QList<double>{0.1, 0.15, 0.05, 1, 1, 0.2};
 }
 
 void PictureDecodersTest::developsCameraRawToTheLevelsItHolds() {
     QFETCH(QList<double>, levels);
-    // LibRaw's BT.709 curve, to its white point at full scale, in 8 bits.
+    // LibRaw's BT.709 curve, to its white point, in 8 bits.
     const auto curved = [](double linear) {
         return std::min(255, int(256 * (linear < 0.018054 ? linear * 4.5
                                                           : 1.099297 * std::pow(linear, 0.45) - 0.099297)));
     };
-    const QByteArray bytes = halfWhiteDng({levels[0], levels[1], levels[2]}, {levels[3], 1, levels[4]});
+    const double white = levels[5];
+    const QByteArray bytes =
+        halfWhiteDng({levels[0], levels[1], levels[2]}, {levels[3], 1, levels[4]}, 1, white);
     const QImage loaded = TestLoader(64 * megabyte).load(write("photo.jpg", bytes));
     QCOMPARE(loaded.size(), QSize(64, 48));
     QImage expected(32, 48, QImage::Format_RGB32);
-    expected.fill(qRgb(curved(levels[0]), curved(levels[1]), curved(levels[2])));
+    expected.fill(qRgb(curved(levels[0] / white), curved(levels[1] / white), curved(levels[2] / white)));
     QCOMPARE_LE(pictures::largestDifference(loaded.copy(0, 0, 28, 48), expected.copy(0, 0, 28, 48)), 2);
     expected.fill(Qt::white);
     QCOMPARE(loaded.copy(36, 0, 28, 48), expected.copy(0, 0, 28, 48));
