@@ -196,7 +196,9 @@ void Form::load() {
 }
 
 void Form::show() {
-    if (!shownOnce_) {
+    // Placing a window takes it out of the full-screen or maximised state it should open in, so only a
+    // window opening in the normal state is centred.
+    if (!shownOnce_ && windowState() == WindowState::Normal) {
         shownOnce_ = true;
         QScreen* screen = window_->screen() ? window_->screen() : QGuiApplication::primaryScreen();
         if (screen) {
@@ -210,6 +212,11 @@ void Form::show() {
         window_->raise();
         window_->activateWindow();
     }
+    // A state set while hidden (a full-screen window made just before it shows) is settled before the
+    // window maps, as if it had waited hidden for a turn: the size the window system then gives the shown
+    // window raises a resize of its own instead of being taken for the size that state owed.
+    if (!window_->isVisible() && settling_.reports != Settling::Nothing)
+        runEventHandler("resize", [this] { settle(); });
     window_->show();
 }
 
