@@ -9,7 +9,6 @@
 #include "desktop/ScreenProfile.h"
 #include "desktop/StdRandom.h"
 #include "desktop/SystemClock.h"
-#include "picture/BackgroundLoads.h"
 #include "picture/ColourStage.h"
 #include "picture/FormatModules.h"
 #include "picture/LoadBudget.h"
@@ -18,7 +17,6 @@
 #include "viewer/Form1.h"
 
 #include <QApplication>
-#include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
@@ -52,23 +50,15 @@ int main(int argc, char** argv) {
     picture::FormatModules formats(
         desktop::besideProgram(environment.programFolder, QStringLiteral("formats")));
     const picture::PictureLoader loader({budget, screenColours, formats});
-    // The files named on the command line decode while the window is built.
-    picture::BackgroundLoads ahead(loader);
-    ahead.start(commandLine.files().mid(0, 2));
     Form1 form(environment, startUp, loader);
+    // The files named on the command line decode while the window loads and shows.
+    form.startNamedFiles(commandLine.files().mid(0, 2));
     form.load();
     FirstFrameProbe* const probe = FirstFrameProbe::watchIfAsked(form.window());
     form.show();
-    const auto placeFiles = [&form, &ahead, probe, files = commandLine.files()] {
-        form.openFiles(files, ahead);
+    form.openNamedFilesWhenShown([probe] {
         if (probe)
             probe->picturesPlaced();
-    };
-    // Pictures that have already ended their load are placed before the window's first frame, which then
-    // shows them; a load still running would hold that frame, so it is waited for once the frame is out.
-    if (ahead.ended())
-        placeFiles();
-    else
-        QTimer::singleShot(0, form.window(), placeFiles);
+    });
     return app.exec();
 }

@@ -15,10 +15,14 @@ PanePreview::PanePreview(ImagePane& pane)
     surface_->setGeometry(pane.Frame.clientWidget()->rect());
     surface_->raise();
     surface_->show();
-    const qreal ratio = surface_->devicePixelRatioF();
-    shown_ = QImage(int(std::ceil(surface_->width() * ratio)), int(std::ceil(surface_->height() * ratio)),
-                    QImage::Format_RGB32);
+    shown_ = QImage(areaOf(pane).size(), QImage::Format_RGB32);
     shown_.fill(background_);
+}
+
+QRect PanePreview::areaOf(const ImagePane& pane) {
+    const QWidget* client = pane.Frame.clientWidget();
+    const qreal ratio = client->devicePixelRatioF();
+    return QRect(0, 0, int(std::ceil(client->width() * ratio)), int(std::ceil(client->height() * ratio)));
 }
 
 PanePreview::~PanePreview() = default;

@@ -23,6 +23,7 @@ public:
 
     // The part of a picture the frame shows from its top-left corner, in the picture's pixels.
     QRect area() const;
+    static QRect areaOf(const ImagePane& pane);
     // Shows seen where final says and the background elsewhere, painted at once: the caller is waiting for
     // a load and the window handles no events meanwhile.
     void show(const QImage& seen, const QRegion& final);

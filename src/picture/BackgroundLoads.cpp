@@ -10,21 +10,38 @@ namespace picture {
 void BackgroundLoads::start(const QStringList& paths) {
     for (const QString& path : paths)
         if (!loads_.contains(path))
-            loads_.emplace(path, std::async(std::launch::async, [this, path] { return loader_.load(path); }));
+            loads_.emplace(path, Load{nullptr, std::async(std::launch::async,
+                                                          [this, path] { return loader_.load(path); })});
 }
 
-QImage BackgroundLoads::take(const QString& path) {
+void BackgroundLoads::startWatched(const QString& path, QRect area) {
+    if (loads_.contains(path))
+        return;
+    auto mailbox = std::make_unique<LoadMailbox>(area);
+    LoadMailbox& told = *mailbox;
+    loads_.emplace(path, Load{std::move(mailbox), std::async(std::launch::async, [this, path, &told] {
+                                  struct Ending {
+                                      LoadMailbox& mailbox;
+                                      ~Ending() { mailbox.ended(); }
+                                  } ending{told};
+                                  return loader_.load(path, &told.watch());
+                              })});
+}
+
+QImage BackgroundLoads::take(const QString& path, const LoadMailbox::Show& show) {
     const auto started = loads_.find(path);
     if (started == loads_.end())
         return loader_.load(path);
-    std::future<QImage> load = std::move(started->second);
+    Load load = std::move(started->second);
     loads_.erase(started);
-    return load.get();
+    if (load.mailbox && show)
+        load.mailbox->deliver(show);
+    return load.picture.get();
 }
 
 bool BackgroundLoads::ended() const {
     return std::all_of(loads_.begin(), loads_.end(), [](const auto& load) {
-        return load.second.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+        return load.second.picture.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
     });
 }
 

@@ -58,11 +58,15 @@ public:
     KeyHandler* keyHandler = nullptr;
     DropHandler* dropHandler = nullptr;
 
-protected:
-    void resizeEvent(QResizeEvent*) override {
+    // Inside the border. A hidden box hears of its size only when it shows, so this also runs when the
+    // surface is asked for.
+    void placeSurface() {
         if (surface)
             surface->setGeometry(rect().adjusted(border_, border_, -int(border_), -int(border_)));
     }
+
+protected:
+    void resizeEvent(QResizeEvent*) override { placeSurface(); }
     void paintEvent(QPaintEvent*) override {
         if (!border_)
             return;
@@ -185,6 +189,8 @@ void PictureBox::setBackColor(const QColor& color) {
 }
 
 QWidget* PictureBox::clientWidget() const {
+    if (border_)
+        static_cast<PictureBoxWidget*>(widget())->placeSurface();
     return surface_;
 }
 

@@ -3,11 +3,13 @@
 #include "desktop/Application.h"
 #include "desktop/Desktop.h"
 #include "desktop/Files.h"
+#include "pane/PanePreview.h"
 #include "picture/BackgroundLoads.h"
 #include "picture/PictureLoader.h"
 #include "picture/formats/CursorFile.h"
 #include "ui/Appearance.h"
 #include "ui/ErrorGuard.h"
+#include "ui/FirstFrame.h"
 #include "viewer/ShownLoad.h"
 #include "viewer/StartUpModule.h"
 
@@ -220,7 +222,7 @@ void Form1::openInto(ImagePane& pane, const QString& where) {
     guard.step(110, [&] { setMousePointer(Hourglass); });
     guard.step(112, [&] {
         const QString path = CommonDialog1.fileName();
-        pane.Inner.setPicture(ahead_ ? ahead_->take(path) : loadShown(loader_, pane, path));
+        pane.Inner.setPicture(ahead_ ? takeShown(*ahead_, pane, path) : loadShown(loader_, pane, path));
     });
     guard.step(114, [&] { PaneFit(pane); });
     guard.step(116, [&] { setMousePointer(Default); });
@@ -243,8 +245,34 @@ void Form1::filesDropped(int pane, const QStringList& paths) {
 
 void Form1::openFiles(const QStringList& paths) {
     picture::BackgroundLoads ahead(loader_);
-    ahead.start(paths.mid(0, 2));
+    startWatched(ahead, paths);
     openFiles(paths, ahead);
+}
+
+void Form1::startWatched(picture::BackgroundLoads& loads, const QStringList& paths) {
+    for (qsizetype i = 0; i < paths.size() && i < 2; ++i)
+        loads.startWatched(paths[i], PanePreview::areaOf(i == 0 ? pane1 : pane2));
+}
+
+void Form1::startNamedFiles(const QStringList& paths) {
+    namedFiles_ = paths;
+    namedLoads_ = std::make_unique<picture::BackgroundLoads>(loader_);
+    startWatched(*namedLoads_, paths);
+}
+
+void Form1::openNamedFilesWhenShown(std::function<void()> placed) {
+    auto place = [this, placed = std::move(placed)] {
+        openFiles(namedFiles_, *namedLoads_);
+        namedLoads_.reset();
+        if (placed)
+            placed();
+    };
+    // Loads that have already ended are placed before the first frame, which then shows them; one still
+    // running is waited for only once that frame is out, so the window never stays black for it.
+    if (namedLoads_->ended())
+        place();
+    else
+        ui::afterFirstFrame(*window(), std::move(place));
 }
 
 void Form1::openFiles(const QStringList& paths, picture::BackgroundLoads& ahead) {

@@ -13,6 +13,7 @@
 #include "ui/TextBox.h"
 #include "ui/skin/SkinFramework.h"
 
+#include <functional>
 #include <memory>
 
 class StartUpModule;
@@ -83,12 +84,15 @@ public:
     void Picture3_FilesDropped(const QStringList& paths);
 
     // Pictures from outside the program: each runs the open command of its pane as if that command's
-    // dialog had returned the path, so a bad file gets the same report. The first goes into pane 1, the
-    // second into pane 2. Both decode at once, from the moment they are known; ahead holds the loads
-    // already started, for files named before the window was built.
+    // dialog had returned the path, so a bad file gets the same report and shows its rows as they decode.
+    // The first goes into pane 1, the second into pane 2. Both decode at once, from the moment they are
+    // known.
     void openFiles(const QStringList& paths);
-    void openFiles(const QStringList& paths, picture::BackgroundLoads& ahead);
     void openFile(int pane, const QString& path);
+    // Files named when the program starts: they start decoding at once, and open once the window has
+    // shown its first frame (at once if they have ended by then); placed runs after they are placed.
+    void startNamedFiles(const QStringList& paths);
+    void openNamedFilesWhenShown(std::function<void()> placed);
 
     // The full-screen window; referring to it loads it when it is not loaded.
     Form2& form2();
@@ -99,6 +103,8 @@ private:
     void openInto(ImagePane& pane, const QString& location);
     void clear(ui::PictureBox& inner, const QString& location);
     void releaseForm2();
+    void startWatched(picture::BackgroundLoads& loads, const QStringList& paths);
+    void openFiles(const QStringList& paths, picture::BackgroundLoads& ahead);
 
     desktop::Environment& env_;
     StartUpModule& startUp_;
@@ -107,4 +113,7 @@ private:
     std::unique_ptr<Form2> unloadedForm2_;
     // While files from outside open: their pictures, loading already.
     picture::BackgroundLoads* ahead_ = nullptr;
+    // Files named at start-up, loading until the window has shown.
+    QStringList namedFiles_;
+    std::unique_ptr<picture::BackgroundLoads> namedLoads_;
 };
