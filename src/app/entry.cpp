@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     // The files named on the command line decode while the window loads and shows.
     form.startNamedFiles(commandLine.files().mid(0, 2));
     form.load();
-    FirstFrameProbe* const probe = FirstFrameProbe::watchIfAsked(form.window());
+    FirstFrameProbe* const probe = FirstFrameProbe::watchIfAsked(form.window(), &form);
     form.show();
     form.openNamedFilesWhenShown([probe] {
         if (probe)
