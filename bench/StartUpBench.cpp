@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -45,6 +46,9 @@ struct StartUpCase {
     double limit;
     // Runs held against each other: the fastest of each, or (for long runs) the medians.
     bool medians = false;
+    // Quiet before each run of either, as a person's open comes after the machine has idled.
+    std::chrono::seconds idle{0};
+    int runs = 20;
 };
 
 void startUp(benchmark::State& state, const StartUpCase& c) {
@@ -53,7 +57,9 @@ void startUp(benchmark::State& state, const StartUpCase& c) {
     std::vector<double> program;
     std::vector<double> reference;
     for (auto _ : state) {
+        std::this_thread::sleep_for(c.idle);
         const auto viewer = c.program();
+        std::this_thread::sleep_for(c.idle);
         const auto label = c.reference();
         if (!viewer || !label) {
             state.SkipWithError("a program did not report its first frame");
@@ -122,7 +128,7 @@ const bool registered = [] {
     for (const StartUpCase& c : cases)
         benchmark::RegisterBenchmark(("startUp/" + c.figure).c_str(),
                                      [c](benchmark::State& state) { startUp(state, c); })
-            ->Iterations(20)
+            ->Iterations(c.runs)
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
     return true;
