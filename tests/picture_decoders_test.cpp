@@ -25,8 +25,6 @@
 #include <thread>
 #include <utility>
 
-#include <sys/resource.h>
-
 using picture::LoadBudget;
 
 Q_DECLARE_METATYPE(test::LinearPixel)
@@ -44,7 +42,6 @@ private slots:
     void refusesHeadersBeyondTheBudget();
     void refusesHugeFramesBeforeTheirPixels_data();
     void refusesHugeFramesBeforeTheirPixels();
-    void reportsLibpngRunningOutOfMemory();
     void boundsTheScansOfProgressiveJpeg();
     void decodesRestartMarkedJpegExactly_data();
     void decodesRestartMarkedJpegExactly();
@@ -94,24 +91,6 @@ QImage shading(int width = 240, int height = 160) {
 test::JpegShape progressive(int refinementBits) {
     return {.progressiveRefinementBits = refinementBits, .cmyk = false, .iccProfile = {}, .exif = {}};
 }
-
-// The process may map only `room` more bytes while this lives, so that a large allocation fails as it
-// would on a machine without the memory.
-class AddressSpaceCap {
-public:
-    explicit AddressSpaceCap(qint64 room) {
-        getrlimit(RLIMIT_AS, &previous_);
-        rlimit capped = previous_;
-        capped.rlim_cur = std::min(previous_.rlim_cur, rlim_t(processMemory::mapped() + room));
-        setrlimit(RLIMIT_AS, &capped);
-    }
-    ~AddressSpaceCap() { setrlimit(RLIMIT_AS, &previous_); }
-    AddressSpaceCap(const AddressSpaceCap&) = delete;
-    AddressSpaceCap& operator=(const AddressSpaceCap&) = delete;
-
-private:
-    rlimit previous_{};
-};
 
 // A picture through its module's reader alone.
 picture::DecodedPicture decodedByModule(const QString& module, const QByteArray& bytes) {
@@ -496,23 +475,6 @@ void PictureDecodersTest::refusesHugeFramesBeforeTheirPixels() {
     const TestLoader loader(2047 * megabyte);
     QCOMPARE(failureOf([&] { loader.load(write(name, bytes)); }), "Invalid picture");
     QCOMPARE_LT(loader.budget.peak(), megabyte);
-}
-
-void PictureDecodersTest::reportsLibpngRunningOutOfMemory() {
-#ifdef __SANITIZE_ADDRESS__
-    QSKIP("the sanitizer maps its own memory, beyond any cap");
-#endif
-    // One row of 300 million pixels, within the budget: libpng asks for over a gigabyte to hold it.
-    const QString path =
-        write("row.png",
-              damaged::pngClaiming(pictures::encoded(pictures::coordinates(8, 8), "png"), 300'000'000, 1));
-    const TestLoader loader(qint64(1) << 40);
-    QString failure;
-    {
-        const AddressSpaceCap cap(256 * megabyte);
-        failure = failureOf([&] { loader.load(path); });
-    }
-    QCOMPARE(failure, "Out of memory");
 }
 
 void PictureDecodersTest::boundsTheScansOfProgressiveJpeg() {

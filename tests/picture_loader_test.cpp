@@ -1,4 +1,5 @@
 #include "support/BmpFile.h"
+#include "support/ExrWriter.h"
 #include "support/FailureOf.h"
 #include "support/GifEncoder.h"
 #include "support/JpegWriter.h"
@@ -309,6 +310,17 @@ void PictureLoaderTest::refusesHugeHeadersAtOnce_data() {
     QTest::newRow("gif screen around a small frame")
         << patched<quint16>(patched<quint16>(gif, 6, 65535), 8, 65535)
         << "Picture too large: 65535 x 65535 pixels";
+
+    // Sides no pane can pan, however few their pixels.
+    const QString toPan =
+        QStringLiteral("Picture too large to pan: it passes its frame by more than 327670 pixels");
+    QByteArray exr = test::writeExr(test::ExrShape(4, 4, [](int, int) {
+        return test::LinearPixel{1, 1, 1, 1};
+    }));
+    const qsizetype window = exr.indexOf(QByteArray("dataWindow\0box2i\0", 17)) + 21;
+    exr = patched<qint32>(patched<qint32>(exr, window + 8, 525340), window + 12, 58);
+    QTest::newRow("exr whose data window is 525341 x 59") << exr << toPan;
+    QTest::newRow("bmp of 2 x 400000") << patched<qint32>(patched<qint32>(bmp, 18, 2), 22, 400000) << toPan;
 }
 
 void PictureLoaderTest::refusesHugeHeadersAtOnce() {
