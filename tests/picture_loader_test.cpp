@@ -311,6 +311,18 @@ void PictureLoaderTest::refusesHugeHeadersAtOnce_data() {
         << patched<quint16>(patched<quint16>(gif, 6, 65535), 8, 65535)
         << "Picture too large: 65535 x 65535 pixels";
 
+    // OpenJPEG would build a structure for each of its 67200 tiles before its own check.
+    ToolFolder tools;
+    tools.save(pattern(), QStringLiteral("in.png"));
+    for (const char* name : {"p.j2k", "p.jp2"}) {
+        QByteArray tiled = tools.run(QStringLiteral("opj_compress -t 250,215 -i in.png -o ") + name);
+        const qsizetype siz = tiled.indexOf("\xFF\x4F\xFF\x51") + 8;
+        tiled = patchedBigEndian32(patchedBigEndian32(tiled, siz, 60000), siz + 4, 60000);
+        if (const qsizetype header = tiled.indexOf("ihdr"); header > 0)
+            tiled = patchedBigEndian32(patchedBigEndian32(tiled, header + 4, 60000), header + 8, 60000);
+        QTest::addRow("%s in tiles of 250 x 215", name) << tiled << "Picture too large: 60000 x 60000 pixels";
+    }
+
     // Sides no pane can pan, however few their pixels.
     const QString toPan =
         QStringLiteral("Picture too large to pan: it passes its frame by more than 327670 pixels");

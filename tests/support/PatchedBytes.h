@@ -24,3 +24,9 @@ inline QByteArray patchedBigEndian(QByteArray bytes, qsizetype at, quint16 value
     qToBigEndian(value, bytes.data() + at);
     return bytes;
 }
+
+// The bytes with a big-endian 32-bit value written over them at an offset, as JPEG 2000 stores its.
+inline QByteArray patchedBigEndian32(QByteArray bytes, qsizetype at, quint32 value) {
+    qToBigEndian(value, bytes.data() + at);
+    return bytes;
+}
