@@ -323,6 +323,11 @@ void PictureLoaderTest::refusesHugeHeadersAtOnce_data() {
         QTest::addRow("%s in tiles of 250 x 215", name) << tiled << "Picture too large: 60000 x 60000 pixels";
     }
 
+    QByteArray avif = tools.run(QStringLiteral("avifenc -s 10 in.png p.avif"));
+    const qsizetype extents = avif.indexOf("ispe") + 8;
+    avif = patchedBigEndian32(patchedBigEndian32(avif, extents, 60000), extents + 4, 60000);
+    QTest::newRow("avif") << avif << "Picture too large: 60000 x 60000 pixels";
+
     // Sides no pane can pan, however few their pixels.
     const QString toPan =
         QStringLiteral("Picture too large to pan: it passes its frame by more than 327670 pixels");
