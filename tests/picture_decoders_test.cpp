@@ -5,6 +5,7 @@
 #include "support/ExrWriter.h"
 #include "support/FailureOf.h"
 #include "support/JpegWriter.h"
+#include "support/OldLzwTiff.h"
 #include "support/PatchedBytes.h"
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
@@ -256,6 +257,7 @@ void PictureDecodersTest::initTestCase() {
     QVERIFY(!tools_.run("convert in.png -depth 8 -compress none base.tif").isEmpty());
     QVERIFY(!tools_.run("convert in.png -depth 16 coordinates16.png").isEmpty());
     QVERIFY(!tools_.run("convert alpha.png -depth 16 alpha16.png").isEmpty());
+    tools_.write(test::oldLzwTiff(pictures::coordinates(97, 64)), "old.tif");
     QVERIFY(!tools_.run("convert in.png -flip flipped.png").isEmpty());
     // A HEIC turned a quarter clockwise twice over, as phones write them: by its irot box (heif-enc writes
     // none, so its pixi box, the same size, is renamed to one) and by the EXIF orientation it keeps.
@@ -693,6 +695,8 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo_data() {
     QTest::newRow("1-bit tiff") << "convert in.png -colorspace gray -depth 1 p.tif" << none;
     QTest::newRow("8-bit grey tiff") << "convert in.png -colorspace gray -depth 8 p.tif" << none;
     QTest::newRow("tiled tiff") << "tiffcp -t -w 32 -l 16 -c zip base.tif p.tif" << none;
+    QTest::newRow("tiff of old-style lzw codes") << "cp old.tif p.tif"
+                                                 << "cp in.png e.png";
     QTest::newRow("ycbcr jpeg tiff") << "tiffcp -c jpeg -r 16 base.tif p.tif" << none;
     QTest::newRow("tiff with its planes apart") << "tiffcp -p separate base.tif p.tif" << none;
     QTest::newRow("tga") << "convert in.png p.tga" << none;
