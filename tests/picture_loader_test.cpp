@@ -357,31 +357,40 @@ void PictureLoaderTest::showsFinalPartsWhileLoading_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("shownWhileLoading");
+    QTest::addColumn<bool>("damagedOutOfView"); // refused, after the part seen was shown whole
     const QImage big = pattern(300, 400);
     QImage seeThrough = big.convertToFormat(QImage::Format_ARGB32);
     seeThrough.fill(qRgba(200, 30, 60, 90));
     const QByteArray adobeRgb = QColorSpace(QColorSpace::AdobeRgb).iccProfile();
-    QTest::newRow("jpeg in Adobe RGB") << "a.jpg" << test::writeJpeg(big, {.iccProfile = adobeRgb}) << true;
+    QTest::newRow("jpeg in Adobe RGB")
+        << "a.jpg" << test::writeJpeg(big, {.iccProfile = adobeRgb}) << true << false;
     QTest::newRow("jpeg decoded in bands, a restart marker every row of blocks")
-        << "r.jpg" << test::writeJpeg(pattern(1300, 1000), {.restartInterval = 82}) << true;
-    QTest::newRow("png with transparency") << "b.png" << encoded(seeThrough, "png") << true;
+        << "r.jpg" << test::writeJpeg(pattern(1300, 1000), {.restartInterval = 82}) << true << false;
+    QTest::newRow("png with transparency") << "b.png" << encoded(seeThrough, "png") << true << false;
     QTest::newRow("png narrower and shorter than the part seen")
-        << "c.png" << encoded(pattern(40, 30), "png") << true;
-    QTest::newRow("png interlaced") << "d.png" << pictures::interlacedPng(big) << false;
+        << "c.png" << encoded(pattern(40, 30), "png") << true << false;
+    QTest::newRow("png interlaced") << "d.png" << pictures::interlacedPng(big) << false << false;
     QTest::newRow("cmyk jpeg, its inks undone at the end")
-        << "e.jpg" << test::writeJpeg(big, {.cmyk = true}) << false;
+        << "e.jpg" << test::writeJpeg(big, {.cmyk = true}) << false << false;
     QTest::newRow("jpeg turned") << "f.jpg" << test::writeJpeg(big, {.exif = test::exifOrientation(6, true)})
-                                 << false;
+                                 << false << false;
     ToolFolder tools;
     tools.save(big, "big.png");
-    QTest::newRow("tiled tiff, the seen tiles first")
-        << "g.tif" << tools.run("convert big.png -define tiff:tile-geometry=64x64 g.tif") << true;
+    QByteArray tiled = tools.run("convert big.png -define tiff:tile-geometry=64x64 g.tif");
+    QTest::newRow("tiled tiff, the seen tiles first") << "g.tif" << tiled << true << false;
+    // Its last tile, at the bottom right, out of view, placed past the end of the file.
+    const char* offsets = tiffEntry(tiled, 324);
+    const qsizetype lastOffset =
+        qFromLittleEndian<quint32>(offsets + 8) + 4 * (qFromLittleEndian<quint32>(offsets + 4) - 1);
+    QTest::newRow("tiled tiff whose last tile is lost")
+        << "h.tif" << patched<quint32>(tiled, lastOffset, 0x7FFFFFF0) << true << true;
 }
 
 void PictureLoaderTest::showsFinalPartsWhileLoading() {
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     QFETCH(bool, shownWhileLoading);
+    QFETCH(bool, damagedOutOfView);
     const QString path = pictures::write(bytes, dir_.path(), name);
     const QRect area(0, 0, 255, 299);
     QImage seen;
@@ -394,9 +403,15 @@ void PictureLoaderTest::showsFinalPartsWhileLoading() {
                                        final = now;
                                    }};
     const TestLoader loader;
-    const QImage watched = loader.loader.load(path, &watch);
-    QCOMPARE(watched, loader.load(path));
+    QImage watched;
+    QCOMPARE(failureOf([&] { watched = loader.loader.load(path, &watch); }),
+             damagedOutOfView ? "Invalid picture" : QString());
     QVERIFY(!outside);
+    if (damagedOutOfView) {
+        QCOMPARE(final, QRegion(area));
+        return;
+    }
+    QCOMPARE(watched, loader.load(path));
     QCOMPARE(final, shownWhileLoading ? QRegion(area & watched.rect()) : QRegion());
     for (const QRect& part : final)
         QCOMPARE(seen.copy(part), watched.copy(part));
