@@ -338,6 +338,14 @@ void PictureLoaderTest::refusesHugeHeadersAtOnce_data() {
     exr = patched<qint32>(patched<qint32>(exr, window + 8, 525340), window + 12, 58);
     QTest::newRow("exr whose data window is 525341 x 59") << exr << toPan;
     QTest::newRow("bmp of 2 x 400000") << patched<qint32>(patched<qint32>(bmp, 18, 2), 22, 400000) << toPan;
+
+    // A row OpenEXR itself reads in chunks of 256 lines of four float channels: 2.9 GB of its own buffers.
+    QByteArray chunky = patched<qint32>(patched<qint32>(exr, window + 8, 359999), window + 12, 0);
+    chunky[chunky.indexOf(QByteArray("compression\0compression\0", 24)) + 28] = 9; // DWAB
+    for (const char* channel : {"A", "B", "G", "R"})
+        chunky.replace(QByteArray(channel) + QByteArray("\0\x01\0\0\0", 5),
+                       QByteArray(channel) + QByteArray("\0\x02\0\0\0", 5));
+    QTest::newRow("exr row in chunks of 256 float lines") << chunky << "Picture too large: 360000 x 1 pixels";
 }
 
 void PictureLoaderTest::refusesHugeHeadersAtOnce() {
