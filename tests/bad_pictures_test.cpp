@@ -186,6 +186,13 @@ void BadPicturesTest::badFileIsReportedAndBothPanesKeepTheirPictures_data() {
         << file << "huge.jpg"
         << patchedBigEndian(patchedBigEndian(jpeg, frame + 5, 65500), frame + 7, 65500).left(200)
         << "Picture too large: 65500 x 65500 pixels";
+    QTest::newRow("jpeg of 12-bit samples")
+        << file << "deep.jpg" << QByteArray(jpeg).replace(frame + 4, 1, "\x0C")
+        << "Unsupported picture format";
+    QTest::newRow("lossless jpeg") << file << "lossless.jpg" << QByteArray(jpeg).replace(frame + 1, 1, "\xC3")
+                                   << "Unsupported picture format";
+    QTest::newRow("jpeg of 3-bit samples")
+        << file << "odd.jpg" << QByteArray(jpeg).replace(frame + 4, 1, "\x03") << invalid;
     const QByteArray bmp = pictures::encoded(picture, "bmp");
     QTest::newRow("bmp claiming 60000 x 60000")
         << file << "huge.bmp" << patched<qint32>(patched<qint32>(bmp, 18, 60000), 22, 60000)

@@ -292,7 +292,7 @@ void CommandsTest::arrowKeysMoveBothPanesByOneOrTwoStepsByFocus() {
 void CommandsTest::pictureTooWideToPanIsReportedAtTheFit() {
     MainWindowRig rig;
     rig.start();
-    rig.open(1, pictures::plain(400000, 2, qRgb(1, 2, 3)), QStringLiteral("wide.bmp"));
+    rig.open(1, pictures::plain(340000, 2, qRgb(1, 2, 3)), QStringLiteral("wide.bmp"));
     const QStringList texts = rig.desktop.messageTexts();
     QCOMPARE(texts.size(), 1);
     QVERIFY(texts[0].startsWith(QStringLiteral("Picture too large to pan")));

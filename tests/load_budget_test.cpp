@@ -48,6 +48,11 @@ void LoadBudgetTest::refusesWhatCanNeverFit() {
              "Picture too large: 40 x 25 pixels");
     QCOMPARE(failureOf([&] { budget.refuseIfTooLarge(QSize(65535, 65535)); }),
              "Picture too large: 65535 x 65535 pixels");
+    // Either side no pane can pan, however much memory there is.
+    const LoadBudget vast(qint64(1) << 40);
+    QCOMPARE(failureOf([&] { vast.refuseIfTooLarge(QSize(1, 360437)); }), QString());
+    QCOMPARE(failureOf([&] { vast.refuseIfTooLarge(QSize(360438, 1)); }),
+             "Picture too large to pan: it passes its frame by more than 327670 pixels");
     LoadBudget::Claim claim = budget.claim(3000);
     QCOMPARE(failureOf([&] { claim.grow(1001); }), "Out of memory");
     QCOMPARE(failureOf([&] { budget.claim(4001); }), "Out of memory");

@@ -1,4 +1,5 @@
 #include "support/BmpFile.h"
+#include "support/ExrWriter.h"
 #include "support/FailureOf.h"
 #include "support/GifEncoder.h"
 #include "support/JpegWriter.h"
@@ -309,6 +310,42 @@ void PictureLoaderTest::refusesHugeHeadersAtOnce_data() {
     QTest::newRow("gif screen around a small frame")
         << patched<quint16>(patched<quint16>(gif, 6, 65535), 8, 65535)
         << "Picture too large: 65535 x 65535 pixels";
+
+    // OpenJPEG would build a structure for each of its 67200 tiles before its own check.
+    ToolFolder tools;
+    tools.save(pattern(), QStringLiteral("in.png"));
+    for (const char* name : {"p.j2k", "p.jp2"}) {
+        QByteArray tiled = tools.run(QStringLiteral("opj_compress -t 250,215 -i in.png -o ") + name);
+        const qsizetype siz = tiled.indexOf("\xFF\x4F\xFF\x51") + 8;
+        tiled = patchedBigEndian32(patchedBigEndian32(tiled, siz, 60000), siz + 4, 60000);
+        if (const qsizetype header = tiled.indexOf("ihdr"); header > 0)
+            tiled = patchedBigEndian32(patchedBigEndian32(tiled, header + 4, 60000), header + 8, 60000);
+        QTest::addRow("%s in tiles of 250 x 215", name) << tiled << "Picture too large: 60000 x 60000 pixels";
+    }
+
+    QByteArray avif = tools.run(QStringLiteral("avifenc -s 10 in.png p.avif"));
+    const qsizetype extents = avif.indexOf("ispe") + 8;
+    avif = patchedBigEndian32(patchedBigEndian32(avif, extents, 60000), extents + 4, 60000);
+    QTest::newRow("avif") << avif << "Picture too large: 60000 x 60000 pixels";
+
+    // Sides no pane can pan, however few their pixels.
+    const QString toPan =
+        QStringLiteral("Picture too large to pan: it passes its frame by more than 327670 pixels");
+    QByteArray exr = test::writeExr(test::ExrShape(4, 4, [](int, int) {
+        return test::LinearPixel{1, 1, 1, 1};
+    }));
+    const qsizetype window = exr.indexOf(QByteArray("dataWindow\0box2i\0", 17)) + 21;
+    exr = patched<qint32>(patched<qint32>(exr, window + 8, 525340), window + 12, 58);
+    QTest::newRow("exr whose data window is 525341 x 59") << exr << toPan;
+    QTest::newRow("bmp of 2 x 400000") << patched<qint32>(patched<qint32>(bmp, 18, 2), 22, 400000) << toPan;
+
+    // A row OpenEXR itself reads in chunks of 256 lines of four float channels: 2.9 GB of its own buffers.
+    QByteArray chunky = patched<qint32>(patched<qint32>(exr, window + 8, 359999), window + 12, 0);
+    chunky[chunky.indexOf(QByteArray("compression\0compression\0", 24)) + 28] = 9; // DWAB
+    for (const char* channel : {"A", "B", "G", "R"})
+        chunky.replace(QByteArray(channel) + QByteArray("\0\x01\0\0\0", 5),
+                       QByteArray(channel) + QByteArray("\0\x02\0\0\0", 5));
+    QTest::newRow("exr row in chunks of 256 float lines") << chunky << "Picture too large: 360000 x 1 pixels";
 }
 
 void PictureLoaderTest::refusesHugeHeadersAtOnce() {
@@ -328,31 +365,40 @@ void PictureLoaderTest::showsFinalPartsWhileLoading_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("shownWhileLoading");
+    QTest::addColumn<bool>("damagedOutOfView"); // refused, after the part seen was shown whole
     const QImage big = pattern(300, 400);
     QImage seeThrough = big.convertToFormat(QImage::Format_ARGB32);
     seeThrough.fill(qRgba(200, 30, 60, 90));
     const QByteArray adobeRgb = QColorSpace(QColorSpace::AdobeRgb).iccProfile();
-    QTest::newRow("jpeg in Adobe RGB") << "a.jpg" << test::writeJpeg(big, {.iccProfile = adobeRgb}) << true;
+    QTest::newRow("jpeg in Adobe RGB")
+        << "a.jpg" << test::writeJpeg(big, {.iccProfile = adobeRgb}) << true << false;
     QTest::newRow("jpeg decoded in bands, a restart marker every row of blocks")
-        << "r.jpg" << test::writeJpeg(pattern(1300, 1000), {.restartInterval = 82}) << true;
-    QTest::newRow("png with transparency") << "b.png" << encoded(seeThrough, "png") << true;
+        << "r.jpg" << test::writeJpeg(pattern(1300, 1000), {.restartInterval = 82}) << true << false;
+    QTest::newRow("png with transparency") << "b.png" << encoded(seeThrough, "png") << true << false;
     QTest::newRow("png narrower and shorter than the part seen")
-        << "c.png" << encoded(pattern(40, 30), "png") << true;
-    QTest::newRow("png interlaced") << "d.png" << pictures::interlacedPng(big) << false;
+        << "c.png" << encoded(pattern(40, 30), "png") << true << false;
+    QTest::newRow("png interlaced") << "d.png" << pictures::interlacedPng(big) << false << false;
     QTest::newRow("cmyk jpeg, its inks undone at the end")
-        << "e.jpg" << test::writeJpeg(big, {.cmyk = true}) << false;
+        << "e.jpg" << test::writeJpeg(big, {.cmyk = true}) << false << false;
     QTest::newRow("jpeg turned") << "f.jpg" << test::writeJpeg(big, {.exif = test::exifOrientation(6, true)})
-                                 << false;
+                                 << false << false;
     ToolFolder tools;
     tools.save(big, "big.png");
-    QTest::newRow("tiled tiff, the seen tiles first")
-        << "g.tif" << tools.run("convert big.png -define tiff:tile-geometry=64x64 g.tif") << true;
+    QByteArray tiled = tools.run("convert big.png -define tiff:tile-geometry=64x64 g.tif");
+    QTest::newRow("tiled tiff, the seen tiles first") << "g.tif" << tiled << true << false;
+    // Its last tile, at the bottom right, out of view, placed past the end of the file.
+    const char* offsets = tiffEntry(tiled, 324);
+    const qsizetype lastOffset =
+        qFromLittleEndian<quint32>(offsets + 8) + 4 * (qFromLittleEndian<quint32>(offsets + 4) - 1);
+    QTest::newRow("tiled tiff whose last tile is lost")
+        << "h.tif" << patched<quint32>(tiled, lastOffset, 0x7FFFFFF0) << true << true;
 }
 
 void PictureLoaderTest::showsFinalPartsWhileLoading() {
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     QFETCH(bool, shownWhileLoading);
+    QFETCH(bool, damagedOutOfView);
     const QString path = pictures::write(bytes, dir_.path(), name);
     const QRect area(0, 0, 255, 299);
     QImage seen;
@@ -365,9 +411,15 @@ void PictureLoaderTest::showsFinalPartsWhileLoading() {
                                        final = now;
                                    }};
     const TestLoader loader;
-    const QImage watched = loader.loader.load(path, &watch);
-    QCOMPARE(watched, loader.load(path));
+    QImage watched;
+    QCOMPARE(failureOf([&] { watched = loader.loader.load(path, &watch); }),
+             damagedOutOfView ? "Invalid picture" : QString());
     QVERIFY(!outside);
+    if (damagedOutOfView) {
+        QCOMPARE(final, QRegion(area));
+        return;
+    }
+    QCOMPARE(watched, loader.load(path));
     QCOMPARE(final, shownWhileLoading ? QRegion(area & watched.rect()) : QRegion());
     for (const QRect& part : final)
         QCOMPARE(seen.copy(part), watched.copy(part));

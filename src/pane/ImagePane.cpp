@@ -1,15 +1,16 @@
 #include "pane/ImagePane.h"
 
 #include "desktop/Failures.h"
+#include "desktop/PanReach.h"
 #include "ui/Int16.h"
 #include "ui/PictureBox.h"
 #include "ui/ScrollBar.h"
 
 namespace {
 
-// The farthest step a bar can hold; a picture passing its frame by more than this many steps cannot be
-// panned to its end, so it is refused rather than shown with a range that stops short.
-constexpr float largestExcess = 32767.0f * 10.0f;
+// A picture passing its frame by more than a bar reaches cannot be panned to its end, so it is refused
+// rather than shown with a range that stops short.
+constexpr float largestExcess = float(desktop::panReach);
 
 // Returns false when the picture passes the frame by more than the bars can hold.
 bool fitAxis(float pictureSize, float frameSize, ui::ScrollBar& bar, int16_t& unit) {

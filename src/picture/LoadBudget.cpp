@@ -1,5 +1,6 @@
 #include "picture/LoadBudget.h"
 
+#include "desktop/PanReach.h"
 #include "desktop/PhysicalMemory.h"
 #include "picture/PictureFailures.h"
 
@@ -50,6 +51,9 @@ LoadBudget::Claim LoadBudget::claim(qint64 bytes) {
 void LoadBudget::refuseIfTooLarge(QSize size, qint64 otherBytes) const {
     if (qint64(size.width()) * size.height() > (total_ - otherBytes) / bytesPerPixel)
         desktop::pictureTooLarge(size);
+    // Either side, as an orientation may turn the picture after its header.
+    if (std::max(size.width(), size.height()) > desktop::longestPannableSide)
+        desktop::pictureTooLargeToPan(desktop::panReach);
 }
 
 qint64 LoadBudget::peak() const {

@@ -19,10 +19,11 @@ namespace picture {
 // Buffers of a few rows are not counted: the largest width bounds them. A claim gives its bytes back
 // when it goes; the pixels it allocated then belong to whoever keeps the picture.
 //
-// Pictures that could never fit fail with "Picture too large: W x H pixels" (refuseIfTooLarge), claims
-// past the whole budget with "Out of memory". A claim that fits only once other loads end waits for
-// them. A load that already holds bytes and waits for more can meet another in the same position; one
-// of them then fails with "Out of memory". So a decoder claims what it needs in as few steps as it can.
+// Pictures that could never fit fail with "Picture too large: W x H pixels" (refuseIfTooLarge), and those
+// no pane could pan with "Picture too large to pan"; claims past the whole budget with "Out of memory".
+// A claim that fits only once other loads end waits for them. A load that already holds bytes and waits
+// for more can meet another in the same position; one of them then fails with "Out of memory". So a
+// decoder claims what it needs in as few steps as it can.
 class LoadBudget {
 public:
     class Claim {
@@ -55,7 +56,8 @@ public:
     static qint64 machineShare();
 
     Claim claim(qint64 bytes = 0);
-    // Refuses a picture whose pixels, with otherBytes beside them, exceed the whole budget.
+    // Refuses a picture whose pixels, with otherBytes beside them, exceed the whole budget, and one with a
+    // side longer than any pane can pan.
     void refuseIfTooLarge(QSize size, qint64 otherBytes = 0) const;
 
     qint64 total() const { return total_; }

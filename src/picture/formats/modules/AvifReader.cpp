@@ -4,6 +4,7 @@
 #include "picture/formats/FinalPixels.h"
 #include "picture/formats/FormatModule.h"
 #include "picture/formats/WholeFile.h"
+#include "picture/formats/modules/AvifDeclaredSize.h"
 
 #include <cstring>
 #include <memory>
@@ -70,6 +71,8 @@ QRect cleanAperture(avifDecoder& decoder) {
 
 DecodedPicture AvifReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     const QByteArray bytes = wholeFile(file, claim);
+    if (const QSize declared = avifDeclaredSize(bytes); !declared.isEmpty())
+        claim.budget().refuseIfTooLarge(declared, claim.bytes());
     const AvifDecoder decoder(avifDecoderCreate());
     if (!decoder)
         outOfMemory();

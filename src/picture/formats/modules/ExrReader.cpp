@@ -14,11 +14,13 @@
 #include <vector>
 
 #include <Iex.h>
+#include <ImfChannelList.h>
 #include <ImfChromaticities.h>
 #include <ImfHeader.h>
 #include <ImfIO.h>
 #include <ImfRgbaFile.h>
 #include <ImfStandardAttributes.h>
+#include <ImfTileDescription.h>
 #include <ImfVersion.h>
 
 namespace picture {
@@ -75,6 +77,40 @@ Imf::Header firstHeader(DeviceStream& stream) {
     header.readFrom(stream, version);
     stream.seekg(0);
     return header;
+}
+
+// The lines OpenEXR decompresses at once: a chunk of its compression, or a row of tiles.
+qint64 linesInChunk(const Imf::Header& header) {
+    if (header.hasTileDescription())
+        return header.tileDescription().ySize;
+    switch (header.compression()) {
+    case Imf::NO_COMPRESSION:
+    case Imf::RLE_COMPRESSION:
+    case Imf::ZIPS_COMPRESSION:
+        return 1;
+    case Imf::ZIP_COMPRESSION:
+    case Imf::PXR24_COMPRESSION:
+        return 16;
+    case Imf::PIZ_COMPRESSION:
+    case Imf::B44_COMPRESSION:
+    case Imf::B44A_COMPRESSION:
+    case Imf::DWAA_COMPRESSION:
+        return 32;
+    default:
+        return 256; // DWAB, the most any compression takes
+    }
+}
+
+// What OpenEXR allocates itself to read the file: a chunk of every channel, compressed and not, and
+// for luminance and chroma the lines its filter spans, as RGBA.
+qint64 libraryBuffers(const Imf::Header& header, qint64 width) {
+    qint64 lineBytes = 0;
+    for (auto channel = header.channels().begin(); channel != header.channels().end(); ++channel) {
+        const qint64 sampling = std::max(channel.channel().xSampling, 1);
+        lineBytes += (channel.channel().type == Imf::HALF ? 2 : 4) * ((width + sampling - 1) / sampling);
+    }
+    const bool chroma = header.channels().findChannel("RY") || header.channels().findChannel("BY");
+    return 2 * linesInChunk(header) * lineBytes + (chroma ? 32 * width * qint64(sizeof(Imf::Rgba)) : 0);
 }
 
 // The file's linear RGB to sRGB's, through XYZ, the white left as the file has it; none for Rec. 709.
@@ -162,8 +198,9 @@ DecodedPicture ExrReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
     if (width <= 0 || height <= 0)
         invalidPicture();
     const QSize size(int(std::min<qint64>(width, 1 << 30)), int(std::min<qint64>(height, 1 << 30)));
-    // A few lines of half floats, and OpenEXR's offsets of its chunks.
-    const qint64 buffers = width * linesAtOnce * qint64(sizeof(Imf::Rgba)) + height * 8;
+    // A few lines of half floats, OpenEXR's offsets of its chunks and its own buffers.
+    const qint64 buffers =
+        width * linesAtOnce * qint64(sizeof(Imf::Rgba)) + height * 8 + libraryBuffers(header, width);
     claim.budget().refuseIfTooLarge(size, claim.bytes() + buffers);
 
     DecodedPicture decoded;

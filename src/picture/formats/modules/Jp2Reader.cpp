@@ -2,10 +2,13 @@
 
 #include "picture/PictureFailures.h"
 #include "picture/colour/ColourProfile.h"
+#include "picture/formats/ByteCursor.h"
 #include "picture/formats/FormatModule.h"
 
 #include <algorithm>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include <openjpeg.h>
 
@@ -88,6 +91,89 @@ Codec openCodec(QIODevice& file, Session& session) {
     if (!opj_setup_decoder(codec.get(), &parameters) || !opj_decoder_set_strict_mode(codec.get(), OPJ_TRUE))
         invalidPicture();
     return codec;
+}
+
+// The bytes at a place in the file, fewer where it ends.
+QByteArray bytesAt(QIODevice& file, qint64 at, qint64 count) {
+    return file.seek(at) ? file.read(count) : QByteArray();
+}
+
+// The size a codestream's SIZ marker declares, its offsets taken off; none where it has none.
+QSize sizSize(QIODevice& file, qint64 at) {
+    const QByteArray bytes = bytesAt(file, at, 24);
+    ByteCursor cursor(bytes);
+    if (cursor.be16() != 0xFF4F || cursor.be16() != 0xFF51)
+        return {};
+    cursor.skip(4); // Lsiz, Rsiz
+    const qint64 width = cursor.be32(), height = cursor.be32();
+    const qint64 left = cursor.be32(), top = cursor.be32();
+    if (cursor.overrun() || width <= left || height <= top)
+        return {};
+    return QSize(int(std::min<qint64>(width - left, 1 << 30)), int(std::min<qint64>(height - top, 1 << 30)));
+}
+
+struct Box {
+    quint32 type = 0;
+    qint64 contents = 0; // where its contents start
+    qint64 end = 0;
+};
+
+// The box at a place in a .jp2, or none where no whole box header is there.
+std::optional<Box> boxAt(QIODevice& file, qint64 at, qint64 end) {
+    const QByteArray bytes = bytesAt(file, at, 16);
+    ByteCursor cursor(bytes);
+    qint64 length = cursor.be32();
+    Box box{cursor.be32(), at + 8, 0};
+    if (length == 1) {
+        const qint64 high = cursor.be32();
+        length = high << 32 | cursor.be32();
+        box.contents += 8;
+    } else if (length == 0) {
+        length = end - at;
+    }
+    box.end = at + length;
+    if (cursor.overrun() || box.end < box.contents || box.end > end)
+        return std::nullopt;
+    return box;
+}
+
+constexpr quint32 boxType(const char (&name)[5]) {
+    return quint32(uchar(name[0])) << 24 | quint32(uchar(name[1])) << 16 | quint32(uchar(name[2])) << 8 |
+           uchar(name[3]);
+}
+
+// The sizes the file declares, read before OpenJPEG builds its structures for them (one per tile, each as
+// large as its components): a codestream's SIZ, or a .jp2's header box and its codestream's SIZ.
+std::vector<QSize> declaredSizes(QIODevice& file) {
+    std::vector<QSize> sizes;
+    const qint64 end = file.size();
+    sizes.push_back(sizSize(file, 0));
+    for (qint64 at = 0; at < end;) {
+        const std::optional<Box> box = boxAt(file, at, end);
+        if (!box)
+            break;
+        if (box->type == boxType("jp2c")) {
+            sizes.push_back(sizSize(file, box->contents));
+            break;
+        }
+        for (qint64 inner = box->contents; box->type == boxType("jp2h") && inner < box->end;) {
+            const std::optional<Box> part = boxAt(file, inner, box->end);
+            if (!part)
+                break;
+            if (part->type == boxType("ihdr")) {
+                const QByteArray bytes = bytesAt(file, part->contents, 8);
+                ByteCursor cursor(bytes);
+                const quint32 height = cursor.be32(), width = cursor.be32();
+                if (!cursor.overrun())
+                    sizes.emplace_back(int(std::min(width, 1u << 30)), int(std::min(height, 1u << 30)));
+            }
+            inner = part->end;
+        }
+        at = box->end;
+    }
+    file.seek(0);
+    std::erase_if(sizes, [](QSize size) { return size.isEmpty(); });
+    return sizes;
 }
 
 void refuseIfDamaged(const Session& session) {
@@ -241,6 +327,8 @@ bool convert(const opj_image_t& image, QImage& picture) {
 } // namespace
 
 DecodedPicture Jp2Reader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
+    for (const QSize declared : declaredSizes(file))
+        claim.budget().refuseIfTooLarge(declared, claim.bytes() + file.size());
     Session session;
     session.file = &file;
     const Codec codec = openCodec(file, session);

@@ -211,6 +211,11 @@ bool readProfile(Session& s, JOCTET** profile, unsigned* length) {
 [[noreturn]] void fail(const Session& s) {
     if (s.failure == JERR_OUT_OF_MEMORY || s.failure == JERR_NO_BACKING_STORE)
         outOfMemory();
+    // Processes and precisions the standard has but this libjpeg was not built for: 12-bit samples,
+    // lossless and hierarchical frames.
+    const bool standardPrecision = s.info.data_precision == 12 || s.info.data_precision == 16;
+    if ((s.failure == JERR_BAD_PRECISION && standardPrecision) || s.failure == JERR_SOF_UNSUPPORTED)
+        unsupportedFormat();
     invalidPicture();
 }
 

@@ -24,11 +24,19 @@ struct Session {
     bool damaged = false;
 };
 
-// Any error or warning is damage; a private tag libtiff does not know is how TIFF grows, and is not.
-int noteMessage(TIFF*, void* session, const char*, const char* format, va_list) {
-    if (!QByteArrayView(format).startsWith("Unknown field with tag"))
-        static_cast<Session*>(session)->damaged = true;
+// Every error is damage.
+int noteError(TIFF*, void* session, const char*, const char*, va_list) {
+    static_cast<Session*>(session)->damaged = true;
     return 1;
+}
+
+// So is every warning but those about a file that is whole, only old or new: a private tag libtiff does
+// not know is how TIFF grows, and LZW codes of the order before TIFF 5.0 decode all the same.
+int noteWarning(TIFF* tiff, void* session, const char* module, const char* format, va_list arguments) {
+    const QByteArrayView warning(format);
+    if (warning.startsWith("Unknown field with tag") || warning.startsWith("Old-style LZW codes"))
+        return 1;
+    return noteError(tiff, session, module, format, arguments);
 }
 
 QIODevice& device(thandle_t handle) {
@@ -73,8 +81,8 @@ Tiff open(Session& session, qint64 largestAllocation) {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (!options)
         outOfMemory();
-    TIFFOpenOptionsSetErrorHandlerExtR(options, noteMessage, &session);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, noteMessage, &session);
+    TIFFOpenOptionsSetErrorHandlerExtR(options, noteError, &session);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, noteWarning, &session);
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(largestAllocation));
     // "m": read through the calls above, never by mapping the file.
     Tiff tiff(TIFFClientOpenExt("picture", "rm", &session, readBytes, writeNothing, seekTo, closeNothing,
