@@ -8,3 +8,5 @@ pkg_check_modules(OPENJP2 REQUIRED IMPORTED_TARGET libopenjp2)
 pkg_check_modules(OPENEXR REQUIRED IMPORTED_TARGET OpenEXR)
 pkg_check_modules(HEIF REQUIRED IMPORTED_TARGET libheif)
 pkg_check_modules(AVIF REQUIRED IMPORTED_TARGET libavif)
+# SVG through librsvg, with cairo, whose image surfaces it draws on.
+pkg_check_modules(RSVG REQUIRED IMPORTED_TARGET librsvg-2.0 cairo)

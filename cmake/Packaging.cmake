@@ -39,7 +39,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 # The linked libraries are found by dpkg-shlibdeps (package dpkg-dev), the format modules' too (libwebp,
 # libwebpdemux, libtiff, libheif, libavif, libjxl, libjxl_threads, libopenjp2, OpenEXR, libraw_r,
-# Qt SVG): a module is part of the program, and a missing library would refuse its format.
+# librsvg and cairo): a module is part of the program, and a missing library would refuse its format.
 # The QOI, TGA and PSD modules need no library beyond the program's own.
 # The X11 platform plug-in and a font are loaded at run time, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

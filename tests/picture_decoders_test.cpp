@@ -352,6 +352,13 @@ void PictureDecodersTest::refusesDamageInsideTheData_data() {
         "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"8\" height=\"8\"><rect width=\"4\" "
         "height=\"4\"/></svg>");
     QTest::newRow("svg with its root elsewhere") << "a.svg" << svg + "<svg/>";
+    // Ten uses of ten uses, seven deep: librsvg stops at half a million copies, having drawn some.
+    QByteArray copies = svg.chopped(6) + "<defs><rect id=\"l0\" width=\"8\" height=\"8\"/>";
+    for (int level = 1; level < 8; ++level)
+        copies += "<g id=\"l" + QByteArray::number(level) + "\">" +
+                  ("<use href=\"#l" + QByteArray::number(level - 1) + "\"/>").repeated(10) + "</g>";
+    QTest::newRow("svg whose uses multiply to ten million copies")
+        << "a.svg" << copies + "</defs><use href=\"#l7\"/></svg>";
     QTest::newRow("lossy jxl with 16 bytes flipped")
         << "a.jxl" << withFlippedBytes(tools_.run("cjxl in.png a.jxl"));
     // JPEG 2000's coded data has no check of its own: damage shows only where it breaks the packet markers.
@@ -1047,6 +1054,18 @@ void PictureDecodersTest::drawsSvgAtItsIntrinsicSizeOnWhite_data() {
                "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"8\" height=\"8\"><rect x=\"4\" width=\"4\" "
                "height=\"8\" fill=\"&ink;\"/></svg>")
         << QSize(8, 8) << QPoint(6, 4) << qRgb(0, 0, 255);
+    QTest::newRow("a nested viewport clips what it holds")
+        << svg("width=\"40\" height=\"30\"><svg x=\"20\" width=\"20\" height=\"30\"><rect x=\"-20\" "
+               "width=\"40\" height=\"30\" fill=\"#0000ff\"/></svg")
+        << QSize(40, 30) << QPoint(30, 10) << qRgb(0, 0, 255);
+    QTest::newRow("a clip path on the root")
+        << svg("width=\"40\" height=\"30\" clip-path=\"url(#c)\"><clipPath id=\"c\"><circle cx=\"30\" "
+               "cy=\"15\" r=\"8\"/></clipPath><rect width=\"40\" height=\"30\" fill=\"#0000ff\"/")
+        << QSize(40, 30) << QPoint(30, 15) << qRgb(0, 0, 255);
+    // Beyond the widest surface cairo makes, so drawn in two parts.
+    QTest::newRow("wider than 32767 pixels")
+        << svg("width=\"40000\" height=\"30\" viewBox=\"-20 0 40 30\" preserveAspectRatio=\"none\"")
+        << QSize(40000, 30) << QPoint(36000, 10) << red;
 }
 
 void PictureDecodersTest::drawsSvgAtItsIntrinsicSizeOnWhite() {
@@ -1064,20 +1083,32 @@ void PictureDecodersTest::drawsSvgAtItsIntrinsicSizeOnWhite() {
 
 void PictureDecodersTest::drawsSvgWithoutReadingOtherFiles() {
     const QByteArray red = pictures::encoded(pictures::plain(4, 4, qRgb(255, 0, 0)), "png");
-    const QString beside = write("red.png", red);
-    const auto drawing = [](const QString& target) {
-        return QStringLiteral(
-                   "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
-                   "width=\"8\" height=\"8\"><image width=\"8\" height=\"8\" xlink:href=\"%1\"/></svg>")
-            .arg(target)
-            .toUtf8();
+    write("red.png", red);
+    write("red.svg",
+          "<svg xmlns=\"http://www.w3.org/2000/svg\"><linearGradient id=\"g\"><stop stop-color=\"red\"/>"
+          "</linearGradient></svg>");
+    write("red.css", "rect { fill: red }");
+    const QString root = QStringLiteral(
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"8\" "
+        "height=\"8\">");
+    const QString white = QStringLiteral("<rect width=\"8\" height=\"8\" fill=\"#fff\"/></svg>");
+    const QString image = root + "<image width=\"8\" height=\"8\" xlink:href=\"%1\"/></svg>";
+    // Each paints the middle red with the file it names, were that file read.
+    const QString drawings[] = {
+        image.arg("%1red.png"),
+        root + "<rect width=\"8\" height=\"8\" fill=\"url(%1red.svg#g)\"/></svg>",
+        root + "<style>@import url(%1red.css);</style>" + white,
+        "<?xml-stylesheet type=\"text/css\" href=\"%1red.css\"?>" + root + white,
     };
     const TestLoader loader(64 * megabyte);
-    for (const QString& target : {beside, QStringLiteral("red.png"), QUrl::fromLocalFile(beside).toString()})
-        QCOMPARE(loader.load(write("other.svg", drawing(target))).pixel(4, 4), qRgb(255, 255, 255));
+    for (const QString& place :
+         {dir_.path() + '/', QString(), QUrl::fromLocalFile(dir_.path()).toString() + '/'})
+        for (const QString& drawing : drawings)
+            QCOMPARE(loader.load(write("other.svg", drawing.arg(place).toUtf8())).pixel(4, 4),
+                     qRgb(255, 255, 255));
     // A picture inside the document is part of it.
     const QString inside = QStringLiteral("data:image/png;base64,") + QString::fromLatin1(red.toBase64());
-    QCOMPARE(loader.load(write("inside.svg", drawing(inside))).pixel(4, 4), qRgb(255, 0, 0));
+    QCOMPARE(loader.load(write("inside.svg", image.arg(inside).toUtf8())).pixel(4, 4), qRgb(255, 0, 0));
 }
 
 QTEST_MAIN(PictureDecodersTest)

@@ -2,6 +2,7 @@
 
 #include "picture/PictureFailures.h"
 
+#include <QRectF>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -68,25 +69,6 @@ QSize intrinsicSize(const QXmlStreamAttributes& root, const std::optional<QRectF
     return {pixels(width.value_or(defaultWidth)), pixels(height.value_or(defaultHeight))};
 }
 
-// Where the viewBox lies in a picture of the given size, by the root's preserveAspectRatio: scaled to fit
-// (meet, the default) or to cover (slice, the picture's edges cutting it), aligned at the start, the middle
-// (the default) or the end of each side; or stretched to the whole picture (none).
-QRectF placeViewBox(QStringView preserve, QSizeF box, QSizeF picture) {
-    const QStringView words = preserve.trimmed();
-    if (words.startsWith(u"none"))
-        return {QPointF(0, 0), picture};
-    const double across = picture.width() / box.width();
-    const double down = picture.height() / box.height();
-    const double scale = words.contains(u"slice") ? std::max(across, down) : std::min(across, down);
-    const QSizeF placed = box * scale;
-    const auto offset = [&words](const char16_t* start, const char16_t* end, double room) {
-        return words.contains(start) ? 0 : words.contains(end) ? room : room / 2;
-    };
-    return {QPointF(offset(u"xMin", u"xMax", picture.width() - placed.width()),
-                    offset(u"YMin", u"YMax", picture.height() - placed.height())),
-            placed};
-}
-
 bool linksWithin(const QXmlStreamAttribute& attribute) {
     if (attribute.name() != u"href")
         return true;
@@ -108,12 +90,8 @@ SvgDocument::SvgDocument(const QByteArray& text) {
             if (!rootSeen) {
                 if (reader.name() != u"svg")
                     invalidPicture();
-                const std::optional<QRectF> box =
-                    readViewBox(reader.attributes().value(QStringLiteral("viewBox")));
-                size_ = intrinsicSize(reader.attributes(), box);
-                viewBox_ = box.value_or(QRectF(QPointF(0, 0), size_));
-                placement_ = placeViewBox(reader.attributes().value(QStringLiteral("preserveAspectRatio")),
-                                          viewBox_.size(), size_);
+                size_ = intrinsicSize(reader.attributes(),
+                                      readViewBox(reader.attributes().value(QStringLiteral("viewBox"))));
                 rootSeen = true;
             }
             writer.writeStartElement(reader.qualifiedName().toString());

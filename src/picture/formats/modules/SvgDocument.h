@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QRectF>
 #include <QSize>
 
 namespace picture {
@@ -18,16 +17,10 @@ public:
     // The size in whole pixels, at least 1 x 1; 300 x 150, as a web page shows it, for what the document
     // does not say. Sizes beyond any screen are capped at a billion pixels a side.
     QSize size() const { return size_; }
-    // What the picture shows, in the document's units: its root's viewBox, or its size in pixels.
-    QRectF viewBox() const { return viewBox_; }
-    // Where the viewBox is drawn in the picture, by the root's preserveAspectRatio.
-    QRectF placement() const { return placement_; }
     const QByteArray& standalone() const { return standalone_; }
 
 private:
     QSize size_;
-    QRectF viewBox_;
-    QRectF placement_;
     QByteArray standalone_;
 };
 

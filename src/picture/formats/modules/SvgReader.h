@@ -8,10 +8,10 @@
 
 namespace picture {
 
-// Draws an SVG document once with Qt SVG, at its intrinsic size (see SvgDocument), on transparency: the
+// Draws an SVG document once with librsvg, at its intrinsic size (see SvgDocument), on transparency: the
 // picture is handed over with straight alpha, which the loader lays on white after the colour stage. The
-// document reads no other file. A document Qt SVG cannot draw is an invalid picture, and so is a file over 64
-// MB, more text than any drawing needs.
+// document reads no other file. A document librsvg cannot draw is an invalid picture, and so is a file over
+// 64 MB, more text than any drawing needs.
 class SvgReader {
 public:
     static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim, Progress& progress);
