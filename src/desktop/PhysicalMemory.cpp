@@ -23,7 +23,7 @@ qint64 physicalMemory() {
 #endif
 }
 
-#ifdef MADV_HUGEPAGE
+#ifdef MADV_NOHUGEPAGE
 namespace {
 
 // Advice on the whole pages within the bytes.
@@ -38,15 +38,10 @@ void advise(void* bytes, qint64 length, int advice) {
 
 } // namespace
 
-void preferLargePages(void* bytes, qint64 length) {
-    advise(bytes, length, MADV_HUGEPAGE);
-}
-
 void preferSmallPages(void* bytes, qint64 length) {
     advise(bytes, length, MADV_NOHUGEPAGE);
 }
 #else
-void preferLargePages(void*, qint64) {}
 void preferSmallPages(void*, qint64) {}
 #endif
 

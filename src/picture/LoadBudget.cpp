@@ -32,7 +32,7 @@ QImage LoadBudget::Claim::rgb32(int width, int height, qint64 alongside) {
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull())
         outOfMemory();
-    desktop::preferLargePages(image.bits(), image.sizeInBytes());
+    desktop::preferSmallPages(image.bits(), image.sizeInBytes());
     return image;
 }
 

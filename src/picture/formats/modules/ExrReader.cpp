@@ -1,7 +1,6 @@
 #include "picture/formats/modules/ExrReader.h"
 
 #include "desktop/Failure.h"
-#include "desktop/PhysicalMemory.h"
 #include "picture/PictureFailures.h"
 #include "picture/formats/FormatModule.h"
 
@@ -205,9 +204,6 @@ DecodedPicture ExrReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
 
     DecodedPicture decoded;
     decoded.image = claim.rgb32(size.width(), size.height(), buffers);
-    // OpenEXR's rows come slowly: large pages, zeroed whole well ahead of them, only crowd its lines out
-    // of the cache (measured a tenth slower).
-    desktop::preferSmallPages(decoded.image.bits(), decoded.image.sizeInBytes());
     library([&] {
         Imf::RgbaInputFile input(stream, 0);
         const Primaries primaries(input.header());
