@@ -1,5 +1,6 @@
 #include "support/DamagedPictures.h"
 #include "support/DngFile.h"
+#include "support/ExrWriter.h"
 #include "support/JpegWriter.h"
 #include "support/MainWindowRig.h"
 #include "support/PatchedBytes.h"
@@ -179,6 +180,10 @@ void BadPicturesTest::badFileIsReportedAndBothPanesKeepTheirPictures_data() {
                                                      << "\xFF\x4F\xFF\x51" + random << invalid;
     QTest::newRow("exr signature then random bytes") << file << "sig.exr"
                                                      << "\x76\x2F\x31\x01" + random << invalid;
+    test::ExrShape depth(97, 64, [](int x, int) { return test::LinearPixel{x / 97.0f, 0, 0, 1}; });
+    depth.channels = {{"A", 'A'}, {"Z", 'R'}, {"normal.X", 'R'}};
+    QTest::newRow("exr of depth, alpha and normals alone")
+        << file << "depth.exr" << test::writeExr(depth) << QStringLiteral("Unsupported picture format");
 
     const QByteArray jpeg = pictures::encoded(picture, "jpeg");
     const qsizetype frame = jpeg.indexOf("\xFF\xC0");

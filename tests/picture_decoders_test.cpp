@@ -30,6 +30,7 @@
 using picture::LoadBudget;
 
 Q_DECLARE_METATYPE(test::LinearPixel)
+Q_DECLARE_METATYPE(test::ExrChannels)
 
 // The decoders behind the loader: damage inside compressed data, bounded work, the shared memory budget
 // and what the files say beside their pixels.
@@ -976,27 +977,46 @@ void PictureDecodersTest::showsExrLightAsItsToolsDo_data() {
     QTest::addColumn<test::LinearPixel>("pixel");
     QTest::addColumn<QList<float>>("chromaticities");
     QTest::addColumn<QRgb>("expected");
+    QTest::addColumn<test::ExrChannels>("channels");
     // By the formula: linear, to sRGB's primaries through XYZ, clipped, the sRGB curve, rounded; then
     // the straight alpha laid over white.
     QTest::newRow("mid grey") << test::LinearPixel{0.5f, 0.5f, 0.5f, 1} << QList<float>{}
-                              << qRgb(188, 188, 188);
+                              << qRgb(188, 188, 188) << test::ExrChannels{};
     QTest::newRow("over, under and near black")
-        << test::LinearPixel{2, -1, 0.002f, 1} << QList<float>{} << qRgb(255, 0, 7);
-    QTest::newRow("half covered, premultiplied")
-        << test::LinearPixel{0.25f, 0.1f, 0, 0.5f} << QList<float>{} << qRgb(221, 189, 127);
+        << test::LinearPixel{2, -1, 0.002f, 1} << QList<float>{} << qRgb(255, 0, 7) << test::ExrChannels{};
+    QTest::newRow("half covered, premultiplied") << test::LinearPixel{0.25f, 0.1f, 0, 0.5f} << QList<float>{}
+                                                 << qRgb(221, 189, 127) << test::ExrChannels{};
     QTest::newRow("rec. 2020 primaries")
         << test::LinearPixel{0.2f, 0.3f, 0.1f, 1}
         << QList<float>{0.708f, 0.292f, 0.170f, 0.797f, 0.131f, 0.046f, 0.3127f, 0.3290f}
-        << qRgb(107, 152, 79);
+        << qRgb(107, 152, 79) << test::ExrChannels{};
     QTest::newRow("a d50 white, not adapted")
         << test::LinearPixel{0.5f, 0.5f, 0.5f, 1}
-        << QList<float>{0.64f, 0.33f, 0.3f, 0.6f, 0.15f, 0.06f, 0.3457f, 0.3585f} << qRgb(202, 185, 162);
+        << QList<float>{0.64f, 0.33f, 0.3f, 0.6f, 0.15f, 0.06f, 0.3457f, 0.3585f} << qRgb(202, 185, 162)
+        << test::ExrChannels{};
+    // Files of layers alone show the first layer with colour, in the file's (alphabetical) order.
+    const test::LinearPixel colour{0.25f, 0.1f, 0, 0.5f};
+    QTest::newRow("a layer alone") << colour << QList<float>{} << qRgb(221, 189, 127)
+                                   << test::ExrChannels{{"Layer 1.A", 'A'},
+                                                        {"Layer 1.B", 'B'},
+                                                        {"Layer 1.G", 'G'},
+                                                        {"Layer 1.R", 'R'}};
+    QTest::newRow("the first of two layers")
+        << colour << QList<float>{} << qRgb(221, 189, 127)
+        << test::ExrChannels{{"diffuse.A", 'A'},  {"diffuse.B", 'B'},  {"diffuse.G", 'G'},
+                             {"diffuse.R", 'R'},  {"specular.A", 'A'}, {"specular.B", 'R'},
+                             {"specular.G", 'R'}, {"specular.R", 'B'}};
+    QTest::newRow("a layer after one of depth alone")
+        << colour << QList<float>{} << qRgb(221, 189, 127)
+        << test::ExrChannels{
+               {"depth.Z", 'R'}, {"view.A", 'A'}, {"view.B", 'B'}, {"view.G", 'G'}, {"view.R", 'R'}};
 }
 
 void PictureDecodersTest::showsExrLightAsItsToolsDo() {
     QFETCH(test::LinearPixel, pixel);
     QFETCH(QList<float>, chromaticities);
     QFETCH(QRgb, expected);
+    QFETCH(test::ExrChannels, channels);
     // The pixel where x + 2y is a multiple of 5, nothing (white) elsewhere: where each line lands shows.
     const auto here = [](int x, int y) { return (x + 2 * y) % 5 == 0; };
     test::ExrShape shape(40, 37, [pixel, here](int x, int y) {
@@ -1004,6 +1024,7 @@ void PictureDecodersTest::showsExrLightAsItsToolsDo() {
     });
     if (!chromaticities.isEmpty())
         std::copy(chromaticities.begin(), chromaticities.end(), shape.chromaticities.emplace().begin());
+    shape.channels = channels;
     for (const bool zip : {true, false}) {
         shape.zip = zip;
         const QImage loaded = TestLoader(64 * megabyte).load(write("p.exr", test::writeExr(shape)));
