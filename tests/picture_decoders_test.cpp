@@ -8,6 +8,7 @@
 #include "support/PatchedBytes.h"
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
+#include "support/PsdFile.h"
 #include "support/TestLoader.h"
 #include "support/TestProfiles.h"
 #include "support/ToolFolder.h"
@@ -68,6 +69,8 @@ private slots:
     void drawsSvgWithoutReadingOtherFiles();
     void showsExrLightAsItsToolsDo_data();
     void showsExrLightAsItsToolsDo();
+    void showsPsdDocumentsOfEveryMode_data();
+    void showsPsdDocumentsOfEveryMode();
 
 private:
     QString write(const QString& name, const QByteArray& bytes) {
@@ -1033,6 +1036,87 @@ void PictureDecodersTest::showsExrLightAsItsToolsDo() {
             for (int x = 0; x < 40; ++x)
                 QCOMPARE(loaded.pixel(x, y), here(x, y) ? expected : qRgb(255, 255, 255));
     }
+}
+
+void PictureDecodersTest::showsPsdDocumentsOfEveryMode_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QImage>("expected"); // null: "Unsupported picture format"
+    // Two pixels in a row, a channel's samples given for both.
+    const auto psd = [](int mode, int depth, std::vector<QByteArray> channels) {
+        test::PsdFile file;
+        file.width = 2;
+        file.mode = mode;
+        file.depth = depth;
+        file.channels = std::move(channels);
+        return file;
+    };
+    const auto shown = [](std::initializer_list<QRgb> pixels) {
+        QImage image(int(pixels.size()), 1, QImage::Format_RGB32);
+        int x = 0;
+        for (const QRgb p : pixels)
+            image.setPixel(x++, 0, p);
+        return image;
+    };
+    using test::psdSamples8, test::psdSamples16, test::psdSamples32;
+    // The most channels the format allows: 3 of colour, 53 more; the row lengths of all come first.
+    test::PsdFile many = psd(3, 8, {psdSamples8({10, 200}), psdSamples8({20, 100}), psdSamples8({30, 0})});
+    for (int extra = 0; extra < 53; ++extra)
+        many.channels.push_back(psdSamples8({extra, 255 - extra}));
+    QTest::newRow("rgb with 53 extra channels")
+        << many.bytes() << shown({qRgb(10, 20, 30), qRgb(200, 100, 0)});
+    many.packed = true;
+    QTest::newRow("packed rgb with 53 extra channels")
+        << many.bytes() << shown({qRgb(10, 20, 30), qRgb(200, 100, 0)});
+    // CIE L*a*b*: white, and sRGB's red under D50, within the rounding of 8-bit L*.
+    const QImage labShown = shown({qRgb(255, 255, 255), qRgb(255, 0, 0)});
+    QTest::newRow("lab")
+        << psd(9, 8, {psdSamples8({255, 138}), psdSamples8({128, 209}), psdSamples8({128, 198})}).bytes()
+        << labShown;
+    QTest::newRow("16-bit lab") << psd(9, 16,
+                                       {psdSamples16({65535, 35466}), psdSamples16({32896, 53713}),
+                                        psdSamples16({32896, 50886})})
+                                       .bytes()
+                                << labShown;
+    test::PsdFile clearLab =
+        psd(9, 8,
+            {psdSamples8({0, 138}), psdSamples8({128, 209}), psdSamples8({128, 198}), psdSamples8({0, 255})});
+    clearLab.transparency = true;
+    QTest::newRow("lab with transparency") << clearLab.bytes() << labShown;
+    // Linear light, clipped, through sRGB's curve, as OpenEXR's is shown.
+    QTest::newRow("32-bit rgb") << psd(3, 32,
+                                       {psdSamples32({0.5f, 2}), psdSamples32({0.5f, -1}),
+                                        psdSamples32({0.5f, 0.002f})})
+                                       .bytes()
+                                << shown({qRgb(188, 188, 188), qRgb(255, 0, 7)});
+    QTest::newRow("32-bit grey") << psd(1, 32, {psdSamples32({0.5f, 0.05f})}).bytes()
+                                 << shown({qRgb(188, 188, 188), qRgb(63, 63, 63)});
+    // Duotone shows its merged grey tones; multichannel its first plate, as grey.
+    test::PsdFile duotone = psd(8, 8, {psdSamples8({100, 250})});
+    duotone.colourModeData = QByteArray(40, '\x01');
+    QTest::newRow("duotone") << duotone.bytes() << shown({qRgb(100, 100, 100), qRgb(250, 250, 250)});
+    QTest::newRow("multichannel") << psd(7, 8, {psdSamples8({40, 90}), psdSamples8({255, 0})}).bytes()
+                                  << shown({qRgb(40, 40, 40), qRgb(90, 90, 90)});
+    // Its Exif resource says the camera was turned a quarter: shown upright, turned once.
+    test::PsdFile turned = psd(3, 8, {psdSamples8({255, 0}), psdSamples8({0, 0}), psdSamples8({0, 255})});
+    turned.resources = {{1058, test::exifOrientation(6, true)}};
+    QImage upright(1, 2, QImage::Format_RGB32);
+    upright.setPixel(0, 0, qRgb(255, 0, 0));
+    upright.setPixel(0, 1, qRgb(0, 0, 255));
+    QTest::newRow("turned by its exif") << turned.bytes() << upright;
+    QTest::newRow("a mode that does not exist") << psd(5, 8, {psdSamples8({1, 2})}).bytes() << QImage();
+}
+
+void PictureDecodersTest::showsPsdDocumentsOfEveryMode() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QImage, expected);
+    const TestLoader loader(64 * megabyte);
+    QImage loaded;
+    QCOMPARE(failureOf([&] { loaded = loader.load(write("p.psd", bytes)); }),
+             expected.isNull() ? QStringLiteral("Unsupported picture format") : QString());
+    if (expected.isNull())
+        return;
+    QCOMPARE(loaded.size(), expected.size());
+    QCOMPARE_LE(pictures::largestDifference(loaded, expected), 2);
 }
 
 void PictureDecodersTest::developsCameraRawToTheLevelsItHolds_data() {
