@@ -1120,12 +1120,15 @@ void PictureDecodersTest::showsPsdDocumentsOfEveryMode() {
 }
 
 void PictureDecodersTest::developsCameraRawToTheLevelsItHolds_data() {
-    // Red, green, blue, the as-shot neutral's red and blue, then the brightest grey, which becomes white.
+    // Red, green, blue, the as-shot neutral's red and blue, then the grey of the other half. The brightest
+    // level of any colour becomes white.
     QTest::addColumn<QList<double>>("levels");
     QTest::newRow("colour, balanced as shot") << QList<double>{0.2, 0.5, 0.1, 1, 1, 1};
     QTest::newRow("colour under a warm light") << QList<double>{0.2, 0.5, 0.1, 0.5, 0.8, 1};
     QTest::newRow("dark grey under a cold light") << QList<double>{0.05, 0.05, 0.05, 0.9, 0.4, 1};
     QTest::newRow("a dim picture, brightened") << QList<double>{0.1, 0.15, 0.05, 1, 1, 0.2};
+    QTest::newRow("green brighter than the grey") << QList<double>{0.2, 0.9, 0.1, 1, 1, 0.5};
+    QTest::newRow("blue brighter than the grey") << QList<double>{0.1, 0.2, 0.9, 1, 1, 0.5};
 }
 
 void PictureDecodersTest::developsCameraRawToTheLevelsItHolds() {
@@ -1135,16 +1138,17 @@ void PictureDecodersTest::developsCameraRawToTheLevelsItHolds() {
         return std::min(255, int(256 * (linear < 0.018054 ? linear * 4.5
                                                           : 1.099297 * std::pow(linear, 0.45) - 0.099297)));
     };
-    const double white = levels[5];
+    const double grey = levels[5];
+    const double white = std::max({levels[0], levels[1], levels[2], grey});
     const QByteArray bytes =
-        halfWhiteDng({levels[0], levels[1], levels[2]}, {levels[3], 1, levels[4]}, 1, white);
+        halfWhiteDng({levels[0], levels[1], levels[2]}, {levels[3], 1, levels[4]}, 1, grey);
     const QImage loaded = TestLoader(64 * megabyte).load(write("photo.jpg", bytes));
     QCOMPARE(loaded.size(), QSize(64, 48));
     QImage expected(32, 48, QImage::Format_RGB32);
     expected.fill(qRgb(curved(levels[0] / white), curved(levels[1] / white), curved(levels[2] / white)));
     QCOMPARE_LE(pictures::largestDifference(loaded.copy(0, 0, 28, 48), expected.copy(0, 0, 28, 48)), 2);
-    expected.fill(Qt::white);
-    QCOMPARE(loaded.copy(36, 0, 28, 48), expected.copy(0, 0, 28, 48));
+    expected.fill(qRgb(curved(grey / white), curved(grey / white), curved(grey / white)));
+    QCOMPARE_LE(pictures::largestDifference(loaded.copy(36, 0, 28, 48), expected.copy(0, 0, 28, 48)), 2);
 }
 
 void PictureDecodersTest::drawsSvgAtItsIntrinsicSizeOnWhite_data() {
