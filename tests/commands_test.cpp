@@ -86,7 +86,7 @@ void CommandsTest::damagedFileIsReportedAtLoadAndThePaneKeepsItsPicture() {
     f.PushButton3_Click();
     QCOMPARE(rig.desktop.messages.size(), 1);
     QCOMPARE(rig.desktop.messages[0].text,
-             MainWindowRig::report("Invalid picture", "PushButton3_Click", 112));
+             MainWindowRig::report("Unsupported picture format", "PushButton3_Click", 112));
     QCOMPARE(f.Picture1.pictureHandle(), before);
     // The fit still ran on what the pane holds.
     QCOMPARE(f.HScroll1.value(), 0);

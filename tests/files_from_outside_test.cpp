@@ -136,8 +136,9 @@ void FilesFromOutsideTest::badNamedFileGetsTheOpenCommandsReport() {
     const QString good =
         pictures::save(pictures::coordinates(40, 40), rig.folder.path(), QStringLiteral("g.png"));
     f.openFiles({rig.folder.filePath(QStringLiteral("gone.gif")), text});
-    QCOMPARE(rig.desktop.messageTexts(), (QStringList{reportAt(QStringLiteral("File not found"), 3),
-                                                      reportAt(QStringLiteral("Invalid picture"), 4)}));
+    QCOMPARE(rig.desktop.messageTexts(),
+             (QStringList{reportAt(QStringLiteral("File not found"), 3),
+                          reportAt(QStringLiteral("Unsupported picture format"), 4)}));
     QCOMPARE(f.Picture1.pictureHandle(), 0);
     QCOMPARE(f.Picture4.pictureHandle(), 0);
     f.openFile(2, good);
@@ -207,7 +208,8 @@ void FilesFromOutsideTest::droppedNonPictureGetsTheUsualReport() {
     const qint64 before = f.Picture4.pictureHandle();
     const QString text = pictures::write("plain text", rig.folder.path(), QStringLiteral("readme.txt"));
     QVERIFY(drop(f.Picture3, *filesData({text})));
-    QTRY_COMPARE(rig.desktop.messageTexts(), QStringList{reportAt(QStringLiteral("Invalid picture"), 4)});
+    QTRY_COMPARE(rig.desktop.messageTexts(),
+                 QStringList{reportAt(QStringLiteral("Unsupported picture format"), 4)});
     QCOMPARE(f.Picture4.pictureHandle(), before);
     QCOMPARE(f.mousePointer(), int(ui::Form::Default));
 }

@@ -22,6 +22,7 @@ private slots:
     void recognisesEachFormatByItsContent();
     void refusesFormatsWhoseModuleIsMissingOrBroken_data();
     void refusesFormatsWhoseModuleIsMissingOrBroken();
+    void asksLibRawOfWhatNoSignatureClaims();
 };
 
 namespace {
@@ -133,6 +134,18 @@ void FormatRecognitionTest::refusesFormatsWhoseModuleIsMissingOrBroken() {
                      pictures::write(QByteArray("RIFF\x20\0\0\0WEBPVP8L", 16), folder.path(), "p.webp"));
              }),
              "Unsupported picture format");
+}
+
+void FormatRecognitionTest::asksLibRawOfWhatNoSignatureClaims() {
+    const QTemporaryDir folder;
+    const TestLoader loader;
+    // A bare 8-bit sensor dump of 640 x 480, which LibRaw knows by its size alone.
+    const QString dump = pictures::write(QByteArray(640 * 480, '\x80'), folder.path(), "dump.raw");
+    QCOMPARE(loader.load(dump).size(), QSize(640, 480));
+    const QString noise = pictures::write(pictures::noise(4096), folder.path(), "noise.raw");
+    QCOMPARE(failureOf([&] { loader.load(noise); }), "Unsupported picture format");
+    const QString text = pictures::write("this is not a picture\n", folder.path(), "note.jpg");
+    QCOMPARE(failureOf([&] { loader.load(text); }), "Unsupported picture format");
 }
 
 QTEST_MAIN(FormatRecognitionTest)

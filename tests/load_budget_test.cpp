@@ -1,11 +1,15 @@
+#include "support/DngFile.h"
 #include "support/FailureOf.h"
+#include "support/JpegWriter.h"
 #include "support/Pictures.h"
 #include "support/TestLoader.h"
+#include "support/ToolFolder.h"
 
 #include "picture/LoadBudget.h"
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include <future>
 #include <latch>
@@ -24,6 +28,8 @@ private slots:
     void loadsTakeTurnsWithinTheBudget();
     void loadsWaitingForEachOtherGiveWay();
     void picturesLoadingTogetherShareTheBudget();
+    void readersHoldingTheWholeFileCountIt_data();
+    void readersHoldingTheWholeFileCountIt();
 };
 
 void LoadBudgetTest::claimsAddUpAndGoBack() {
@@ -113,6 +119,52 @@ void LoadBudgetTest::picturesLoadingTogetherShareTheBudget() {
         QCOMPARE(load.get().size(), picture.size());
     QCOMPARE_LE(loader.budget.peak(), loader.budget.total());
     QCOMPARE_GE(loader.budget.peak(), pixelBytes);
+}
+
+namespace {
+
+constexpr qint64 padding = 16 * 1024 * 1024;
+
+// An ISO media box of padding bytes, which readers step over.
+QByteArray freeBox() {
+    QByteArray box(8, '\0');
+    qToBigEndian(quint32(padding + 8), box.data());
+    return box.replace(4, 4, "free") + QByteArray(padding, '\0');
+}
+
+// The JPEG with comments of padding bytes after its start marker.
+QByteArray withComments(QByteArray jpeg) {
+    QByteArray comments;
+    for (qint64 written = 0; written < padding; written += 65533)
+        comments += QByteArray("\xFF\xFE\xFF\xFF", 4) + QByteArray(65533, ' ');
+    return jpeg.insert(2, comments);
+}
+
+} // namespace
+
+void LoadBudgetTest::readersHoldingTheWholeFileCountIt_data() {
+    // Small pictures in files made large by what their readers step over: the file's bytes dwarf the rest.
+    QTest::addColumn<QByteArray>("bytes");
+    ToolFolder tools;
+    tools.save(pictures::coordinates(97, 64), "in.png");
+    QTest::newRow("jxl") << tools.run("cjxl -d 0 --container=1 in.png p.jxl") + freeBox();
+    QTest::newRow("heic") << tools.run("heif-enc -q 90 in.png -o p.heic") + freeBox();
+    dng::Mosaic mosaic{.width = 64, .height = 48, .levels = {}, .asShotNeutral = {1, 1, 1}, .orientation = 1};
+    mosaic.levels.fill({0.5, 0.4, 0.3}, 64 * 48);
+    QTest::newRow("dng") << dng::write(mosaic) + QByteArray(padding, '\0');
+    // Large enough, and with restart markers at its block rows, to be decoded in bands from the whole file.
+    if (std::thread::hardware_concurrency() >= 2)
+        QTest::newRow("banded jpeg") << withComments(test::writeJpeg(
+            pictures::coordinates(1300, 1000), {.iccProfile = {}, .exif = {}, .restartInterval = 82}));
+}
+
+void LoadBudgetTest::readersHoldingTheWholeFileCountIt() {
+    QFETCH(QByteArray, bytes);
+    QVERIFY(bytes.size() > padding);
+    const QTemporaryDir dir;
+    const TestLoader loader;
+    QVERIFY(!loader.load(pictures::write(bytes, dir.path(), "p.pic")).isNull());
+    QCOMPARE_GE(loader.budget.peak(), bytes.size());
 }
 
 QTEST_MAIN(LoadBudgetTest)

@@ -168,7 +168,7 @@ void NoTraceTest::startUpCommandsAndFullScreenRun() {
         form.PushButton3_Click();
         QVERIFY(form.Picture1.pictureHandle() != 0 && form.Picture4.pictureHandle() != 0);
         QCOMPARE(answers.messages.size(), 1);
-        QVERIFY(answers.messages[0].startsWith(QStringLiteral("Invalid picture\nin Brackwater")));
+        QVERIFY(answers.messages[0].startsWith(QStringLiteral("Unsupported picture format\nin Brackwater")));
 
         form.PushButton1_Click();
         QTRY_VERIFY(form.form2().isVisible() && form.form2().window()->focusWidget());

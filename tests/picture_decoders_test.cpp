@@ -9,6 +9,7 @@
 #include "support/PatchedBytes.h"
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
+#include "support/PsdFile.h"
 #include "support/TestLoader.h"
 #include "support/TestProfiles.h"
 #include "support/ToolFolder.h"
@@ -29,6 +30,7 @@
 using picture::LoadBudget;
 
 Q_DECLARE_METATYPE(test::LinearPixel)
+Q_DECLARE_METATYPE(test::ExrChannels)
 
 // The decoders behind the loader: damage inside compressed data, bounded work, the shared memory budget
 // and what the files say beside their pixels.
@@ -65,6 +67,8 @@ private slots:
     void drawsSvgWithoutReadingOtherFiles();
     void showsExrLightAsItsToolsDo_data();
     void showsExrLightAsItsToolsDo();
+    void showsPsdDocumentsOfEveryMode_data();
+    void showsPsdDocumentsOfEveryMode();
 
 private:
     QString write(const QString& name, const QByteArray& bytes) {
@@ -953,27 +957,46 @@ void PictureDecodersTest::showsExrLightAsItsToolsDo_data() {
     QTest::addColumn<test::LinearPixel>("pixel");
     QTest::addColumn<QList<float>>("chromaticities");
     QTest::addColumn<QRgb>("expected");
+    QTest::addColumn<test::ExrChannels>("channels");
     // By the formula: linear, to sRGB's primaries through XYZ, clipped, the sRGB curve, rounded; then
     // the straight alpha laid over white.
     QTest::newRow("mid grey") << test::LinearPixel{0.5f, 0.5f, 0.5f, 1} << QList<float>{}
-                              << qRgb(188, 188, 188);
+                              << qRgb(188, 188, 188) << test::ExrChannels{};
     QTest::newRow("over, under and near black")
-        << test::LinearPixel{2, -1, 0.002f, 1} << QList<float>{} << qRgb(255, 0, 7);
-    QTest::newRow("half covered, premultiplied")
-        << test::LinearPixel{0.25f, 0.1f, 0, 0.5f} << QList<float>{} << qRgb(221, 189, 127);
+        << test::LinearPixel{2, -1, 0.002f, 1} << QList<float>{} << qRgb(255, 0, 7) << test::ExrChannels{};
+    QTest::newRow("half covered, premultiplied") << test::LinearPixel{0.25f, 0.1f, 0, 0.5f} << QList<float>{}
+                                                 << qRgb(221, 189, 127) << test::ExrChannels{};
     QTest::newRow("rec. 2020 primaries")
         << test::LinearPixel{0.2f, 0.3f, 0.1f, 1}
         << QList<float>{0.708f, 0.292f, 0.170f, 0.797f, 0.131f, 0.046f, 0.3127f, 0.3290f}
-        << qRgb(107, 152, 79);
+        << qRgb(107, 152, 79) << test::ExrChannels{};
     QTest::newRow("a d50 white, not adapted")
         << test::LinearPixel{0.5f, 0.5f, 0.5f, 1}
-        << QList<float>{0.64f, 0.33f, 0.3f, 0.6f, 0.15f, 0.06f, 0.3457f, 0.3585f} << qRgb(202, 185, 162);
+        << QList<float>{0.64f, 0.33f, 0.3f, 0.6f, 0.15f, 0.06f, 0.3457f, 0.3585f} << qRgb(202, 185, 162)
+        << test::ExrChannels{};
+    // Files of layers alone show the first layer with colour, in the file's (alphabetical) order.
+    const test::LinearPixel colour{0.25f, 0.1f, 0, 0.5f};
+    QTest::newRow("a layer alone") << colour << QList<float>{} << qRgb(221, 189, 127)
+                                   << test::ExrChannels{{"Layer 1.A", 'A'},
+                                                        {"Layer 1.B", 'B'},
+                                                        {"Layer 1.G", 'G'},
+                                                        {"Layer 1.R", 'R'}};
+    QTest::newRow("the first of two layers")
+        << colour << QList<float>{} << qRgb(221, 189, 127)
+        << test::ExrChannels{{"diffuse.A", 'A'},  {"diffuse.B", 'B'},  {"diffuse.G", 'G'},
+                             {"diffuse.R", 'R'},  {"specular.A", 'A'}, {"specular.B", 'R'},
+                             {"specular.G", 'R'}, {"specular.R", 'B'}};
+    QTest::newRow("a layer after one of depth alone")
+        << colour << QList<float>{} << qRgb(221, 189, 127)
+        << test::ExrChannels{
+               {"depth.Z", 'R'}, {"view.A", 'A'}, {"view.B", 'B'}, {"view.G", 'G'}, {"view.R", 'R'}};
 }
 
 void PictureDecodersTest::showsExrLightAsItsToolsDo() {
     QFETCH(test::LinearPixel, pixel);
     QFETCH(QList<float>, chromaticities);
     QFETCH(QRgb, expected);
+    QFETCH(test::ExrChannels, channels);
     // The pixel where x + 2y is a multiple of 5, nothing (white) elsewhere: where each line lands shows.
     const auto here = [](int x, int y) { return (x + 2 * y) % 5 == 0; };
     test::ExrShape shape(40, 37, [pixel, here](int x, int y) {
@@ -981,6 +1004,7 @@ void PictureDecodersTest::showsExrLightAsItsToolsDo() {
     });
     if (!chromaticities.isEmpty())
         std::copy(chromaticities.begin(), chromaticities.end(), shape.chromaticities.emplace().begin());
+    shape.channels = channels;
     for (const bool zip : {true, false}) {
         shape.zip = zip;
         const QImage loaded = TestLoader(64 * megabyte).load(write("p.exr", test::writeExr(shape)));
@@ -991,13 +1015,97 @@ void PictureDecodersTest::showsExrLightAsItsToolsDo() {
     }
 }
 
+void PictureDecodersTest::showsPsdDocumentsOfEveryMode_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QImage>("expected"); // null: "Unsupported picture format"
+    // Two pixels in a row, a channel's samples given for both.
+    const auto psd = [](int mode, int depth, std::vector<QByteArray> channels) {
+        test::PsdFile file;
+        file.width = 2;
+        file.mode = mode;
+        file.depth = depth;
+        file.channels = std::move(channels);
+        return file;
+    };
+    const auto shown = [](std::initializer_list<QRgb> pixels) {
+        QImage image(int(pixels.size()), 1, QImage::Format_RGB32);
+        int x = 0;
+        for (const QRgb p : pixels)
+            image.setPixel(x++, 0, p);
+        return image;
+    };
+    using test::psdSamples8, test::psdSamples16, test::psdSamples32;
+    // The most channels the format allows: 3 of colour, 53 more; the row lengths of all come first.
+    test::PsdFile many = psd(3, 8, {psdSamples8({10, 200}), psdSamples8({20, 100}), psdSamples8({30, 0})});
+    for (int extra = 0; extra < 53; ++extra)
+        many.channels.push_back(psdSamples8({extra, 255 - extra}));
+    QTest::newRow("rgb with 53 extra channels")
+        << many.bytes() << shown({qRgb(10, 20, 30), qRgb(200, 100, 0)});
+    many.packed = true;
+    QTest::newRow("packed rgb with 53 extra channels")
+        << many.bytes() << shown({qRgb(10, 20, 30), qRgb(200, 100, 0)});
+    // CIE L*a*b*: white, and sRGB's red under D50, within the rounding of 8-bit L*.
+    const QImage labShown = shown({qRgb(255, 255, 255), qRgb(255, 0, 0)});
+    QTest::newRow("lab")
+        << psd(9, 8, {psdSamples8({255, 138}), psdSamples8({128, 209}), psdSamples8({128, 198})}).bytes()
+        << labShown;
+    QTest::newRow("16-bit lab") << psd(9, 16,
+                                       {psdSamples16({65535, 35466}), psdSamples16({32896, 53713}),
+                                        psdSamples16({32896, 50886})})
+                                       .bytes()
+                                << labShown;
+    test::PsdFile clearLab =
+        psd(9, 8,
+            {psdSamples8({0, 138}), psdSamples8({128, 209}), psdSamples8({128, 198}), psdSamples8({0, 255})});
+    clearLab.transparency = true;
+    QTest::newRow("lab with transparency") << clearLab.bytes() << labShown;
+    // Linear light, clipped, through sRGB's curve, as OpenEXR's is shown.
+    QTest::newRow("32-bit rgb") << psd(3, 32,
+                                       {psdSamples32({0.5f, 2}), psdSamples32({0.5f, -1}),
+                                        psdSamples32({0.5f, 0.002f})})
+                                       .bytes()
+                                << shown({qRgb(188, 188, 188), qRgb(255, 0, 7)});
+    QTest::newRow("32-bit grey") << psd(1, 32, {psdSamples32({0.5f, 0.05f})}).bytes()
+                                 << shown({qRgb(188, 188, 188), qRgb(63, 63, 63)});
+    // Duotone shows its merged grey tones; multichannel its first plate, as grey.
+    test::PsdFile duotone = psd(8, 8, {psdSamples8({100, 250})});
+    duotone.colourModeData = QByteArray(40, '\x01');
+    QTest::newRow("duotone") << duotone.bytes() << shown({qRgb(100, 100, 100), qRgb(250, 250, 250)});
+    QTest::newRow("multichannel") << psd(7, 8, {psdSamples8({40, 90}), psdSamples8({255, 0})}).bytes()
+                                  << shown({qRgb(40, 40, 40), qRgb(90, 90, 90)});
+    // Its Exif resource says the camera was turned a quarter: shown upright, turned once.
+    test::PsdFile turned = psd(3, 8, {psdSamples8({255, 0}), psdSamples8({0, 0}), psdSamples8({0, 255})});
+    turned.resources = {{1058, test::exifOrientation(6, true)}};
+    QImage upright(1, 2, QImage::Format_RGB32);
+    upright.setPixel(0, 0, qRgb(255, 0, 0));
+    upright.setPixel(0, 1, qRgb(0, 0, 255));
+    QTest::newRow("turned by its exif") << turned.bytes() << upright;
+    QTest::newRow("a mode that does not exist") << psd(5, 8, {psdSamples8({1, 2})}).bytes() << QImage();
+}
+
+void PictureDecodersTest::showsPsdDocumentsOfEveryMode() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QImage, expected);
+    const TestLoader loader(64 * megabyte);
+    QImage loaded;
+    QCOMPARE(failureOf([&] { loaded = loader.load(write("p.psd", bytes)); }),
+             expected.isNull() ? QStringLiteral("Unsupported picture format") : QString());
+    if (expected.isNull())
+        return;
+    QCOMPARE(loaded.size(), expected.size());
+    QCOMPARE_LE(pictures::largestDifference(loaded, expected), 2);
+}
+
 void PictureDecodersTest::developsCameraRawToTheLevelsItHolds_data() {
-    // Red, green, blue, the as-shot neutral's red and blue, then the brightest grey, which becomes white.
+    // Red, green, blue, the as-shot neutral's red and blue, then the grey of the other half. The brightest
+    // level of any colour becomes white.
     QTest::addColumn<QList<double>>("levels");
     QTest::newRow("colour, balanced as shot") << QList<double>{0.2, 0.5, 0.1, 1, 1, 1};
     QTest::newRow("colour under a warm light") << QList<double>{0.2, 0.5, 0.1, 0.5, 0.8, 1};
     QTest::newRow("dark grey under a cold light") << QList<double>{0.05, 0.05, 0.05, 0.9, 0.4, 1};
     QTest::newRow("a dim picture, brightened") << QList<double>{0.1, 0.15, 0.05, 1, 1, 0.2};
+    QTest::newRow("green brighter than the grey") << QList<double>{0.2, 0.9, 0.1, 1, 1, 0.5};
+    QTest::newRow("blue brighter than the grey") << QList<double>{0.1, 0.2, 0.9, 1, 1, 0.5};
 }
 
 void PictureDecodersTest::developsCameraRawToTheLevelsItHolds() {
@@ -1007,16 +1115,17 @@ void PictureDecodersTest::developsCameraRawToTheLevelsItHolds() {
         return std::min(255, int(256 * (linear < 0.018054 ? linear * 4.5
                                                           : 1.099297 * std::pow(linear, 0.45) - 0.099297)));
     };
-    const double white = levels[5];
+    const double grey = levels[5];
+    const double white = std::max({levels[0], levels[1], levels[2], grey});
     const QByteArray bytes =
-        halfWhiteDng({levels[0], levels[1], levels[2]}, {levels[3], 1, levels[4]}, 1, white);
+        halfWhiteDng({levels[0], levels[1], levels[2]}, {levels[3], 1, levels[4]}, 1, grey);
     const QImage loaded = TestLoader(64 * megabyte).load(write("photo.jpg", bytes));
     QCOMPARE(loaded.size(), QSize(64, 48));
     QImage expected(32, 48, QImage::Format_RGB32);
     expected.fill(qRgb(curved(levels[0] / white), curved(levels[1] / white), curved(levels[2] / white)));
     QCOMPARE_LE(pictures::largestDifference(loaded.copy(0, 0, 28, 48), expected.copy(0, 0, 28, 48)), 2);
-    expected.fill(Qt::white);
-    QCOMPARE(loaded.copy(36, 0, 28, 48), expected.copy(0, 0, 28, 48));
+    expected.fill(qRgb(curved(grey / white), curved(grey / white), curved(grey / white)));
+    QCOMPARE_LE(pictures::largestDifference(loaded.copy(36, 0, 28, 48), expected.copy(0, 0, 28, 48)), 2);
 }
 
 void PictureDecodersTest::drawsSvgAtItsIntrinsicSizeOnWhite_data() {

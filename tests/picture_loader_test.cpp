@@ -15,7 +15,6 @@
 #include <QColorSpace>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -248,14 +247,7 @@ void PictureLoaderTest::refusesFileLargerThanLimit() {
 void PictureLoaderTest::refusesDamagedPictures_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
-
-    QRandomGenerator random(20240611);
-    QByteArray noise(4096, '\0');
-    random.fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
     QTest::newRow("zero bytes") << "empty.jpg" << QByteArray();
-    QTest::newRow("text") << "note.png" << QByteArray("this is not a picture\n");
-    for (const char* suffix : {"jpg", "bmp", "gif"})
-        QTest::addRow("random bytes named .%s", suffix) << QStringLiteral("noise.") + suffix << noise;
 
     struct Sample {
         const char* format;

@@ -192,8 +192,8 @@ void ProgramFilesTest::badSamplesAreReportedAndTheQuestionStillComes_data() {
                                     << QStringList{at("File not found", 112)};
     QTest::newRow("first cut in half")
         << bytes << sample.left(sample.size() / 2) << ok << QByteArray() << QStringList{at(invalid, 106)};
-    QTest::newRow("second random bytes")
-        << ok << QByteArray() << bytes << pictures::noise(4096) << QStringList{at(invalid, 112)};
+    QTest::newRow("second random bytes") << ok << QByteArray() << bytes << pictures::noise(4096)
+                                         << QStringList{at("Unsupported picture format", 112)};
     QTest::newRow("both empty") << bytes << QByteArray() << bytes << QByteArray()
                                 << QStringList{at(invalid, 106), at(invalid, 112)};
     QTest::newRow("first a folder") << int(Kind::Folder) << QByteArray() << ok << QByteArray()

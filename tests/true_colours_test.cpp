@@ -4,6 +4,7 @@
 #include "support/BuiltFormats.h"
 #include "support/ExifJpeg.h"
 #include "support/JpegWriter.h"
+#include "support/JxlWriter.h"
 #include "support/MainWindowRig.h"
 #include "support/Pictures.h"
 #include "support/TestLoader.h"
@@ -174,6 +175,8 @@ void TrueColoursTest::matchIndependentReferences_data() {
     const QImage decodedInks = decodedBy(picture::JpegDecoder::decode, jpeg).image;
     QTest::newRow("CMYK JPEG with a profile")
         << "cmyk.jpg" << jpeg << profiles::srgbOfInks(decodedInks, cmykProfile);
+    QTest::newRow("CMYK JPEG XL with a profile")
+        << "cmyk.jxl" << test::writeCmykJxl(inks, cmykProfile) << profiles::srgbOfInks(inks, cmykProfile);
 }
 
 void TrueColoursTest::matchIndependentReferences() {

@@ -28,6 +28,9 @@ struct ColourDescription {
     std::optional<Chromaticities> chromaticities; // PNG cHRM
     bool srgb = false;                            // PNG sRGB chunk: the file says it is sRGB
     std::optional<Cicp> cicp;                     // HEIF and AVIF nclx, read when no profile is embedded
+    // The numbers are CIE L*a*b* (D50) in each pixel's first three bytes in memory: L* 0..255 for 0..100,
+    // a* and b* offset by 128. The embedded profile applies only if it is a Lab profile.
+    bool lab = false;
 
     // Whether sRGB, gAMA and cHRM (the embedded profile aside) mean sRGB: by name, by saying nothing, or
     // as most writers say it, a gamma of 1/2.2 over sRGB's primaries, whose curve differs from sRGB's by

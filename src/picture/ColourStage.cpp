@@ -51,10 +51,12 @@ ColourStage::~ColourStage() = default;
 
 void ColourStage::convert(DecodedPicture& decoded) const {
     const bool wide = decoded.image.depth() == 64;
-    std::optional<Transform> transform = fromEmbedded(decoded);
+    std::optional<Transform> transform =
+        decoded.colour.lab ? fromLab(decoded.colour.iccProfile) : fromEmbedded(decoded);
     if (!transform && decoded.cmyk)
         inkOverPaper(decoded.image);
     decoded.cmyk = false;
+    decoded.colour.lab = false;
     if (!transform)
         transform = fromDescription(decoded.colour, wide);
     if (*transform)
@@ -65,7 +67,7 @@ void ColourStage::convert(DecodedPicture& decoded) const {
 }
 
 bool ColourStage::changesPixels(const DecodedPicture& decoded) const {
-    if (decoded.cmyk)
+    if (decoded.cmyk || decoded.colour.lab)
         return true;
     const std::optional<Transform> embedded = fromEmbedded(decoded);
     return embedded ? bool(*embedded) : bool(fromDescription(decoded.colour, decoded.image.depth() == 64));
@@ -95,6 +97,15 @@ std::optional<ColourStage::Transform> ColourStage::fromEmbedded(const QByteArray
     if (Transform transform = ColourTransform::create(embedded, target(), wide))
         return transform;
     return std::nullopt;
+}
+
+// The document's own Lab profile where it has one, else Little CMS's. Lab never means the screen's numbers.
+ColourStage::Transform ColourStage::fromLab(const QByteArray& icc) const {
+    return *lookup("lab " + icc, [&]() -> std::optional<Transform> {
+        const ColourProfile embedded = ColourProfile::fromIcc(icc);
+        return ColourTransform::create(
+            embedded.space() == ColourProfile::Space::lab ? embedded : ColourProfile::lab(), target(), false);
+    });
 }
 
 ColourStage::Transform ColourStage::fromDescription(const ColourDescription& colour, bool wide) const {

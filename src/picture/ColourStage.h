@@ -39,6 +39,7 @@ private:
     // Nothing when the profile is unusable or for numbers of another kind, and so ignored.
     // wide: for 16 bits a sample.
     std::optional<Transform> fromEmbedded(const QByteArray& icc, bool cmyk, bool wide) const;
+    Transform fromLab(const QByteArray& icc) const;
     Transform fromDescription(const ColourDescription& colour, bool wide) const;
     // What key's source needs, decided once: make runs only for a source not seen before.
     std::optional<Transform> lookup(const QByteArray& key,

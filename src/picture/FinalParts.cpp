@@ -149,6 +149,7 @@ void FinalParts::finish(DecodedPicture& decoded) {
     for (const QRect& part : QRegion(decoded.image.rect()) - taken_)
         convert(decoded, part);
     decoded.cmyk = false;
+    decoded.colour.lab = false;
     if (decoded.image.colorSpace().isValid())
         decoded.image.setColorSpace(QColorSpace());
     if (decoded.image.format() == QImage::Format_ARGB32)

@@ -21,9 +21,13 @@ void open(QFile& file) {
         invalidPicture();
 }
 
-// The reader the file's content names: one built in, or one from its format's module.
+// The reader the file's content names: one built in, or one from its format's module. Some cameras write
+// bare sensor data, with no signature, that LibRaw knows by the file's size: what neither a signature nor
+// the toolkit claims goes to LibRaw, which says "Unsupported picture format" if it does not know it either.
 Decoder decoderFor(QFile& file, FormatModules& formats) {
     const Format format = FormatSignatures::recognise(file);
+    if (format.builtIn == &ToolkitDecoder::decode && !ToolkitDecoder::recognises(file))
+        return formats.reader(QStringLiteral("raw"));
     return format.builtIn ? format.builtIn : formats.reader(format.name);
 }
 

@@ -175,16 +175,16 @@ void PanningE2e::aDamagedFileIsReportedAndTheProgramGoesOn() {
     QVERIFY(QFile::resize(cutShort, QFileInfo(cutShort).size() / 2));
 
     // The report as the box shows it, each of the program's line breaks kept.
-    const auto report = [](const char* procedure) {
-        return MainWindowRig::report(QStringLiteral("Invalid picture"), QLatin1String(procedure), 112)
+    const auto report = [](const char* procedure, const char* description = "Invalid picture") {
+        return MainWindowRig::report(QLatin1String(description), QLatin1String(procedure), 112)
             .replace(QLatin1String("\r\n"), QLatin1String("\n"))
             .replace(u'\r', u'\n');
     };
     viewer_->clickButton(QStringLiteral("Open File 1"));
     QVERIFY(viewer_->chooseInFileDialog(notAPicture));
-    QCOMPARE(viewer_->answerBox(QStringLiteral("^Application Error$"), report("PushButton3_Click"),
-                                QStringLiteral("Return")),
-             report("PushButton3_Click"));
+    const QString unsupported = report("PushButton3_Click", "Unsupported picture format");
+    QCOMPARE(viewer_->answerBox(QStringLiteral("^Application Error$"), unsupported, QStringLiteral("Return")),
+             unsupported);
 
     viewer_->clickButton(QStringLiteral("Open File 2"));
     QVERIFY(viewer_->chooseInFileDialog(cutShort));

@@ -2,7 +2,9 @@
 
 #include <ImfChannelList.h>
 #include <ImfChromaticities.h>
+#include <ImfFrameBuffer.h>
 #include <ImfHeader.h>
+#include <ImfOutputFile.h>
 #include <ImfRgbaFile.h>
 #include <ImfStandardAttributes.h>
 #include <ImfStdIO.h>
@@ -10,6 +12,29 @@
 #include <vector>
 
 namespace test {
+
+namespace {
+
+// The pixels as the named channels, through OpenEXR's general interface.
+void writeChannels(const ExrShape& shape, const std::vector<Imf::Rgba>& pixels, Imf::Header header,
+                   Imf::OStream& stream) {
+    std::vector<std::vector<half>> planes;
+    for (const auto& [name, component] : shape.channels) {
+        header.channels().insert(name, Imf::Channel(Imf::HALF));
+        std::vector<half>& plane = planes.emplace_back();
+        for (const Imf::Rgba& p : pixels)
+            plane.push_back(component == 'R' ? p.r : component == 'G' ? p.g : component == 'B' ? p.b : p.a);
+    }
+    Imf::FrameBuffer frame;
+    for (size_t i = 0; i < planes.size(); ++i)
+        frame.insert(shape.channels[i].first, Imf::Slice(Imf::HALF, reinterpret_cast<char*>(planes[i].data()),
+                                                         sizeof(half), sizeof(half) * size_t(shape.width)));
+    Imf::OutputFile file(stream, header);
+    file.setFrameBuffer(frame);
+    file.writePixels(shape.height);
+}
+
+} // namespace
 
 QByteArray writeExr(const ExrShape& shape) {
     Imf::Header header(shape.width, shape.height);
@@ -25,7 +50,9 @@ QByteArray writeExr(const ExrShape& shape) {
         }
     }
     Imf::StdOSStream stream;
-    {
+    if (!shape.channels.empty()) {
+        writeChannels(shape, pixels, header, stream);
+    } else {
         Imf::RgbaOutputFile file(stream, header, Imf::WRITE_RGBA);
         file.setFrameBuffer(pixels.data(), 1, size_t(shape.width));
         file.writePixels(shape.height);

@@ -5,6 +5,9 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace test {
 
@@ -12,6 +15,9 @@ namespace test {
 struct LinearPixel {
     float r, g, b, a;
 };
+
+// Channels by name, each with the component of the pixel it holds: 'R', 'G', 'B' or 'A'.
+using ExrChannels = std::vector<std::pair<std::string, char>>;
 
 // OpenEXR files written with OpenEXR's own RGBA interface, the format's tools having no other way here.
 struct ExrShape {
@@ -23,7 +29,8 @@ struct ExrShape {
     std::function<LinearPixel(int x, int y)> pixel;
     // The CIE xy of red, green, blue and white, as the Chromaticities attribute; none for Rec. 709.
     std::optional<std::array<float, 8>> chromaticities;
-    bool zip = true; // else uncompressed
+    bool zip = true;      // else uncompressed
+    ExrChannels channels; // none for plain R, G, B and A
 };
 
 QByteArray writeExr(const ExrShape& shape);

@@ -138,6 +138,10 @@ ColourProfile ColourProfile::fromCicp(const Cicp& cicp) {
     return profile ? ColourProfile(profile) : ColourProfile();
 }
 
+ColourProfile ColourProfile::lab() {
+    return ColourProfile(cmsCreateLab4Profile(nullptr));
+}
+
 ColourProfile::Space ColourProfile::space() const {
     if (!handle_)
         return Space::other;
@@ -148,6 +152,8 @@ ColourProfile::Space ColourProfile::space() const {
         return Space::grey;
     case cmsSigCmykData:
         return Space::cmyk;
+    case cmsSigLabData:
+        return Space::lab;
     default:
         return Space::other;
     }

@@ -11,11 +11,13 @@ namespace picture {
 // One colour profile in Little CMS, owned; copies share it.
 class ColourProfile {
 public:
-    enum class Space { other, rgb, grey, cmyk };
+    enum class Space { other, rgb, grey, cmyk, lab };
 
     ColourProfile() = default;
 
     static ColourProfile srgb();
+    // Little CMS's own CIE L*a*b* under D50.
+    static ColourProfile lab();
     // Null when the bytes are not a profile Little CMS can use.
     static ColourProfile fromIcc(QByteArrayView bytes);
     // A profile built from PNG's gAMA and cHRM: a pure power curve over the primaries, sRGB's when the

@@ -34,17 +34,20 @@ cmsUInt32Number inputFormat(ColourProfile::Space space, bool wide) {
         return wide ? grey64 : grey32;
     case ColourProfile::Space::cmyk:
         return TYPE_CMYK_8;
+    case ColourProfile::Space::lab: // L*, a*, b*, then the alpha the output keeps
+        return COLORSPACE_SH(PT_Lab) | CHANNELS_SH(3) | BYTES_SH(1) | EXTRA_SH(1);
     default:
         return wide ? rgb64 : rgb32;
     }
 }
 
 // No one-pixel cache: that cache is what would make sharing a transform among threads unsafe. For CMYK
-// and for 16-bit samples, kept for their precision, the table of the whole transform that Little CMS
+// and Lab, and for 16-bit samples, kept for their precision, the table of the whole transform that Little CMS
 // would otherwise compute in advance and interpolate in puts colours up to several levels away from the
 // profiles' own; their transforms evaluate the profiles for every colour instead, several times slower.
 cmsUInt32Number flags(ColourProfile::Space space, bool wide) {
-    return cmsFLAGS_NOCACHE | (wide || space == ColourProfile::Space::cmyk ? cmsFLAGS_NOOPTIMIZE : 0);
+    const bool exact = wide || space == ColourProfile::Space::cmyk || space == ColourProfile::Space::lab;
+    return cmsFLAGS_NOCACHE | (exact ? cmsFLAGS_NOOPTIMIZE : 0);
 }
 
 } // namespace

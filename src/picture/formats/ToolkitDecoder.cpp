@@ -46,7 +46,23 @@ void toEightBits(QImage& image) {
         outOfMemory();
 }
 
+// The toolkit's name for the format of bytes, by their content alone; empty when none of its readers
+// takes them. An X bitmap cut short is not recognised by the toolkit, but is known by its opening
+// definition.
+QByteArray formatOf(const QByteArray& bytes) {
+    if (bytes.startsWith("#define"))
+        return "xbm";
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return QImageReader(&buffer).format();
+}
+
 } // namespace
+
+bool ToolkitDecoder::recognises(QIODevice& file) {
+    return !formatOf(file.peek(64 * 1024)).isEmpty();
+}
 
 // Without a limit of its own the toolkit refuses anything over 128 MB decoded, a mere 33 megapixels. No
 // lower limit is needed to hold a load to a smaller budget: it claims the reader's bytes from the header
@@ -65,13 +81,12 @@ DecodedPicture ToolkitDecoder::decode(QIODevice& file, LoadBudget::Claim& claim,
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
 
-    QImageReader reader(&buffer);
+    const QByteArray format = formatOf(bytes);
+    if (format.isEmpty())
+        unsupportedFormat();
+    QImageReader reader(&buffer, format);
     // Pixels as stored, at their natural size, so the decoded size can be held against the header.
     reader.setAutoTransform(false);
-    // An X bitmap cut short is not recognised by the toolkit, but is known by its opening definition.
-    const QByteArray format = bytes.startsWith("#define") ? QByteArray("xbm") : reader.format();
-    if (format.isEmpty())
-        invalidPicture();
 
     const PictureIntegrity integrity = PictureIntegrity::inspect(bytes, format);
     QSize declared = integrity.declaredSize();

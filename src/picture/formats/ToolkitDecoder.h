@@ -15,6 +15,8 @@ namespace picture {
 class ToolkitDecoder {
 public:
     static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim, Progress& progress);
+    // Whether one of the toolkit's readers takes the file, by its first bytes; the file stays where it was.
+    static bool recognises(QIODevice& file);
 
     // Lets the toolkit's reader take what budget allows. Its limit is one number for the whole process,
     // read by every reader on every thread, so it is set before any load runs and only ever raised.

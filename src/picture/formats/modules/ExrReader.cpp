@@ -10,6 +10,8 @@
 #include <array>
 #include <cmath>
 #include <new>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include <Iex.h>
@@ -112,6 +114,26 @@ qint64 libraryBuffers(const Imf::Header& header, qint64 width) {
     return 2 * linesInChunk(header) * lineBytes + (chroma ? 32 * width * qint64(sizeof(Imf::Rgba)) : 0);
 }
 
+// The layer to show: the plain channels where there are any, else the first layer, in the file's order,
+// that has a colour or luminance channel. A file of depth or alpha alone has nothing to show.
+std::string shownLayer(const Imf::Header& header) {
+    const auto colour = [](const std::string& name) {
+        return name == "R" || name == "G" || name == "B" || name == "Y";
+    };
+    std::optional<std::string> layered;
+    for (auto channel = header.channels().begin(); channel != header.channels().end(); ++channel) {
+        const std::string name = channel.name();
+        const size_t dot = name.rfind('.');
+        if (dot == std::string::npos && colour(name))
+            return {};
+        if (dot != std::string::npos && !layered && colour(name.substr(dot + 1)))
+            layered = name.substr(0, dot);
+    }
+    if (!layered)
+        unsupportedFormat();
+    return *layered;
+}
+
 // The file's linear RGB to sRGB's, through XYZ, the white left as the file has it; none for Rec. 709.
 class Primaries {
 public:
@@ -191,6 +213,7 @@ void convertRow(const Imf::Rgba* from, int count, const Primaries& primaries, uc
 DecodedPicture ExrReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     DeviceStream stream(file);
     const Imf::Header header = library([&stream] { return firstHeader(stream); });
+    const std::string layer = shownLayer(header);
     const Imath::Box2i window = header.dataWindow();
     const qint64 width = qint64(window.max.x) - window.min.x + 1;
     const qint64 height = qint64(window.max.y) - window.min.y + 1;
@@ -205,7 +228,7 @@ DecodedPicture ExrReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
     DecodedPicture decoded;
     decoded.image = claim.rgb32(size.width(), size.height(), buffers);
     library([&] {
-        Imf::RgbaInputFile input(stream, 0);
+        Imf::RgbaInputFile input(stream, layer, 0);
         const Primaries primaries(input.header());
         std::vector<Imf::Rgba> lines(size_t(width) * linesAtOnce);
         for (int row = 0; row < size.height(); row += linesAtOnce) {

@@ -9,6 +9,8 @@
 #include <atomic>
 #include <cstdlib>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include <jxl/decode.h>
 #include <jxl/thread_parallel_runner.h>
@@ -60,7 +62,7 @@ using Runner = std::unique_ptr<void, RunnerDestroy>;
 // libjxl keeps the frame it decodes in its own planes of 32-bit samples, colour and alpha, before it hands
 // out rows; an animation's canvas, which the first frame is laid on, once more.
 qint64 decoderBuffers(const JxlBasicInfo& info) {
-    const qint64 planes = 3 + (info.alpha_bits > 0 ? 1 : 0);
+    const qint64 planes = 3 + qint64(info.num_extra_channels);
     const qint64 pixels = qint64(info.xsize) * info.ysize;
     return pixels * planes * 4 * (info.have_animation ? 2 : 1);
 }
@@ -131,6 +133,37 @@ void describeColour(JxlDecoder* decoder, ColourDescription& colour) {
         invalidPicture();
 }
 
+// The extra channel of CMYK's black, beside cyan, magenta and yellow in the colour channels; none for
+// other pictures.
+std::optional<uint32_t> blackChannel(JxlDecoder* decoder, const JxlBasicInfo& info) {
+    if (info.num_color_channels != 3)
+        return std::nullopt;
+    for (uint32_t index = 0; index < info.num_extra_channels; ++index) {
+        JxlExtraChannelInfo channel{};
+        if (JxlDecoderGetExtraChannelInfo(decoder, index, &channel) != JXL_DEC_SUCCESS)
+            invalidPicture();
+        if (channel.type == JXL_CHANNEL_BLACK)
+            return index;
+    }
+    return std::nullopt;
+}
+
+// JPEG XL stores each ink inverted, 255 meaning none; the picture's bytes become C, M, Y, K as the colour
+// stage takes them, black from its own plane.
+void placeInks(QImage& image, const std::vector<uchar>& black) {
+    const int width = image.width();
+    for (int y = 0; y < image.height(); ++y) {
+        uchar* pixel = image.scanLine(y);
+        const uchar* k = black.data() + qsizetype(y) * width;
+        for (int x = 0; x < width; ++x, pixel += 4) {
+            pixel[0] = uchar(255 - pixel[0]);
+            pixel[1] = uchar(255 - pixel[1]);
+            pixel[2] = uchar(255 - pixel[2]);
+            pixel[3] = uchar(255 - k[x]);
+        }
+    }
+}
+
 } // namespace
 
 DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
@@ -157,6 +190,8 @@ DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
     JxlBasicInfo info{};
     DecodedPicture decoded;
     bool wide = false;
+    std::optional<uint32_t> black;
+    std::vector<uchar> blackPlane;
     for (;;) {
         switch (JxlDecoderProcessInput(jxl)) {
         case JXL_DEC_BASIC_INFO:
@@ -166,19 +201,25 @@ DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
             claim.budget().refuseIfTooLarge(declaredSize(info), claim.bytes());
             claim.budget().refuseIfTooLarge(declaredSize(info), claim.bytes() + decoderBuffers(info));
             decoded.orientation = info.orientation >= 1 && info.orientation <= 8 ? int(info.orientation) : 1;
+            black = blackChannel(jxl, info);
+            decoded.cmyk = black.has_value();
             break;
         case JXL_DEC_COLOR_ENCODING:
-            chooseSpace(jxl, info);
+            // CMYK keeps its inks for the colour stage: libjxl would convert colour without the black.
+            if (!decoded.cmyk)
+                chooseSpace(jxl, info);
             describeColour(jxl, decoded.colour);
             // Samples wider than a byte stay so where the colour stage converts them, lest it band.
-            wide = info.bits_per_sample > 8 && !decoded.colour.srgb;
+            wide = info.bits_per_sample > 8 && !decoded.colour.srgb && !decoded.cmyk;
             if (wide)
                 claim.budget().refuseIfTooLarge(QSize(int(info.xsize), int(info.ysize)),
                                                 claim.bytes() + decoderBuffers(info) + widePixels(info));
             break;
         case JXL_DEC_NEED_IMAGE_OUT_BUFFER: {
-            decoded.image = wide ? widePicture(info, claim)
-                                 : claim.rgb32(int(info.xsize), int(info.ysize), decoderBuffers(info));
+            const qint64 blackBytes = decoded.cmyk ? qint64(info.xsize) * info.ysize : 0;
+            decoded.image =
+                wide ? widePicture(info, claim)
+                     : claim.rgb32(int(info.xsize), int(info.ysize), decoderBuffers(info) + blackBytes);
             // Red, green, blue and alpha straight into the picture's rows: libjxl writes into a buffer far
             // faster than through a callback for each run of pixels.
             const JxlPixelFormat format{4, wide ? JXL_TYPE_UINT16 : JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN,
@@ -186,12 +227,21 @@ DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
             if (JxlDecoderSetImageOutBuffer(jxl, &format, decoded.image.bits(),
                                             size_t(decoded.image.sizeInBytes())) != JXL_DEC_SUCCESS)
                 invalidPicture();
+            if (black) {
+                blackPlane.resize(size_t(blackBytes));
+                const JxlPixelFormat plane{1, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+                if (JxlDecoderSetExtraChannelBuffer(jxl, &plane, blackPlane.data(), blackPlane.size(),
+                                                    *black) != JXL_DEC_SUCCESS)
+                    invalidPicture();
+            }
             break;
         }
         case JXL_DEC_FULL_IMAGE:
             // The first frame, laid on the canvas: what an animation shows before it plays. 16-bit samples
             // come in the picture's own order; bytes come red first, where the picture keeps blue.
-            if (!wide) {
+            if (decoded.cmyk) {
+                placeInks(decoded.image, blackPlane);
+            } else if (!wide) {
                 if (info.alpha_bits > 0)
                     decoded.image.reinterpretAsFormat(
                         QImage::Format_ARGB32); // laid on white after the colour stage

@@ -2,18 +2,40 @@
 
 #include "picture/PictureFailures.h"
 #include "picture/formats/ByteCursor.h"
+#include "picture/formats/ExifOrientation.h"
 #include "picture/formats/FilePieces.h"
 #include "picture/formats/FormatModule.h"
 
 #include <algorithm>
-#include <array>
+#include <bit>
+#include <cmath>
 #include <vector>
 
 namespace picture {
 
 namespace {
 
-enum Mode { Bitmap = 0, Grey = 1, Indexed = 2, Rgb = 3, Cmyk = 4 };
+enum Mode { Bitmap = 0, Grey = 1, Indexed = 2, Rgb = 3, Cmyk = 4, Multichannel = 7, Duotone = 8, Lab = 9 };
+
+// The channels that make a mode's colour; 0 for modes that do not exist. A duotone document's merged
+// picture is its grey tones; a multichannel one's first channel is shown as grey, as its plate.
+int coloursOf(int mode) {
+    switch (mode) {
+    case Rgb:
+    case Lab:
+        return 3;
+    case Cmyk:
+        return 4;
+    case Bitmap:
+    case Grey:
+    case Indexed:
+    case Multichannel:
+    case Duotone:
+        return 1;
+    default:
+        return 0;
+    }
+}
 
 struct Header {
     bool large = false; // PSB: 64-bit section lengths and 32-bit row lengths
@@ -70,11 +92,12 @@ Header readHeader(QIODevice& file) {
         height == 0 || width > largest || height > largest)
         invalidPicture();
     header.size = QSize(int(width), int(height));
-    constexpr std::array<int, 5> coloursOf{1, 1, 1, 3, 4};
-    if (header.mode > Cmyk || (header.mode == Bitmap) != (header.depth == 1) ||
-        (header.depth != 1 && header.depth != 8 && header.depth != 16))
+    header.colours = coloursOf(header.mode);
+    // 32-bit float documents are grey or RGB.
+    const bool floating = header.depth == 32 && (header.mode == Grey || header.mode == Rgb);
+    if (header.colours == 0 || (header.mode == Bitmap) != (header.depth == 1) ||
+        (header.depth != 1 && header.depth != 8 && header.depth != 16 && !floating))
         unsupportedFormat();
-    header.colours = coloursOf[size_t(header.mode)];
     if (header.channels < header.colours)
         invalidPicture();
     return header;
@@ -97,11 +120,10 @@ std::vector<QRgb> readPalette(QIODevice& file, const Header& header) {
     return palette;
 }
 
-// The ICC profile among the image resources; empty when there is none.
-QByteArray readProfile(QIODevice& file) {
+// The ICC profile and the EXIF orientation among the image resources.
+void readResources(QIODevice& file, DecodedPicture& decoded) {
     const qint64 length = sectionLength(file, false);
     const qint64 end = file.pos() + length;
-    QByteArray profile;
     while (file.pos() < end) {
         const QByteArray head = readExactly(file, 7);
         ByteCursor in(head);
@@ -113,12 +135,19 @@ QByteArray readProfile(QIODevice& file) {
         const qint64 size = sectionLength(file, false);
         if (file.pos() + size > end)
             invalidPicture();
+        const bool wanted = id == 1039 || id == 1058;
         if (id == 1039)
-            profile = readExactly(file, size);
-        skipTo(file, file.pos() + (size + 1) / 2 * 2 - (id == 1039 ? size : 0));
+            decoded.colour.iccProfile = readExactly(file, size);
+        if (id == 1058) {
+            QByteArray exif = readExactly(file, size);
+            // Some writers keep the JPEG segment's "Exif" mark in front of the TIFF header.
+            if (exif.startsWith(QByteArrayView("Exif\0\0", 6)))
+                exif.remove(0, 6);
+            decoded.orientation = ExifOrientation::read(exif);
+        }
+        skipTo(file, file.pos() + (size + 1) / 2 * 2 - (wanted ? size : 0));
     }
     skipTo(file, end);
-    return profile;
 }
 
 // Whether the merged picture's first extra channel is its transparency: a negative layer count says so.
@@ -161,6 +190,16 @@ void unpackRow(QByteArrayView packed, uchar* row, qsizetype rowBytes) {
 
 quint8 eightBits(quint16 sample) {
     return quint8((sample * 255u + 32767u) / 65535u);
+}
+
+// A 16-bit or 32-bit float sample at x of a row as 16 bits; floats are linear light, clipped to 0..1.
+quint16 wideSample(const uchar* plane, int x, int depth) {
+    if (depth == 16)
+        return quint16(plane[x * 2] << 8 | plane[x * 2 + 1]);
+    const uchar* b = plane + x * 4;
+    const float v =
+        std::bit_cast<float>(quint32(b[0]) << 24 | quint32(b[1]) << 16 | quint32(b[2]) << 8 | b[3]);
+    return v > 0 ? quint16(std::lround(std::min(v, 1.0f) * 65535)) : 0; // NaN too is 0
 }
 
 // The picture's 16-bit samples, claimed with the final 8-bit pixels the colour stage narrows them to.
@@ -245,9 +284,9 @@ DecodedPicture PsdReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
     claim.budget().refuseIfTooLarge(header.size, claim.bytes());
     const std::vector<QRgb> palette = readPalette(file, header);
     DecodedPicture decoded;
-    decoded.colour.iccProfile = readProfile(file);
+    readResources(file, decoded);
     const bool alpha = readMergedAlpha(file, header) && header.mode != Bitmap && header.mode != Indexed &&
-                       header.channels > header.colours;
+                       header.mode != Multichannel && header.channels > header.colours;
     const int used = header.colours + (alpha ? 1 : 0);
     const QByteArray compression = readExactly(file, 2);
     const int method = ByteCursor(compression).be16();
@@ -258,9 +297,14 @@ DecodedPicture PsdReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
     claim.grow(offsets);
     ChannelRows rows(file, header, used, method == 1);
 
-    // 16-bit grey and RGB are handed over as they are where the colour stage converts them.
-    const bool wide = header.depth == 16 && (header.mode == Grey || header.mode == Rgb) &&
-                      decoded.colour.keepsSixteenBits();
+    // Floats are linear light, which the colour stage brings to the screen's curve from 16 bits, lest
+    // the dark tones band. 16-bit grey and RGB are handed over as they are where the stage converts them.
+    if (header.depth == 32)
+        decoded.colour.fileGamma = 1;
+    decoded.colour.lab = header.mode == Lab;
+    const bool wide =
+        header.depth == 32 || (header.depth == 16 && (header.mode == Grey || header.mode == Rgb) &&
+                               decoded.colour.keepsSixteenBits());
     decoded.image =
         wide ? widePixels(header.size, alpha, claim) : claim.rgb32(header.size.width(), header.size.height());
     decoded.cmyk = header.mode == Cmyk;
@@ -277,13 +321,13 @@ DecodedPicture PsdReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
         if (wide) {
             auto* sample = reinterpret_cast<quint16*>(decoded.image.scanLine(y));
             for (int x = 0; x < header.size.width(); ++x, sample += 4) {
-                const auto wideSample = [&](int c) {
-                    const auto* plane = reinterpret_cast<const uchar*>(planes[size_t(c)].constData());
-                    return quint16(plane[x * 2] << 8 | plane[x * 2 + 1]);
+                const auto planeSample = [&](int c) {
+                    return wideSample(reinterpret_cast<const uchar*>(planes[size_t(c)].constData()), x,
+                                      header.depth);
                 };
                 for (int c = 0; c < 3; ++c)
-                    sample[c] = wideSample(header.mode == Grey ? 0 : c);
-                sample[3] = alpha ? wideSample(header.colours) : 0xFFFF;
+                    sample[c] = planeSample(header.mode == Grey ? 0 : c);
+                sample[3] = alpha ? planeSample(header.colours) : 0xFFFF;
             }
             continue;
         }
@@ -296,12 +340,21 @@ DecodedPicture PsdReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
                     pixel[c] = uchar(((255 - sample(c, x)) * opacity + 127) / 255);
                 continue;
             }
+            if (decoded.colour.lab) {
+                // L*, a*, b* in memory order, as the colour stage takes them.
+                for (int c = 0; c < 3; ++c)
+                    pixel[c] = uchar(sample(c, x));
+                pixel[3] = uchar(opacity);
+                continue;
+            }
             QRgb colour = 0;
             switch (header.mode) {
             case Bitmap:
                 colour = sample(0, x) ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
                 break;
             case Grey:
+            case Multichannel:
+            case Duotone:
                 colour = qRgb(sample(0, x), sample(0, x), sample(0, x));
                 break;
             case Indexed:

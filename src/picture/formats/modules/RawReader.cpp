@@ -1,5 +1,6 @@
 #include "picture/formats/modules/RawReader.h"
 
+#include "picture/FormatSignatures.h"
 #include "picture/PictureFailures.h"
 #include "picture/RowBands.h"
 #include "picture/formats/ByteCursor.h"
@@ -37,7 +38,9 @@ private:
     bool ranOut_ = false;
 };
 
-void refuse(int status, const FileBytes& bytes) {
+// named: the file's signature says it is a camera's, so that LibRaw failing on it means damage; a file
+// with none comes here only for LibRaw to know it by its size, and what LibRaw cannot open, no one knows.
+void refuse(int status, const FileBytes& bytes, bool named = true) {
     switch (status) {
     case LIBRAW_SUCCESS:
         return;
@@ -48,10 +51,12 @@ void refuse(int status, const FileBytes& bytes) {
     case LIBRAW_NOT_IMPLEMENTED:
     case LIBRAW_REQUEST_FOR_NONEXISTENT_IMAGE:
         // What LibRaw cannot name may be a camera it does not know, or the start of a file cut short.
-        if (!bytes.ranOut())
+        if (!bytes.ranOut() || !named)
             unsupportedFormat();
         invalidPicture();
     default:
+        if (!named)
+            unsupportedFormat();
         invalidPicture();
     }
 }
@@ -183,12 +188,13 @@ void refuseDamagedDirectories(const QByteArray& bytes) {
 } // namespace
 
 DecodedPicture RawReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
+    const bool named = FormatSignatures::recognise(file).name == QLatin1String("raw");
     QByteArray bytes = wholeFile(file, claim);
     refuseDamagedDirectories(bytes);
     FileBytes stream(bytes);
     const auto raw = std::make_unique<DevelopedRaw>();
     libraw_data_t& data = raw->imgdata;
-    refuse(raw->open_datastream(&stream), stream);
+    refuse(raw->open_datastream(&stream), stream, named);
     stream.forgetRunningOut();
 
     DecodedPicture decoded;
