@@ -124,6 +124,24 @@ const bool registered = [] {
              return decodeAlone(photo({12000, 8000}, 0));
          },
          0.15, true},
+        {"kestrelle A, a 24 MP JPEG after 3 s idle: exec to the picture on screen",
+         "a new process: read + tjDecompress2 of the file",
+         [] {
+             return firstFrame(KESTRELLE_PROGRAM, {photo({6000, 4000}, 0)});
+         },
+         [] {
+             return firstFrame(DECODE_ALONE_PROGRAM, {photo({6000, 4000}, 0)});
+         },
+         1.15, true, std::chrono::seconds(3), 7},
+        {"kestrelle A, a 96 MP JPEG after 3 s idle: exec to the picture on screen",
+         "a new process: read + tjDecompress2 of the file",
+         [] {
+             return firstFrame(KESTRELLE_PROGRAM, {photo({12000, 8000}, 0)});
+         },
+         [] {
+             return firstFrame(DECODE_ALONE_PROGRAM, {photo({12000, 8000}, 0)});
+         },
+         1.15, true, std::chrono::seconds(3), 7},
     };
     for (const StartUpCase& c : cases)
         benchmark::RegisterBenchmark(("startUp/" + c.figure).c_str(),

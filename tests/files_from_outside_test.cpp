@@ -3,6 +3,7 @@
 
 #include "app/CommandLine.h"
 #include "app/PlatformChoice.h"
+#include "pane/PanePreview.h"
 
 #include <QMimeData>
 #include <QtTest>
@@ -108,6 +109,9 @@ void FilesFromOutsideTest::namedFilesOpenThroughTheOpenCommandsWithoutADialog() 
     MainWindowRig rig;
     rig.start();
     Form1& f = *rig.form;
+    // Named files are watched, from before the window is built, over what their panes show first.
+    QCOMPARE(Form1::paneArea(1), PanePreview::areaOf(f.pane1));
+    QCOMPARE(Form1::paneArea(2), PanePreview::areaOf(f.pane2));
     const QString first =
         pictures::save(pictures::coordinates(900, 200), rig.folder.path(), QStringLiteral("a.png"));
     const QString second =

@@ -9,6 +9,7 @@
 #include "desktop/ScreenProfile.h"
 #include "desktop/StdRandom.h"
 #include "desktop/SystemClock.h"
+#include "picture/BackgroundLoads.h"
 #include "picture/ColourStage.h"
 #include "picture/FormatModules.h"
 #include "picture/LoadBudget.h"
@@ -50,13 +51,23 @@ int main(int argc, char** argv) {
     picture::FormatModules formats(
         desktop::besideProgram(environment.programFolder, QStringLiteral("formats")));
     const picture::PictureLoader loader({budget, screenColours, formats});
+    // The files named on the command line decode while the window is built, each watched over the part
+    // its pane shows first; a load that ends before the window's first frame places the files at once.
+    const QStringList named = commandLine.files().mid(0, 2);
+    Form1* shown = nullptr;
+    picture::BackgroundLoads ahead(loader);
+    ahead.onEnded = [&shown] {
+        QMetaObject::invokeMethod(
+            qApp, [&shown] { shown ? shown->placeNamedFiles(true) : void(); }, Qt::QueuedConnection);
+    };
+    for (qsizetype i = 0; i < named.size(); ++i)
+        ahead.startWatched(named[i], Form1::paneArea(int(i) + 1));
     Form1 form(environment, startUp, loader);
-    // The files named on the command line decode while the window loads and shows.
-    form.startNamedFiles(commandLine.files().mid(0, 2));
     form.load();
     FirstFrameProbe* const probe = FirstFrameProbe::watchIfAsked(form.window(), &form);
     form.show();
-    form.openNamedFilesWhenShown([probe] {
+    shown = &form;
+    form.openNamedFilesWhenShown(ahead, named, [probe] {
         if (probe)
             probe->picturesPlaced();
     });

@@ -7,6 +7,22 @@
 
 namespace picture {
 
+namespace {
+
+// Tells those waiting for a load that it has ended, however it ends.
+struct Ending {
+    LoadMailbox* mailbox;
+    const std::function<void()>& told;
+    ~Ending() {
+        if (mailbox)
+            mailbox->ended();
+        if (told)
+            told();
+    }
+};
+
+} // namespace
+
 void BackgroundLoads::start(const QStringList& paths) {
     for (const QString& path : paths)
         if (!loads_.contains(path))
@@ -20,10 +36,7 @@ void BackgroundLoads::startWatched(const QString& path, QRect area) {
     auto mailbox = std::make_unique<LoadMailbox>(area);
     LoadMailbox& told = *mailbox;
     loads_.emplace(path, Load{std::move(mailbox), std::async(std::launch::async, [this, path, &told] {
-                                  struct Ending {
-                                      LoadMailbox& mailbox;
-                                      ~Ending() { mailbox.ended(); }
-                                  } ending{told};
+                                  const Ending ending{&told, onEnded};
                                   return loader_.load(path, &told.watch());
                               })});
 }
@@ -40,8 +53,10 @@ QImage BackgroundLoads::take(const QString& path, const LoadMailbox::Show& show)
 }
 
 bool BackgroundLoads::ended() const {
+    // A watched load has ended once it says so, a moment before its picture is handed over.
     return std::all_of(loads_.begin(), loads_.end(), [](const auto& load) {
-        return load.second.picture.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+        return (load.second.mailbox && load.second.mailbox->hasEnded()) ||
+               load.second.picture.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
     });
 }
 

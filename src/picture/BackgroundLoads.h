@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <future>
 #include <map>
 #include <memory>
@@ -29,6 +30,8 @@ public:
     QImage take(const QString& path, const LoadMailbox::Show& show = {});
     // Whether every load started and not yet taken has ended, without waiting for any.
     bool ended() const;
+    // Told on the loading thread as each load ends; set before the first start.
+    std::function<void()> onEnded;
 
 private:
     struct Load {

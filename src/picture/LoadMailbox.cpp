@@ -19,6 +19,11 @@ void LoadMailbox::ended() {
     changed_.notify_one();
 }
 
+bool LoadMailbox::hasEnded() {
+    const std::lock_guard lock(mutex_);
+    return ended_;
+}
+
 void LoadMailbox::deliver(const Show& show) {
     std::unique_lock lock(mutex_);
     for (;;) {

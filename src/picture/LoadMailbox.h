@@ -24,6 +24,7 @@ public:
     const LoadWatch& watch() const { return watch_; }
     // Told by the loading thread, however its load stops.
     void ended();
+    bool hasEnded();
     // Waits on the calling thread until the load has ended, handing show the latest part each time more
     // of the picture is final; parts that came while show ran are taken together.
     void deliver(const Show& show);

@@ -13,8 +13,13 @@
 #include "viewer/ShownLoad.h"
 #include "viewer/StartUpModule.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
+
+#include <cmath>
+#include <utility>
 
 namespace {
 
@@ -254,25 +259,37 @@ void Form1::startWatched(picture::BackgroundLoads& loads, const QStringList& pat
         loads.startWatched(paths[i], PanePreview::areaOf(i == 0 ? pane1 : pane2));
 }
 
-void Form1::startNamedFiles(const QStringList& paths) {
-    namedFiles_ = paths;
-    namedLoads_ = std::make_unique<picture::BackgroundLoads>(loader_);
-    startWatched(*namedLoads_, paths);
+QRect Form1::paneArea(int pane) {
+    // The frames' design sizes, in pixels of the screen the window opens on, inside their borders.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double twipsPerPixel = screen ? 1440.0 / screen->logicalDotsPerInchX() : 15.0;
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+    const QSizeF design = pane == 1 ? QSizeF(3825, 4485) : QSizeF(3840, 4455);
+    const auto pixels = [&](double twips) {
+        return int(std::ceil((std::nearbyint(twips / twipsPerPixel) - 2) * ratio));
+    };
+    return QRect(0, 0, pixels(design.width()), pixels(design.height()));
 }
 
-void Form1::openNamedFilesWhenShown(std::function<void()> placed) {
-    auto place = [this, placed = std::move(placed)] {
-        openFiles(namedFiles_, *namedLoads_);
-        namedLoads_.reset();
-        if (placed)
-            placed();
-    };
-    // Loads that have already ended are placed before the first frame, which then shows them; one still
-    // running is waited for only once that frame is out, so the window never stays black for it.
-    if (namedLoads_->ended())
-        place();
-    else
-        ui::afterFirstFrame(*window(), std::move(place));
+void Form1::openNamedFilesWhenShown(picture::BackgroundLoads& loads, const QStringList& paths,
+                                    std::function<void()> placed) {
+    namedLoads_ = &loads;
+    namedFiles_ = paths;
+    namedFilesPlaced_ = placed ? std::move(placed) : [] {};
+    // Loads that end before the first frame are placed at once, and that frame shows them; one still
+    // running then is waited for only once the frame is out, so the window never stays black for it.
+    placeNamedFiles(true);
+    if (namedLoads_)
+        ui::afterFirstFrame(*window(), [this] { placeNamedFiles(false); });
+}
+
+void Form1::placeNamedFiles(bool onlyIfEnded) {
+    if (!namedLoads_ || !namedFilesPlaced_ || (onlyIfEnded && !namedLoads_->ended()))
+        return;
+    // Taken first: the open commands let the window's events run, and these files open once.
+    picture::BackgroundLoads* const loads = std::exchange(namedLoads_, nullptr);
+    openFiles(namedFiles_, *loads);
+    namedFilesPlaced_();
 }
 
 void Form1::openFiles(const QStringList& paths, picture::BackgroundLoads& ahead) {

@@ -89,11 +89,15 @@ public:
     // known.
     void openFiles(const QStringList& paths);
     void openFile(int pane, const QString& path);
-    // Files named when the program starts: they start decoding at once, and open once the window has
-    // shown its first frame (at once if they have ended by then); placed runs after they are placed.
-    void startNamedFiles(const QStringList& paths);
-    void openNamedFilesWhenShown(std::function<void()> placed);
-
+    // Where a picture opened into a pane is first seen, before the window is built: files named when the
+    // program starts decode from then on, watched over it.
+    static QRect paneArea(int pane);
+    // Files named when the program starts, loading in loads: they open once the window has shown its
+    // first frame, or once their loads end if that comes first; placed runs after they are placed.
+    void openNamedFilesWhenShown(picture::BackgroundLoads& loads, const QStringList& paths,
+                                 std::function<void()> placed);
+    // Places the named files if they have not been placed, if their loads have ended when onlyIfEnded.
+    void placeNamedFiles(bool onlyIfEnded);
     // The full-screen window; referring to it loads it when it is not loaded.
     Form2& form2();
     bool form2Loaded() const { return form2_ != nullptr; }
@@ -115,5 +119,6 @@ private:
     picture::BackgroundLoads* ahead_ = nullptr;
     // Files named at start-up, loading until the window has shown.
     QStringList namedFiles_;
-    std::unique_ptr<picture::BackgroundLoads> namedLoads_;
+    picture::BackgroundLoads* namedLoads_ = nullptr;
+    std::function<void()> namedFilesPlaced_;
 };
