@@ -309,6 +309,8 @@ DecodedPicture PsdReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
         wide ? widePixels(header.size, alpha, claim) : claim.rgb32(header.size.width(), header.size.height());
     decoded.cmyk = header.mode == Cmyk;
     std::vector<QByteArray> planes(size_t(used), QByteArray(rows.rowBytes(), '\0'));
+    const bool cmyk = decoded.cmyk;
+    const bool lab = decoded.colour.lab;
     for (int y = 0; y < header.size.height(); ++y) {
         for (int c = 0; c < used; ++c)
             rows.read(c, y, reinterpret_cast<uchar*>(planes[size_t(c)].data()));
@@ -334,13 +336,13 @@ DecodedPicture PsdReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
         uchar* pixel = decoded.image.scanLine(y);
         for (int x = 0; x < header.size.width(); ++x, pixel += 4) {
             const int opacity = alpha ? sample(header.colours, x) : 255;
-            if (decoded.cmyk) {
+            if (cmyk) {
                 // Stored as 255 for no ink; ink under transparency thins towards the white of the paper.
                 for (int c = 0; c < 4; ++c)
                     pixel[c] = uchar(((255 - sample(c, x)) * opacity + 127) / 255);
                 continue;
             }
-            if (decoded.colour.lab) {
+            if (lab) {
                 // L*, a*, b* in memory order, as the colour stage takes them.
                 for (int c = 0; c < 3; ++c)
                     pixel[c] = uchar(sample(c, x));
