@@ -6,6 +6,7 @@
 
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 // Both pictures over the whole screen, from the button and from maximising the main window, and back with
@@ -27,6 +28,8 @@ private:
     QString fullScreenPanes() const;
     void verifyLaidOverTheScreen();
     void verifyLabelAndPanning();
+    void showRepeatedly(int showings, const std::function<void()>& enter,
+                        const std::function<void()>& firstTimeAlso = {});
     void escapeBackToTheMainWindow(const QString& fullScreen);
 
     QTemporaryDir folder_;
@@ -130,25 +133,26 @@ void FullScreenE2e::verifyLaidOverTheScreen() {
         QCOMPARE(shot.pixel(at), black);
 }
 
-void FullScreenE2e::showFullScreenCoversTheScreenUntilEsc() {
-    // Shown again and again, it is laid out afresh each time.
-    for (int showing = 1; showing <= 3; ++showing) {
-        viewer_->clickButton(QStringLiteral("Show Full Screen"));
+// Shown again and again, the window is laid out afresh each time; the first showing also checks more.
+void FullScreenE2e::showRepeatedly(int showings, const std::function<void()>& enter,
+                                   const std::function<void()>& firstTimeAlso) {
+    for (int showing = 1; showing <= showings && !QTest::currentTestFailed(); ++showing) {
+        enter();
         const QString fullScreen = waitForFullScreen();
         QVERIFY2(!fullScreen.isEmpty(), "no borderless window covering the screen");
         QVERIFY(!session_->windows(QStringLiteral("^Kestrelle$")).contains(viewer_->mainWindow()));
         verifyLaidOverTheScreen();
-        if (QTest::currentTestFailed())
-            return;
-        if (showing == 1) {
-            verifyLabelAndPanning();
-            if (QTest::currentTestFailed())
-                return;
-        }
-        escapeBackToTheMainWindow(fullScreen);
-        if (QTest::currentTestFailed())
-            return;
+        if (showing == 1 && firstTimeAlso && !QTest::currentTestFailed())
+            firstTimeAlso();
+        if (!QTest::currentTestFailed())
+            escapeBackToTheMainWindow(fullScreen);
     }
+}
+
+void FullScreenE2e::showFullScreenCoversTheScreenUntilEsc() {
+    showRepeatedly(
+        3, [this] { viewer_->clickButton(QStringLiteral("Show Full Screen")); },
+        [this] { verifyLabelAndPanning(); });
 }
 
 void FullScreenE2e::verifyLabelAndPanning() {
@@ -180,19 +184,11 @@ void FullScreenE2e::verifyLabelAndPanning() {
 }
 
 void FullScreenE2e::maximisingTheMainWindowShowsFullScreen() {
-    for (int showing = 1; showing <= 2; ++showing) {
+    showRepeatedly(2, [this] {
         session_->run(QStringLiteral("wmctrl"),
                       {QStringLiteral("-i"), QStringLiteral("-r"), viewer_->mainWindow(),
                        QStringLiteral("-b"), QStringLiteral("add,maximized_vert,maximized_horz")});
-        const QString fullScreen = waitForFullScreen();
-        QVERIFY2(!fullScreen.isEmpty(), "no borderless window covering the screen");
-        verifyLaidOverTheScreen();
-        if (QTest::currentTestFailed())
-            return;
-        escapeBackToTheMainWindow(fullScreen);
-        if (QTest::currentTestFailed())
-            return;
-    }
+    });
 }
 
 QTEST_GUILESS_MAIN(FullScreenE2e)
