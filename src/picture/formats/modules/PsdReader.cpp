@@ -7,6 +7,7 @@
 #include "picture/formats/FormatModule.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <vector>
@@ -218,7 +219,7 @@ class ChannelRows {
 public:
     ChannelRows(QIODevice& file, const Header& header, int used, bool packed)
         : file_(file), height_(header.size.height()),
-          rowBytes_((qint64(header.size.width()) * header.depth + 7) / 8) {
+          rowBytes_((qint64(header.size.width()) * header.depth + 7) / 8), bands_(size_t(used)) {
         const qint64 rows = qint64(used) * height_;
         if (!packed) {
             for (qint64 row = 0, at = file.pos(); row <= rows; ++row, at += rowBytes_)
@@ -236,15 +237,30 @@ public:
         return (qint64(used) * header.size.height() + 1) * qint64(sizeof(qint64));
     }
 
-    void read(int channel, int y, uchar* row) {
-        const qint64 index = qint64(channel) * height_ + y;
-        skipTo(file_, starts_[size_t(index)]);
-        const QByteArray bytes = readExactly(file_, starts_[size_t(index) + 1] - starts_[size_t(index)]);
+    // Reads the rows [first, first + count) of each used channel, each channel's rows in one read.
+    void readBand(int first, int count) {
+        band_ = first;
+        for (size_t c = 0; c < bands_.size(); ++c) {
+            const size_t from = index(int(c), first);
+            skipTo(file_, starts_[from]);
+            bands_[c] = readExactly(file_, starts_[from + size_t(count)] - starts_[from]);
+        }
+    }
+
+    // Row y of a channel, from the band last read.
+    void read(int channel, int y, uchar* row) const {
+        const size_t at = index(channel, y);
+        const qint64 from = starts_[at] - starts_[index(channel, band_)];
+        const QByteArrayView bytes =
+            QByteArrayView(bands_[size_t(channel)]).sliced(from, starts_[at + 1] - starts_[at]);
         if (packed_)
             unpackRow(bytes, row, rowBytes_);
         else
             std::copy(bytes.begin(), bytes.end(), row);
     }
+
+    // Rows to read at once: about a megabyte of each channel.
+    int bandRows() const { return int(std::clamp<qint64>((1 << 20) / rowBytes_, 1, height_)); }
 
     qint64 rowBytes() const { return rowBytes_; }
 
@@ -270,12 +286,78 @@ private:
         packed_ = true;
     }
 
+    size_t index(int channel, int y) const { return size_t(qint64(channel) * height_ + y); }
+
     QIODevice& file_;
     int height_;
     qint64 rowBytes_;
     bool packed_ = false;
     std::vector<qint64> starts_;
+    std::vector<QByteArray> bands_;
+    int band_ = 0;
 };
+
+// A row of 16-bit samples from the colour channels (and the transparency) as they are, or floats as 16 bits.
+void wideRow(const std::vector<QByteArray>& planes, const Header& header, bool alpha, quint16* sample) {
+    const auto plane = [&](int c) { return reinterpret_cast<const uchar*>(planes[size_t(c)].constData()); };
+    for (int x = 0; x < header.size.width(); ++x, sample += 4) {
+        for (int c = 0; c < 3; ++c)
+            sample[c] = wideSample(plane(header.mode == Grey ? 0 : c), x, header.depth);
+        sample[3] = alpha ? wideSample(plane(header.colours), x, header.depth) : 0xFFFF;
+    }
+}
+
+// A channel's row as one 8-bit sample a pixel: 16-bit samples narrowed, a bitmap's bits spread out.
+const uchar* eightBitRow(const QByteArray& plane, const Header& header, std::vector<uchar>& narrowed) {
+    const auto* in = reinterpret_cast<const uchar*>(plane.constData());
+    if (header.depth == 8)
+        return in;
+    for (int x = 0; x < header.size.width(); ++x)
+        narrowed[size_t(x)] = header.depth == 16 ? eightBits(quint16(in[x * 2] << 8 | in[x * 2 + 1]))
+                                                 : (in[x / 8] >> (7 - x % 8) & 1);
+    return narrowed.data();
+}
+
+// One row of final pixels from each channel's 8-bit samples; opacity is null when the picture has none.
+void eightBitPixels(const std::array<const uchar*, 5>& s, const uchar* opacity, const Header& header,
+                    const std::vector<QRgb>& palette, uchar* row) {
+    const int width = header.size.width();
+    auto* pixel = reinterpret_cast<QRgb*>(row);
+    const auto alpha = [opacity](int x) { return opacity ? QRgb(opacity[x]) << 24 : 0xFF000000u; };
+    switch (header.mode) {
+    case Cmyk:
+        // Stored as 255 for no ink; ink under transparency thins towards the white of the paper.
+        for (int x = 0; x < width; ++x, row += 4) {
+            const int a = opacity ? opacity[x] : 255;
+            for (size_t c = 0; c < 4; ++c)
+                row[c] = uchar(((255 - s[c][x]) * a + 127) / 255);
+        }
+        break;
+    case Lab:
+        // L*, a*, b* in memory order, as the colour stage takes them.
+        for (int x = 0; x < width; ++x, row += 4) {
+            for (size_t c = 0; c < 3; ++c)
+                row[c] = s[c][x];
+            row[3] = opacity ? opacity[x] : 255;
+        }
+        break;
+    case Bitmap:
+        for (int x = 0; x < width; ++x)
+            pixel[x] = s[0][x] ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+        break;
+    case Indexed:
+        for (int x = 0; x < width; ++x)
+            pixel[x] = palette[s[0][x]];
+        break;
+    case Rgb:
+        for (int x = 0; x < width; ++x)
+            pixel[x] = alpha(x) | QRgb(s[0][x]) << 16 | QRgb(s[1][x]) << 8 | s[2][x];
+        break;
+    default: // grey, a duotone's grey tones, a multichannel document's first plate
+        for (int x = 0; x < width; ++x)
+            pixel[x] = alpha(x) | QRgb(s[0][x]) * 0x010101u;
+    }
+}
 
 } // namespace
 
@@ -309,64 +391,22 @@ DecodedPicture PsdReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
         wide ? widePixels(header.size, alpha, claim) : claim.rgb32(header.size.width(), header.size.height());
     decoded.cmyk = header.mode == Cmyk;
     std::vector<QByteArray> planes(size_t(used), QByteArray(rows.rowBytes(), '\0'));
-    const bool cmyk = decoded.cmyk;
-    const bool lab = decoded.colour.lab;
+    std::vector<std::vector<uchar>> narrowed(size_t(used), std::vector<uchar>(size_t(header.size.width())));
+    const int bandRows = rows.bandRows();
     for (int y = 0; y < header.size.height(); ++y) {
+        if (y % bandRows == 0)
+            rows.readBand(y, std::min(bandRows, header.size.height() - y));
         for (int c = 0; c < used; ++c)
             rows.read(c, y, reinterpret_cast<uchar*>(planes[size_t(c)].data()));
-        const auto sample = [&](int c, int x) -> int {
-            const auto* plane = reinterpret_cast<const uchar*>(planes[size_t(c)].constData());
-            if (header.depth == 16)
-                return eightBits(quint16(plane[x * 2] << 8 | plane[x * 2 + 1]));
-            return header.depth == 8 ? plane[x] : (plane[x / 8] >> (7 - x % 8) & 1);
-        };
         if (wide) {
-            auto* sample = reinterpret_cast<quint16*>(decoded.image.scanLine(y));
-            for (int x = 0; x < header.size.width(); ++x, sample += 4) {
-                const auto planeSample = [&](int c) {
-                    return wideSample(reinterpret_cast<const uchar*>(planes[size_t(c)].constData()), x,
-                                      header.depth);
-                };
-                for (int c = 0; c < 3; ++c)
-                    sample[c] = planeSample(header.mode == Grey ? 0 : c);
-                sample[3] = alpha ? planeSample(header.colours) : 0xFFFF;
-            }
+            wideRow(planes, header, alpha, reinterpret_cast<quint16*>(decoded.image.scanLine(y)));
             continue;
         }
-        uchar* pixel = decoded.image.scanLine(y);
-        for (int x = 0; x < header.size.width(); ++x, pixel += 4) {
-            const int opacity = alpha ? sample(header.colours, x) : 255;
-            if (cmyk) {
-                // Stored as 255 for no ink; ink under transparency thins towards the white of the paper.
-                for (int c = 0; c < 4; ++c)
-                    pixel[c] = uchar(((255 - sample(c, x)) * opacity + 127) / 255);
-                continue;
-            }
-            if (lab) {
-                // L*, a*, b* in memory order, as the colour stage takes them.
-                for (int c = 0; c < 3; ++c)
-                    pixel[c] = uchar(sample(c, x));
-                pixel[3] = uchar(opacity);
-                continue;
-            }
-            QRgb colour = 0;
-            switch (header.mode) {
-            case Bitmap:
-                colour = sample(0, x) ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
-                break;
-            case Grey:
-            case Multichannel:
-            case Duotone:
-                colour = qRgb(sample(0, x), sample(0, x), sample(0, x));
-                break;
-            case Indexed:
-                colour = palette[size_t(sample(0, x))];
-                break;
-            default:
-                colour = qRgb(sample(0, x), sample(1, x), sample(2, x));
-            }
-            *reinterpret_cast<QRgb*>(pixel) = (colour & 0xFFFFFF) | QRgb(opacity) << 24;
-        }
+        std::array<const uchar*, 5> samples{};
+        for (int c = 0; c < used; ++c)
+            samples[size_t(c)] = eightBitRow(planes[size_t(c)], header, narrowed[size_t(c)]);
+        eightBitPixels(samples, alpha ? samples[size_t(header.colours)] : nullptr, header, palette,
+                       decoded.image.scanLine(y));
     }
     if (alpha && !decoded.cmyk && !wide)
         decoded.image.reinterpretAsFormat(QImage::Format_ARGB32); // laid on white after the colour stage
