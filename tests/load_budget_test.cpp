@@ -13,6 +13,7 @@
 
 #include <future>
 #include <latch>
+#include <optional>
 #include <thread>
 
 using picture::LoadBudget;
@@ -27,6 +28,7 @@ private slots:
     void refusesWhatCanNeverFit();
     void loadsTakeTurnsWithinTheBudget();
     void loadsWaitingForEachOtherGiveWay();
+    void largeClaimsWaitWhileHeld();
     void picturesLoadingTogetherShareTheBudget();
     void readersHoldingTheWholeFileCountIt_data();
     void readersHoldingTheWholeFileCountIt();
@@ -100,6 +102,23 @@ void LoadBudgetTest::loadsWaitingForEachOtherGiveWay() {
     outcomes.sort();
     QCOMPARE(outcomes, QStringList({QString(), QStringLiteral("Out of memory")}));
     QCOMPARE(budget.held(), 0);
+}
+
+void LoadBudgetTest::largeClaimsWaitWhileHeld() {
+    // A small picture's claims go through while a window is being built; a large one's wait for it, and
+    // go through however the hold ends.
+    constexpr qint64 megabyte = 1024 * 1024;
+    LoadBudget budget(1024 * megabyte);
+    for (const bool endedByRelease : {true, false}) {
+        std::optional<LoadBudget::LargeClaimsHeld> held(std::in_place, budget);
+        LoadBudget::Claim small = budget.claim(8 * megabyte);
+        small.grow(8 * megabyte);
+        std::future<void> large = std::async(std::launch::async, [&] { budget.claim(17 * megabyte); });
+        QCOMPARE(large.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+        endedByRelease ? held->release() : held.reset();
+        large.get();
+        QCOMPARE(budget.peak(), 33 * megabyte);
+    }
 }
 
 void LoadBudgetTest::picturesLoadingTogetherShareTheBudget() {

@@ -15,6 +15,7 @@
 #include "picture/LoadBudget.h"
 #include "picture/PictureLoader.h"
 #include "ui/Appearance.h"
+#include "ui/FirstFrame.h"
 #include "viewer/Form1.h"
 
 #include <QApplication>
@@ -56,6 +57,8 @@ int main(int argc, char** argv) {
     const QStringList named = commandLine.files().mid(0, 2);
     Form1* shown = nullptr;
     picture::BackgroundLoads ahead(loader);
+    // Destroyed before the loads are waited for, so a program that ends before its first frame still ends.
+    picture::LoadBudget::LargeClaimsHeld untilShown(budget);
     ahead.onEnded = [&shown] {
         QMetaObject::invokeMethod(
             qApp, [&shown] { shown ? shown->placeNamedFiles(true) : void(); }, Qt::QueuedConnection);
@@ -65,6 +68,7 @@ int main(int argc, char** argv) {
     Form1 form(environment, startUp, loader);
     form.load();
     FirstFrameProbe* const probe = FirstFrameProbe::watchIfAsked(form.window(), &form);
+    ui::afterFirstFrame(*form.window(), [&untilShown] { untilShown.release(); });
     form.show();
     shown = &form;
     form.openNamedFilesWhenShown(ahead, named, [probe] {

@@ -12,6 +12,9 @@ namespace {
 
 constexpr qint64 megabyte = 1024 * 1024;
 constexpr qint64 bytesPerPixel = 4; // every picture ends up as 32-bit RGB
+// What a load may hold while large claims are held: a picture of about 4 megapixels, which decodes in the
+// time a window takes to show.
+constexpr qint64 smallLoad = 16 * megabyte;
 
 } // namespace
 
@@ -34,6 +37,19 @@ QImage LoadBudget::Claim::rgb32(int width, int height, qint64 alongside) {
         outOfMemory();
     desktop::preferSmallPages(image.bits(), image.sizeInBytes());
     return image;
+}
+
+LoadBudget::LargeClaimsHeld::LargeClaimsHeld(LoadBudget& budget) : budget_(budget) {
+    const std::lock_guard lock(budget_.mutex_);
+    budget_.largeHeld_ = true;
+}
+
+void LoadBudget::LargeClaimsHeld::release() {
+    {
+        const std::lock_guard lock(budget_.mutex_);
+        budget_.largeHeld_ = false;
+    }
+    budget_.released_.notify_all();
 }
 
 qint64 LoadBudget::machineShare() {
@@ -72,6 +88,7 @@ void LoadBudget::take(Claim& claim, qint64 bytes) {
     std::unique_lock lock(mutex_);
     if (bytes > total_ - claim.bytes_)
         outOfMemory();
+    released_.wait(lock, [&] { return !largeHeld_ || claim.bytes_ + bytes <= smallLoad; });
     const bool holder = claim.bytes_ > 0;
     if (held_ + bytes > total_) {
         // Waiting makes sense only while some other load that holds memory is still running: it will end

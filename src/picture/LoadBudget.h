@@ -48,6 +48,21 @@ public:
         qint64 bytes_ = 0;
     };
 
+    // While it lives, claims that would take a load past a small picture's bytes wait until release(). A
+    // program holds them while its window is being built: a large picture could not be shown in the
+    // window's first frame anyway, and decoding it meanwhile on the other core makes the window later.
+    class LargeClaimsHeld {
+    public:
+        explicit LargeClaimsHeld(LoadBudget& budget);
+        ~LargeClaimsHeld() { release(); }
+        LargeClaimsHeld(const LargeClaimsHeld&) = delete;
+        LargeClaimsHeld& operator=(const LargeClaimsHeld&) = delete;
+        void release();
+
+    private:
+        LoadBudget& budget_;
+    };
+
     explicit LoadBudget(qint64 total) : total_(total) {}
     LoadBudget(const LoadBudget&) = delete;
     LoadBudget& operator=(const LoadBudget&) = delete;
@@ -76,6 +91,7 @@ private:
     qint64 peak_ = 0;
     int holders_ = 0;        // claims holding any bytes
     int waitingHolders_ = 0; // of those, the ones waiting for more
+    bool largeHeld_ = false;
 };
 
 } // namespace picture
