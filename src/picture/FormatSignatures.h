@@ -9,7 +9,7 @@ namespace picture {
 
 // A format as a file's content names it: a reader built into the program, or a module by name.
 struct Format {
-    // "jpeg", "png", "gif", "bmp" or "toolkit" for the built-in readers; for a module, its name:
+    // "png", "bmp" or "toolkit" for the built-in readers; for a module, its name: "jpeg", "gif",
     // "webp", "tiff", "raw", "heif", "avif", "jxl", "jp2", "exr", "psd", "qoi", "svg" or "tga".
     QString name;
     Decoder builtIn = nullptr; // null for a module's format
