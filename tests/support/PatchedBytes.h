@@ -44,3 +44,8 @@ inline char* tiffEntry(QByteArray& tiff, quint16 tag) {
     return found < 0 ? nullptr : tiff.data() + found;
 }
 
+// The TIFF with the tag of its directory's last entry, PrimaryChromaticities, made another.
+inline QByteArray tiffWithLastTagAs(QByteArray tiff, quint16 tag) {
+    qToLittleEndian(tag, tiffEntry(tiff, 319));
+    return tiff;
+}
