@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BenchDesktop.h"
+#include "support/FakeDesktop.h"
 
 #include "app/Main.h"
 #include "desktop/Environment.h"
@@ -19,13 +19,14 @@
 
 #include <functional>
 
-// The main window as the program starts it, over an unattended desktop and an empty program folder.
+// The main window as the program starts it, over the tests' scripted desktop (so that a run stops on a
+// message box instead of waiting for a click) and an empty program folder.
 class BenchWindow {
 public:
     BenchWindow();
 
     QTemporaryDir folder;
-    BenchDesktop desktop;
+    FakeDesktop desktop;
     desktop::SystemClock clock;
     desktop::StdRandom random;
     desktop::Environment environment{desktop, clock, random, folder.path()};

@@ -30,7 +30,7 @@ int loadPeakChild(bool together, const QStringList& paths) {
         if (paths.size() > 1)
             window.form.PushButton4_Click();
         if (!window.desktop.messages.isEmpty()) {
-            std::printf("refused %s\n", qPrintable(window.desktop.messages.first().section('\r', 0, 0)));
+            std::printf("refused %s\n", qPrintable(window.desktop.messages.first().text.section('\r', 0, 0)));
             return 1;
         }
     }

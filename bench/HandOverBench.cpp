@@ -56,7 +56,7 @@ void handOver(benchmark::State& state) {
         state.SetIterationTime(seconds);
     }
     if (!window.desktop.messages.isEmpty()) {
-        state.SkipWithError(window.desktop.messages.first().toStdString().c_str());
+        state.SkipWithError(window.desktop.messages.first().text.toStdString().c_str());
         return;
     }
     const double figure = median(program) * 1000;

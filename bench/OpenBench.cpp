@@ -94,7 +94,7 @@ void openPicture(benchmark::State& state, const OpenCase& c) {
         state.SetIterationTime(program.back());
     }
     if (!window.desktop.messages.isEmpty()) {
-        state.SkipWithError(window.desktop.messages.first().toStdString().c_str());
+        state.SkipWithError(window.desktop.messages.first().text.toStdString().c_str());
         return;
     }
     summariseTimes(state, c.figure, c.baseline, program, reference, c.limit);

@@ -77,7 +77,7 @@ QString place(Place how, const QString& folder, const QString& name, const QByte
 } // namespace
 
 void BadPicturesTest::initTestCase() {
-    rig_ = std::make_unique<MainWindowRig>();
+    rig_ = std::make_unique<MainWindowRig>(QStringList(), MainWindowRig::Start::later);
     // The formats whose readers are modules: a failure thrown inside one reaches the window's report.
     QVERIFY(QFile::link(MainWindowRig::buildFile("formats"), QDir(rig_->folder.path()).filePath("formats")));
     rig_->start();

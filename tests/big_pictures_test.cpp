@@ -73,7 +73,6 @@ void BigPicturesTest::pansToTheEndInBothWindows() {
     QFETCH(Reach, main2);
     QFETCH(Reach, full);
     MainWindowRig rig;
-    rig.start();
     const QString path = pictures::save(pictures::coordinates(size.width(), size.height()), rig.folder.path(),
                                         QStringLiteral("big.jpg"));
     openIntoBoth(rig, path);
@@ -100,7 +99,6 @@ void BigPicturesTest::pansToTheEndInBothWindows() {
 void BigPicturesTest::pictureOverTheMemoryLimitIsRefusedAtOnce() {
     // A 200-byte JPEG whose header claims 30000 x 20000 pixels: 2.4 GB decoded, past any machine's limit.
     MainWindowRig rig;
-    rig.start();
     const QByteArray jpeg = pictures::encoded(pictures::coordinates(64, 64), "jpeg");
     const qsizetype frame = jpeg.indexOf("\xFF\xC0");
     QVERIFY(frame > 0);

@@ -16,9 +16,7 @@ private slots:
     void openingAgainReplacesThePictureFromItsCorner();
     void clearEmptiesOnlyThePictureAndFullScreenThenAsks();
     void samplesLoadBothThenAskAboutTheFolder();
-    void missingSamplesAreReportedAndTheQuestionStillComes();
     void failingQuestionGoesOnToOpenTheFolder();
-    void sampleFailuresAreReportedAtTheirOwnStepsInOrder();
     void helpShowsTheKeyboardText();
     void fullScreenHandsOverPicturesSharingTheirPixels();
     void arrowKeysMoveBothPanesByOneOrTwoStepsByFocus();
@@ -27,7 +25,6 @@ private slots:
 
 void CommandsTest::openShowsTheDialogWithItsTextsAndFitsThePicture() {
     MainWindowRig rig;
-    rig.start();
     // The window gets a turn of the event loop with the hourglass on before the picture loads, so the
     // hourglass reaches the screen.
     Qt::CursorShape shownBeforeTheLoad = Qt::BlankCursor;
@@ -57,7 +54,6 @@ void CommandsTest::openShowsTheDialogWithItsTextsAndFitsThePicture() {
 
 void CommandsTest::cancelChangesNothing() {
     MainWindowRig rig;
-    rig.start();
     rig.open(2, pictures::coordinates(400, 400));
     Form1& f = *rig.form;
     f.HScroll2.setValue(3);
@@ -72,7 +68,6 @@ void CommandsTest::cancelChangesNothing() {
 
 void CommandsTest::damagedFileIsReportedAtLoadAndThePaneKeepsItsPicture() {
     MainWindowRig rig;
-    rig.start();
     rig.open(1, pictures::coordinates(400, 300));
     Form1& f = *rig.form;
     f.HScroll1.setValue(4);
@@ -99,7 +94,6 @@ void CommandsTest::damagedFileIsReportedAtLoadAndThePaneKeepsItsPicture() {
 
 void CommandsTest::openingAgainReplacesThePictureFromItsCorner() {
     MainWindowRig rig;
-    rig.start();
     rig.open(1, pictures::coordinates(900, 900), QStringLiteral("a.png"));
     Form1& f = *rig.form;
     f.HScroll1.setValue(20);
@@ -112,7 +106,6 @@ void CommandsTest::openingAgainReplacesThePictureFromItsCorner() {
 
 void CommandsTest::clearEmptiesOnlyThePictureAndFullScreenThenAsks() {
     MainWindowRig rig;
-    rig.start();
     rig.open(1, pictures::coordinates(900, 900), QStringLiteral("a.png"));
     rig.open(2, pictures::coordinates(900, 900), QStringLiteral("b.png"));
     Form1& f = *rig.form;
@@ -135,7 +128,6 @@ void CommandsTest::clearEmptiesOnlyThePictureAndFullScreenThenAsks() {
 
 void CommandsTest::samplesLoadBothThenAskAboutTheFolder() {
     MainWindowRig rig({QStringLiteral("Samples/sample1.bmp"), QStringLiteral("Samples/sample2.bmp")});
-    rig.start();
     Form1& f = *rig.form;
     bool bothShownWhenAsked = false;
     rig.desktop.whileMessageShown = [&](const FakeDesktop::Message&) {
@@ -167,25 +159,8 @@ void CommandsTest::samplesLoadBothThenAskAboutTheFolder() {
                                                                  QStringLiteral("PushButton9_Click"), 120));
 }
 
-void CommandsTest::missingSamplesAreReportedAndTheQuestionStillComes() {
-    MainWindowRig rig;
-    rig.start();
-    rig.open(1, pictures::coordinates(300, 300));
-    Form1& f = *rig.form;
-    const qint64 before = f.Picture1.pictureHandle();
-    rig.desktop.messageAnswers = {desktop::MsgResult::Ok, desktop::MsgResult::Ok, desktop::MsgResult::No};
-    f.PushButton9_Click();
-    const QStringList texts = rig.desktop.messageTexts();
-    QCOMPARE(texts.size(), 3);
-    QCOMPARE(texts[0], MainWindowRig::report("File not found", "PushButton9_Click", 106));
-    QVERIFY(texts[1].endsWith(MainWindowRig::report({}, "PushButton9_Click", 112)));
-    QVERIFY(texts[2].startsWith(QStringLiteral("Would you like")));
-    QCOMPARE(f.Picture1.pictureHandle(), before);
-}
-
 void CommandsTest::failingQuestionGoesOnToOpenTheFolder() {
     MainWindowRig rig({QStringLiteral("Samples/sample1.bmp"), QStringLiteral("Samples/sample2.bmp")});
-    rig.start();
     bool asked = false;
     rig.desktop.whileMessageShown = [&](const FakeDesktop::Message&) {
         if (!asked) {
@@ -199,33 +174,8 @@ void CommandsTest::failingQuestionGoesOnToOpenTheFolder() {
     QCOMPARE(rig.desktop.openedFolders.size(), 1);
 }
 
-void CommandsTest::sampleFailuresAreReportedAtTheirOwnStepsInOrder() {
-    // The first sample is missing and the second damaged; both decode at once, yet the reports keep the
-    // steps' order and lines, and pane 2 keeps its picture.
-    MainWindowRig rig;
-    QDir(rig.folder.path()).mkpath(QStringLiteral("Samples"));
-    QFile damaged(QDir(rig.folder.path()).filePath(QStringLiteral("Samples/sample2.bmp")));
-    QVERIFY(damaged.open(QIODevice::WriteOnly));
-    damaged.write(QByteArray("BM") + QByteArray(60, '\x7f'));
-    damaged.close();
-    rig.start();
-    rig.open(2, pictures::coordinates(300, 300));
-    Form1& f = *rig.form;
-    const qint64 before = f.Picture4.pictureHandle();
-    rig.desktop.messageAnswers = {desktop::MsgResult::Ok, desktop::MsgResult::Ok, desktop::MsgResult::No};
-    f.PushButton9_Click();
-    const QStringList texts = rig.desktop.messageTexts();
-    QCOMPARE(texts.size(), 3);
-    QCOMPARE(texts[0], MainWindowRig::report("File not found", "PushButton9_Click", 106));
-    QCOMPARE(texts[1], MainWindowRig::report("Invalid picture", "PushButton9_Click", 112));
-    QVERIFY(texts[2].startsWith(QStringLiteral("Would you like")));
-    QCOMPARE(f.Picture1.pictureHandle(), 0);
-    QCOMPARE(f.Picture4.pictureHandle(), before);
-}
-
 void CommandsTest::helpShowsTheKeyboardText() {
     MainWindowRig rig;
-    rig.start();
     rig.form->PushButton2_Click();
     QCOMPARE(rig.desktop.messages.size(), 1);
     QCOMPARE(rig.desktop.messages[0].text,
@@ -240,7 +190,6 @@ void CommandsTest::helpShowsTheKeyboardText() {
 
 void CommandsTest::fullScreenHandsOverPicturesSharingTheirPixels() {
     MainWindowRig rig;
-    rig.start();
     rig.open(1, pictures::coordinates(2000, 1500), QStringLiteral("a.png"));
     rig.open(2, pictures::coordinates(1500, 2000), QStringLiteral("b.png"));
     Form1& f = *rig.form;
@@ -256,7 +205,6 @@ void CommandsTest::fullScreenHandsOverPicturesSharingTheirPixels() {
 
 void CommandsTest::arrowKeysMoveBothPanesByOneOrTwoStepsByFocus() {
     MainWindowRig rig;
-    rig.start();
     rig.open(1, pictures::coordinates(1000, 1000), QStringLiteral("a.png"));
     rig.open(2, pictures::coordinates(1000, 1000), QStringLiteral("b.png"));
     Form1& f = *rig.form;
@@ -291,7 +239,6 @@ void CommandsTest::arrowKeysMoveBothPanesByOneOrTwoStepsByFocus() {
 
 void CommandsTest::pictureTooWideToPanIsReportedAtTheFit() {
     MainWindowRig rig;
-    rig.start();
     rig.open(1, pictures::plain(340000, 2, qRgb(1, 2, 3)), QStringLiteral("wide.bmp"));
     const QStringList texts = rig.desktop.messageTexts();
     QCOMPARE(texts.size(), 1);

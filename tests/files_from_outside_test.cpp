@@ -107,7 +107,6 @@ void FilesFromOutsideTest::platformIsChosenOnPurpose() {
 
 void FilesFromOutsideTest::namedFilesOpenThroughTheOpenCommandsWithoutADialog() {
     MainWindowRig rig;
-    rig.start();
     Form1& f = *rig.form;
     // Named files are watched, from before the window is built, over what their panes show first.
     QCOMPARE(Form1::paneArea(1), PanePreview::areaOf(f.pane1));
@@ -134,7 +133,6 @@ void FilesFromOutsideTest::namedFilesOpenThroughTheOpenCommandsWithoutADialog() 
 
 void FilesFromOutsideTest::badNamedFileGetsTheOpenCommandsReport() {
     MainWindowRig rig;
-    rig.start();
     Form1& f = *rig.form;
     const QString text = pictures::write("not a picture", rig.folder.path(), QStringLiteral("notes.jpg"));
     const QString good =
@@ -152,7 +150,6 @@ void FilesFromOutsideTest::badNamedFileGetsTheOpenCommandsReport() {
 
 void FilesFromOutsideTest::droppedFileOpensIntoThePaneItFellOn() {
     MainWindowRig rig;
-    rig.start();
     Form1& f = *rig.form;
     const QString a =
         pictures::save(pictures::coordinates(30, 20), rig.folder.path(), QStringLiteral("a.png"));
@@ -170,7 +167,6 @@ void FilesFromOutsideTest::droppedFileOpensIntoThePaneItFellOn() {
 
 void FilesFromOutsideTest::twoDroppedFilesFillBothPanes() {
     MainWindowRig rig;
-    rig.start();
     Form1& f = *rig.form;
     const QString a =
         pictures::save(pictures::coordinates(30, 20), rig.folder.path(), QStringLiteral("a.png"));
@@ -187,7 +183,6 @@ void FilesFromOutsideTest::twoDroppedFilesFillBothPanes() {
 
 void FilesFromOutsideTest::dragsWithoutLocalFilesAreRefused() {
     MainWindowRig rig;
-    rig.start();
     Form1& f = *rig.form;
     QMimeData text;
     text.setText(QStringLiteral("/tmp/a.png"));
@@ -206,7 +201,6 @@ void FilesFromOutsideTest::dragsWithoutLocalFilesAreRefused() {
 
 void FilesFromOutsideTest::droppedNonPictureGetsTheUsualReport() {
     MainWindowRig rig;
-    rig.start();
     Form1& f = *rig.form;
     rig.open(2, pictures::coordinates(60, 60));
     const qint64 before = f.Picture4.pictureHandle();

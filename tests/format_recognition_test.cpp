@@ -96,6 +96,9 @@ void FormatRecognitionTest::recognisesEachFormatByItsContent_data() {
         << pictures::noise(64) + QByteArray(8, '\0') + QByteArray("TRUEVISION-XFILE.\0", 18) << "tga";
     QTest::newRow("tga-like header with a colour map it does not use")
         << tgaHeader(1, 2, 256, 24, 24, 0) << "toolkit";
+    QTest::newRow("tga with a colour map it does not use, by its footer")
+        << tgaHeader(1, 2, 256, 24, 24, 0) + QByteArray(8, '\0') + QByteArray("TRUEVISION-XFILE.\0", 18)
+        << "tga";
     QTest::newRow("icon") << QByteArray("\0\0\x01\0\x01\0\x10\x10\0\0\x01\0\x20\0", 14) + QByteArray(64, '\0')
                           << "toolkit";
 }

@@ -130,7 +130,6 @@ void FullScreenTest::keysRunPaneOneFirstThenTheFocusedPicture() {
 void FullScreenTest::escFromAnyControlBringsTheMainWindowBack() {
     for (int which = 0; which < 3; ++which) {
         MainWindowRig rig;
-        rig.start();
         rig.open(1, pictures::coordinates(900, 900), QStringLiteral("a.png"));
         rig.open(2, pictures::coordinates(700, 700), QStringLiteral("b.png"));
         Form1& f = *rig.form;
@@ -148,7 +147,6 @@ void FullScreenTest::escFromAnyControlBringsTheMainWindowBack() {
 
 void FullScreenTest::everyOpeningStartsFromScratch() {
     MainWindowRig rig;
-    rig.start();
     rig.open(1, pictures::coordinates(3000, 3000), QStringLiteral("a.png"));
     rig.open(2, pictures::coordinates(3000, 3000), QStringLiteral("b.png"));
     Form1& f = *rig.form;
@@ -168,7 +166,6 @@ void FullScreenTest::everyOpeningStartsFromScratch() {
 
 void FullScreenTest::closedByTheWindowManagerBringsTheMainWindowBack() {
     MainWindowRig rig;
-    rig.start();
     rig.open(1, pictures::coordinates(300, 300), QStringLiteral("a.png"));
     rig.open(2, pictures::coordinates(300, 300), QStringLiteral("b.png"));
     Form1& f = *rig.form;

@@ -15,8 +15,8 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void startsUndressedWithoutSkinOrPointer();
-    void startsDressedWithSkinAndPointer();
+    void startsDressedOnlyWithSkinAndPointer_data();
+    void startsDressedOnlyWithSkinAndPointer();
     void damagedSkinAndPointerAreReportedAndStartUpGoesOn_data();
     void damagedSkinAndPointerAreReportedAndStartUpGoesOn();
     void opensCentredAtItsDesignSizeWithTheFocusOnTheHiddenTextBox();
@@ -48,33 +48,28 @@ void settle(QWidget* window) {
 
 } // namespace
 
-void MainWindowTest::startsUndressedWithoutSkinOrPointer() {
-    MainWindowRig rig;
-    rig.start();
+void MainWindowTest::startsDressedOnlyWithSkinAndPointer_data() {
+    QTest::addColumn<QStringList>("files");
+    QTest::newRow("without them") << QStringList();
+    QTest::newRow("with them") << QStringList{QStringLiteral("x/o.cjs"), QStringLiteral("HAND-M.CUR")};
+}
+
+void MainWindowTest::startsDressedOnlyWithSkinAndPointer() {
+    QFETCH(QStringList, files);
+    const bool dressed = !files.isEmpty();
+    MainWindowRig rig(files);
     Form1& f = *rig.form;
     QCOMPARE(f.caption(), QStringLiteral("Kestrelle"));
     QCOMPARE(desktop::applicationTitle(), QStringLiteral("Kestrelle"));
-    QCOMPARE(f.backColor(), QColor(Qt::white));
-    QCOMPARE(f.Label1.backColor(), QColor(Qt::white));
-    QCOMPARE(f.Label2.backColor(), QColor(Qt::white));
-    QVERIFY(!f.hasMouseIcon());
-    QVERIFY(f.form2Loaded());
-    QVERIFY(!f.form2().isVisible());
-    QVERIFY(rig.desktop.messages.isEmpty());
-    QVERIFY(rig.form->window()->styleSheet().isEmpty());
-}
-
-void MainWindowTest::startsDressedWithSkinAndPointer() {
-    MainWindowRig rig({QStringLiteral("x/o.cjs"), QStringLiteral("HAND-M.CUR")});
-    rig.start();
-    Form1& f = *rig.form;
-    QVERIFY(rig.desktop.messages.isEmpty());
-    QCOMPARE(f.backColor(), QApplication::palette().color(QPalette::Button));
+    QCOMPARE(f.backColor(), dressed ? QApplication::palette().color(QPalette::Button) : QColor(Qt::white));
     // The labels end white: their own steps come after the skin's.
     QCOMPARE(f.Label1.backColor(), QColor(Qt::white));
     QCOMPARE(f.Label2.backColor(), QColor(Qt::white));
-    QVERIFY(!rig.form->window()->styleSheet().isEmpty());
-    QVERIFY(f.hasMouseIcon());
+    QCOMPARE(f.hasMouseIcon(), dressed);
+    QVERIFY(f.form2Loaded());
+    QVERIFY(!f.form2().isVisible());
+    QVERIFY(rig.desktop.messages.isEmpty());
+    QCOMPARE(f.window()->styleSheet().isEmpty(), !dressed);
 }
 
 void MainWindowTest::damagedSkinAndPointerAreReportedAndStartUpGoesOn_data() {
@@ -88,7 +83,7 @@ void MainWindowTest::damagedSkinAndPointerAreReportedAndStartUpGoesOn_data() {
 
 void MainWindowTest::damagedSkinAndPointerAreReportedAndStartUpGoesOn() {
     QFETCH(QByteArray, pointer);
-    MainWindowRig rig;
+    MainWindowRig rig({}, MainWindowRig::Start::later);
     QDir(rig.folder.path()).mkpath(QStringLiteral("x"));
     pictures::write(QByteArray("\x00\x01{{{ not what it claims", 24), rig.folder.path(),
                     QStringLiteral("x/o.cjs"));
@@ -106,7 +101,6 @@ void MainWindowTest::damagedSkinAndPointerAreReportedAndStartUpGoesOn() {
 
 void MainWindowTest::opensCentredAtItsDesignSizeWithTheFocusOnTheHiddenTextBox() {
     MainWindowRig rig;
-    rig.start();
     QWidget* w = rig.form->window();
     QCOMPARE(w->size(), QSize(536, 479));
     const QPoint centre = w->screen()->availableGeometry().center();
@@ -123,7 +117,6 @@ void MainWindowTest::opensCentredAtItsDesignSizeWithTheFocusOnTheHiddenTextBox()
 
 void MainWindowTest::controlsSitAtTheirDesignPlaces() {
     MainWindowRig rig;
-    rig.start();
     Form1& f = *rig.form;
     auto geometry = [](const ui::Control& c) { return c.widget()->geometry(); };
     QCOMPARE(geometry(f.Picture2), QRect(8, 35, 255, 299));
@@ -148,7 +141,6 @@ void MainWindowTest::controlsSitAtTheirDesignPlaces() {
 
 void MainWindowTest::draggedEdgesSpringBackToTheDesignSize() {
     MainWindowRig rig;
-    rig.start();
     rig.form->window()->resize(700, 600);
     QTRY_COMPARE(rig.form->window()->size(), QSize(536, 479));
     QVERIFY(rig.desktop.messages.isEmpty());
@@ -156,7 +148,6 @@ void MainWindowTest::draggedEdgesSpringBackToTheDesignSize() {
 
 void MainWindowTest::pointerIsAHandOverButtonsAnArrowElsewhereAndKeepsTheHourglass() {
     MainWindowRig rig({QStringLiteral("HAND-M.CUR")});
-    rig.start();
     Form1& f = *rig.form;
     QTest::mouseMove(f.PushButton3.widget(), QPoint(20, 10));
     QTRY_COMPARE(f.mousePointer(), int(ui::Form::Custom));
@@ -178,7 +169,6 @@ void MainWindowTest::pointerIsAHandOverButtonsAnArrowElsewhereAndKeepsTheHourgla
 
 void MainWindowTest::maximisingWithAnEmptyPaneAsksForPicturesAndStaysMaximised() {
     MainWindowRig rig;
-    rig.start();
     rig.open(1, pictures::coordinates(300, 300));
     QWidget* window = rig.form->window();
     const QSize designSize = window->size();
@@ -208,7 +198,6 @@ void MainWindowTest::maximisingWithBothPicturesSwitchesToFullScreen_data() {
 void MainWindowTest::maximisingWithBothPicturesSwitchesToFullScreen() {
     QFETCH(Qt::WindowState, state);
     MainWindowRig rig;
-    rig.start();
     rig.open(1, pictures::coordinates(300, 300), QStringLiteral("a.png"));
     rig.open(2, pictures::coordinates(400, 200), QStringLiteral("b.png"));
     // Minimising first changes nothing.
@@ -226,7 +215,6 @@ void MainWindowTest::maximisingWithBothPicturesSwitchesToFullScreen() {
 
 void MainWindowTest::closingEndsTheProgramWhileTheFullScreenWindowIsLoaded() {
     MainWindowRig rig;
-    rig.start();
     QVERIFY(rig.form->form2Loaded());
     QTimer::singleShot(0, rig.form->window(), [&] { rig.form->window()->close(); });
     QTimer watchdog;

@@ -115,7 +115,7 @@ void ProgramFilesTest::badSkinIsReportedAndStartUpGoesOn_data() {
 void ProgramFilesTest::badSkinIsReportedAndStartUpGoesOn() {
     QFETCH(int, kind);
     QFETCH(QByteArray, bytes);
-    MainWindowRig rig({QStringLiteral("HAND-M.CUR")});
+    MainWindowRig rig({QStringLiteral("HAND-M.CUR")}, MainWindowRig::Start::later);
     lay(rig, QStringLiteral("x/o.cjs"), Kind(kind), bytes);
     startWithin(rig);
     QCOMPARE(rig.desktop.messageTexts(),
@@ -151,7 +151,7 @@ void ProgramFilesTest::badPointerIsReportedAndStartUpGoesOn() {
     QFETCH(int, kind);
     QFETCH(QByteArray, bytes);
     QFETCH(QString, description);
-    MainWindowRig rig({QStringLiteral("x/o.cjs")});
+    MainWindowRig rig({QStringLiteral("x/o.cjs")}, MainWindowRig::Start::later);
     lay(rig, QStringLiteral("HAND-M.CUR"), Kind(kind), bytes);
     startWithin(rig);
     QCOMPARE(rig.desktop.messageTexts(), QStringList{MainWindowRig::report(description, "Form_Load", 104)});
@@ -161,7 +161,7 @@ void ProgramFilesTest::badPointerIsReportedAndStartUpGoesOn() {
 }
 
 void ProgramFilesTest::aSkinNamingAPipeIsReportedAndStartUpGoesOn() {
-    MainWindowRig rig({QStringLiteral("HAND-M.CUR")});
+    MainWindowRig rig({QStringLiteral("HAND-M.CUR")}, MainWindowRig::Start::later);
     lay(rig, QStringLiteral("x/face.png"), Kind::Pipe, {});
     lay(rig, QStringLiteral("x/o.cjs"), Kind::Bytes, "QPushButton { background-image: url(face.png); }");
     startWithin(rig);
@@ -196,6 +196,12 @@ void ProgramFilesTest::badSamplesAreReportedAndTheQuestionStillComes_data() {
                                          << QStringList{at("Unsupported picture format", 112)};
     QTest::newRow("both empty") << bytes << QByteArray() << bytes << QByteArray()
                                 << QStringList{at(invalid, 106), at(invalid, 112)};
+    QTest::newRow("both missing") << int(Kind::Missing) << QByteArray() << int(Kind::Missing) << QByteArray()
+                                  << QStringList{at("File not found", 106), at("File not found", 112)};
+    // Both decode at once, yet the reports keep the steps' order and lines.
+    QTest::newRow("first missing, second damaged")
+        << int(Kind::Missing) << QByteArray() << bytes << QByteArray("BM") + QByteArray(60, '\x7f')
+        << QStringList{at("File not found", 106), at(invalid, 112)};
     QTest::newRow("first a folder") << int(Kind::Folder) << QByteArray() << ok << QByteArray()
                                     << QStringList{at("Path/File access error", 106)};
     QTest::newRow("second claims 60000 x 60000")
@@ -212,7 +218,7 @@ void ProgramFilesTest::badSamplesAreReportedAndTheQuestionStillComes() {
     QFETCH(int, kind2);
     QFETCH(QByteArray, bytes2);
     QFETCH(QStringList, reports);
-    MainWindowRig rig;
+    MainWindowRig rig({}, MainWindowRig::Start::later);
     lay(rig, QStringLiteral("Samples/sample1.bmp"), Kind(kind1), bytes1);
     lay(rig, QStringLiteral("Samples/sample2.bmp"), Kind(kind2), bytes2);
     rig.start();

@@ -18,7 +18,6 @@ private slots:
 
 void ScreenPixelsTest::forcedScaleShowsPicturesPixelForPixel() {
     MainWindowRig rig;
-    rig.start();
     Form1& f = *rig.form;
     QCOMPARE(f.window()->devicePixelRatioF(), 1.0);
     // The design in twips grows with the dots per inch: 536 x 479 at 96 becomes 1072 x 958 at 192.

@@ -232,7 +232,6 @@ void TrueColoursTest::turnedPicturesOpenUpright() {
     QCOMPARE(stored.size(), QSize(across, down));
 
     MainWindowRig rig;
-    rig.start();
     const QString turnedPath = pictures::write(test::withExifOrientation(encoded(stored, "jpeg"), 6),
                                                rig.folder.path(), "turned.jpg");
     rig.desktop.fileAnswers.push_back(turnedPath);

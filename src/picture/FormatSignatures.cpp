@@ -3,9 +3,10 @@
 #include "picture/formats/BmpDecoder.h"
 #include "picture/formats/ByteCursor.h"
 #include "picture/formats/PngDecoder.h"
+#include "picture/formats/TgaHeader.h"
+#include "picture/formats/TiffDirectory.h"
 #include "picture/formats/ToolkitDecoder.h"
 
-#include <algorithm>
 #include <initializer_list>
 #include <optional>
 
@@ -72,28 +73,27 @@ std::optional<Format> isoMediaFormat(QByteArrayView start) {
 bool isCameraTiff(QIODevice& file, QByteArrayView start) {
     if (start.sliced(8).startsWith("CR\x02"))
         return true;
-    const bool little = start[0] == 'I';
     ByteCursor header(start);
-    const auto u16 = [little](ByteCursor& in) { return little ? in.le16() : in.be16(); };
-    const auto u32 = [little](ByteCursor& in) { return little ? in.le32() : in.be32(); };
-    const qint64 directory = u32(header.at(4));
-    const QByteArray count = bytesAt(file, directory, 2);
+    const qint64 at = TiffDirectory::first(header).value_or(0);
+    // The first directory is read where the header puts it, which may be past the first 4 KB.
+    const QByteArray count = bytesAt(file, at, 2);
     ByteCursor counted(count);
-    const QByteArray entries = bytesAt(file, directory + 2, qint64(u16(counted)) * 12);
-    if (counted.overrun())
-        return false;
-    ByteCursor in(entries);
+    counted.setBigEndian(header.bigEndian());
+    const QByteArray directory = count + bytesAt(file, at + 2, qint64(counted.u16()) * 12);
+    ByteCursor in(directory);
+    in.setBigEndian(header.bigEndian());
+    bool raw = false;
     bool make = false;
     bool subDirectories = false;
-    for (qint64 at = 0; at + 12 <= in.size(); at += 12) {
-        const quint16 tag = u16(in.at(at));
-        const quint16 photometric = u16(in.at(at + 8));
-        if (tag == 50706 || (tag == 262 && (photometric == 32803 || photometric == 34892)))
-            return true; // DNGVersion, or a colour filter array or linear raw
-        make = make || tag == 271;
-        subDirectories = subDirectories || tag == 330;
-    }
-    return make && subDirectories;
+    TiffDirectory::walk(in, 0, [&](const TiffEntry& entry) {
+        // DNGVersion, or a colour filter array or linear raw
+        raw = entry.tag == 50706 ||
+              (entry.tag == 262 && (entry.inlineShort == 32803 || entry.inlineShort == 34892));
+        make = make || entry.tag == 271;
+        subDirectories = subDirectories || entry.tag == 330;
+        return !raw;
+    });
+    return raw || (make && subDirectories);
 }
 
 bool isSpace(char c) {
@@ -131,39 +131,7 @@ bool isSvg(QByteArrayView text) {
 }
 
 bool isTga(QIODevice& file, QByteArrayView start) {
-    constexpr QByteArrayView footer("TRUEVISION-XFILE.\0", 18);
-    if (bytesAt(file, file.size() - footer.size(), footer.size()) == footer)
-        return true;
-    if (start.size() < 18)
-        return false;
-    ByteCursor header(start);
-    const auto byte = [&header](qint64 at) { return header.at(at).u8(); };
-    const auto u16 = [&header](qint64 at) { return header.at(at).le16(); };
-    const int mapType = byte(1);
-    const int type = byte(2);
-    const int mapEntryBits = byte(7);
-    const int depth = byte(16);
-    const int descriptor = byte(17);
-    const bool mapped = type == 1 || type == 9;
-    const bool trueColour = type == 2 || type == 10;
-    const bool grey = type == 3 || type == 11;
-    const auto oneOf = [](int value, std::initializer_list<int> allowed) {
-        return std::find(allowed.begin(), allowed.end(), value) != allowed.end();
-    };
-    const bool mapSound = mapped ? mapType == 1 && u16(5) > 0 && oneOf(mapEntryBits, {15, 16, 24, 32})
-                                 : mapType == 0 && u16(3) == 0 && u16(5) == 0 && mapEntryBits == 0;
-    const bool depthSound = mapped       ? oneOf(depth, {8, 16})
-                            : trueColour ? oneOf(depth, {15, 16, 24, 32})
-                                         : grey && oneOf(depth, {8, 16});
-    // The bits of alpha each pixel can hold: in its colour map's entries, or beside its grey.
-    const int alphaRoom = mapped                                 ? (mapEntryBits == 32   ? 8
-                                                                    : mapEntryBits == 16 ? 1
-                                                                                         : 0)
-                          : depth == 32 || (grey && depth == 16) ? 8
-                          : depth == 16                          ? 1
-                                                                 : 0;
-    return mapSound && depthSound && u16(12) > 0 && u16(14) > 0 && (descriptor & 0xC0) == 0 &&
-           (descriptor & 0x0F) <= alphaRoom;
+    return TgaHeader::extensionArea(file) || TgaHeader::read(start).claimsFile();
 }
 
 } // namespace

@@ -87,4 +87,14 @@ QByteArray write(const Mosaic& mosaic) {
     return file + littleEndian({quint32(0)}) + values + samples;
 }
 
+QByteArray halfWhite(std::array<double, 3> colour, std::array<double, 3> neutral, int orientation,
+                     double white) {
+    Mosaic mosaic{
+        .width = 64, .height = 48, .levels = {}, .asShotNeutral = neutral, .orientation = orientation};
+    for (int y = 0; y < mosaic.height; ++y)
+        for (int x = 0; x < mosaic.width; ++x)
+            mosaic.levels.append(x < mosaic.width / 2 ? colour : std::array<double, 3>{white, white, white});
+    return write(mosaic);
+}
+
 } // namespace dng

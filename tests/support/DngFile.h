@@ -21,5 +21,9 @@ struct Mosaic {
 };
 
 QByteArray write(const Mosaic& mosaic);
+// A DNG of 64 x 48 pixels: its left half one colour, its right half grey at `white`, which sets LibRaw's
+// automatic white point there.
+QByteArray halfWhite(std::array<double, 3> colour, std::array<double, 3> neutral, int orientation = 1,
+                     double white = 1);
 
 } // namespace dng

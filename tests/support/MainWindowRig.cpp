@@ -16,13 +16,15 @@ QString MainWindowRig::report(const QString& description, const QString& procedu
              QStringLiteral("Please email screenshot of this message to support@kestrelle.example"));
 }
 
-MainWindowRig::MainWindowRig(const QStringList& filesBesideProgram) {
+MainWindowRig::MainWindowRig(const QStringList& filesBesideProgram, Start when) {
     for (const QString& file : filesBesideProgram) {
         const QString target = QDir(folder.path()).filePath(file);
         QDir().mkpath(QFileInfo(target).absolutePath());
         QFile::copy(buildFile(file), target);
     }
     form = std::make_unique<Form1>(environment, startUp, loader.loader);
+    if (when == Start::now)
+        start();
 }
 
 void MainWindowRig::start() {

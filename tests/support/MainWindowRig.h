@@ -15,8 +15,10 @@
 // The main window as start-up leaves it, over a scripted desktop and a program folder of the test's own.
 class MainWindowRig {
 public:
-    // Files named here are copied from the build's program folder into the test's before start-up.
-    explicit MainWindowRig(const QStringList& filesBesideProgram = {});
+    enum class Start { now, later };
+    // Files named here are copied from the build's program folder into the test's, then the window is
+    // started, unless the test lays files of its own first and calls start() itself.
+    explicit MainWindowRig(const QStringList& filesBesideProgram = {}, Start when = Start::now);
 
     QTemporaryDir folder;
     FakeDesktop desktop;

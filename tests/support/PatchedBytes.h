@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picture/formats/TiffDirectory.h"
+
 #include <QByteArray>
 #include <QtEndian>
 
@@ -31,12 +33,19 @@ inline QByteArray patchedBigEndian32(QByteArray bytes, qsizetype at, quint32 val
     return bytes;
 }
 
-// The entry of a tag in a little-endian TIFF's first directory, to patch in place; null where it has none.
+// The entry of a tag in a TIFF's first directory, to patch in place; null where it has none.
 inline char* tiffEntry(QByteArray& tiff, quint16 tag) {
-    const qsizetype directory = qFromLittleEndian<quint32>(tiff.constData() + 4);
-    const int count = qFromLittleEndian<quint16>(tiff.constData() + directory);
-    for (qsizetype entry = directory + 2; entry < directory + 2 + count * 12; entry += 12)
-        if (qFromLittleEndian<quint16>(tiff.constData() + entry) == tag)
-            return tiff.data() + entry;
-    return nullptr;
+    picture::ByteCursor in(tiff);
+    qint64 found = -1;
+    picture::TiffDirectory::walk(in, picture::TiffDirectory::first(in).value_or(0), [&](const auto& entry) {
+        found = entry.tag == tag ? entry.at : -1;
+        return found < 0;
+    });
+    return found < 0 ? nullptr : tiff.data() + found;
+}
+
+// The TIFF with the tag of its directory's last entry, PrimaryChromaticities, made another.
+inline QByteArray tiffWithLastTagAs(QByteArray tiff, quint16 tag) {
+    qToLittleEndian(tag, tiffEntry(tiff, 319));
+    return tiff;
 }

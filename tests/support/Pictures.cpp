@@ -23,6 +23,14 @@ QImage coordinates(int width, int height) {
     return picture;
 }
 
+QImage shading(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x % 256, y % 256, (x + y) / 2 % 256));
+    return image;
+}
+
 QImage plain(int width, int height, QRgb colour) {
     QImage picture(width, height, QImage::Format_RGB32);
     picture.fill(colour);

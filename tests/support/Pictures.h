@@ -9,6 +9,8 @@ namespace pictures {
 
 // Red = x mod 256, green = y mod 256, blue from the high bits of both.
 QImage coordinates(int width, int height);
+// Smooth shading, which JPEG keeps close.
+QImage shading(int width = 240, int height = 160);
 // A picture in one colour.
 QImage plain(int width, int height, QRgb colour);
 // Saves a picture into folder under name and returns the full path.

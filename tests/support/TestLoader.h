@@ -4,6 +4,8 @@
 #include "picture/PictureLoader.h"
 #include "support/BuiltFormats.h"
 
+constexpr qint64 megabyte = 1024 * 1024;
+
 // A picture loader built as start-up builds the program's, over a budget of the test's own (sized like
 // the program's unless told), an sRGB screen and the build's format modules unless told.
 struct TestLoader {

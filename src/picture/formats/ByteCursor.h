@@ -24,6 +24,11 @@ public:
     quint32 be32();
     quint32 le32();
     qint32 le32Signed() { return qint32(le32()); }
+    // In the byte order a file's header chose at run time (TIFF's "II" or "MM"): little-endian unless set.
+    quint16 u16() { return bigEndian_ ? be16() : le16(); }
+    quint32 u32() { return bigEndian_ ? be32() : le32(); }
+    void setBigEndian(bool big) { bigEndian_ = big; }
+    bool bigEndian() const { return bigEndian_; }
     // The next count bytes; empty when fewer remain.
     QByteArrayView bytes(qint64 count);
     void skip(qint64 count) { seek(position_ + count); }
@@ -53,6 +58,7 @@ private:
     QByteArrayView bytes_;
     qint64 position_ = 0;
     bool overrun_ = false;
+    bool bigEndian_ = false;
 };
 
 } // namespace picture

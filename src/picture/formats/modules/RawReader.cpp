@@ -3,8 +3,8 @@
 #include "picture/FormatSignatures.h"
 #include "picture/PictureFailures.h"
 #include "picture/RowBands.h"
-#include "picture/formats/ByteCursor.h"
 #include "picture/formats/FormatModule.h"
+#include "picture/formats/TiffDirectory.h"
 #include "picture/formats/WholeFile.h"
 
 #include <algorithm>
@@ -143,41 +143,24 @@ public:
 // ones, to the point of crashing. So every entry of the main directories and their sub-directories must
 // have a known type and lie inside the file before LibRaw sees it.
 void refuseDamagedDirectories(const QByteArray& bytes) {
-    const bool little = bytes.startsWith(QByteArrayView("II*\0", 4));
-    if (!little && !bytes.startsWith(QByteArrayView("MM\0*", 4)))
-        return;
     ByteCursor in(bytes);
-    const auto u16 = [&] { return little ? in.le16() : in.be16(); };
-    const auto u32 = [&] { return little ? in.le32() : in.be32(); };
-    constexpr int typeBytes[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
+    const std::optional<qint64> first = TiffDirectory::first(in);
+    if (!first)
+        return;
     constexpr int mostDirectories = 64;
-    in.seek(4);
-    std::vector<qint64> directories{u32()};
+    std::vector<qint64> directories{*first};
     for (int walked = 0; !directories.empty() && walked < mostDirectories; ++walked) {
         const qint64 directory = directories.back();
         directories.pop_back();
-        in.seek(directory);
-        const int entries = u16();
-        for (int entry = 0; entry < entries && !in.overrun(); ++entry) {
-            in.seek(directory + 2 + qint64(entry) * 12);
-            const quint16 tag = u16();
-            const quint16 type = u16();
-            const quint32 count = u32();
-            if (type == 0 || type >= std::size(typeBytes))
-                invalidPicture();
-            const qint64 size = qint64(typeBytes[type]) * count;
-            const qint64 offset = size > 4 ? qint64(u32()) : in.position();
-            if (offset + size > in.size())
+        const qint64 next = TiffDirectory::walk(in, directory, [&](const TiffEntry& entry) {
+            if (entry.bytes < 0 || entry.valueAt + entry.bytes > in.size())
                 invalidPicture();
             // Sub-directories and the Exif directory, whose offsets LibRaw follows too.
-            if ((tag == 330 || tag == 34665) && (type == 4 || type == 13))
-                for (quint32 i = 0; i < count && i < 16; ++i) {
-                    in.seek(offset + 4 * qint64(i));
-                    directories.push_back(u32());
-                }
-        }
-        in.seek(directory + 2 + qint64(entries) * 12);
-        const qint64 next = u32();
+            if ((entry.tag == 330 || entry.tag == 34665) && (entry.type == 4 || entry.type == 13))
+                for (quint32 i = 0; i < entry.count && i < 16; ++i)
+                    directories.push_back(in.at(entry.valueAt + 4 * qint64(i)).u32());
+            return true;
+        });
         if (in.overrun())
             invalidPicture();
         if (next != 0)

@@ -3,6 +3,7 @@
 #include "picture/PictureFailures.h"
 #include "picture/formats/FilePieces.h"
 #include "picture/formats/FormatModule.h"
+#include "picture/formats/TgaHeader.h"
 
 #include <algorithm>
 #include <vector>
@@ -11,77 +12,7 @@ namespace picture {
 
 namespace {
 
-enum class Kind { Mapped, TrueColour, Grey };
-
-struct Header {
-    Kind kind = Kind::TrueColour;
-    bool runLength = false;
-    QSize size;
-    int idLength = 0;
-    bool hasMap = false;
-    int depth = 0;
-    int mapFirst = 0;
-    int mapLength = 0;
-    int mapBits = 0;
-    int alphaBits = 0;
-    bool rightToLeft = false;
-    bool topToBottom = false;
-};
-
-Header readHeader(ByteCursor& in) {
-    Header header;
-    header.idLength = in.u8();
-    const int mapType = in.u8();
-    const int type = in.u8();
-    header.mapFirst = in.le16();
-    header.mapLength = in.le16();
-    header.mapBits = in.u8();
-    in.skip(4); // the origin on a screen
-    const int width = in.le16();
-    const int height = in.le16();
-    header.depth = in.u8();
-    const int descriptor = in.u8();
-    if (in.overrun() || mapType > 1)
-        invalidPicture();
-    header.size = QSize(width, height);
-    header.hasMap = mapType == 1;
-    header.runLength = type >= 9;
-    header.alphaBits = descriptor & 0x0F;
-    header.rightToLeft = descriptor & 0x10;
-    header.topToBottom = descriptor & 0x20;
-    switch (type % 8) {
-    case 1:
-        header.kind = Kind::Mapped;
-        if (mapType != 1 || (header.depth != 8 && header.depth != 16) || header.mapLength == 0)
-            unsupportedFormat();
-        break;
-    case 2:
-        header.kind = Kind::TrueColour;
-        if (header.depth != 15 && header.depth != 16 && header.depth != 24 && header.depth != 32)
-            unsupportedFormat();
-        break;
-    case 3:
-        header.kind = Kind::Grey;
-        if (header.depth != 8 && header.depth != 16)
-            unsupportedFormat();
-        break;
-    default:
-        unsupportedFormat();
-    }
-    if ((type != 1 && type != 2 && type != 3 && type != 9 && type != 10 && type != 11) || (descriptor & 0xC0))
-        unsupportedFormat(); // compressed in other ways, or rows interleaved
-    if (mapType == 1 && header.mapBits != 15 && header.mapBits != 16 && header.mapBits != 24 &&
-        header.mapBits != 32)
-        invalidPicture();
-    if (header.size.isEmpty())
-        invalidPicture();
-    return header;
-}
-
-// The bytes from the header to the pixels: the picture's identification, then the colour map.
-qint64 bytesBeforePixels(const Header& header) {
-    return header.idLength + (header.hasMap ? qint64(header.mapLength) * ((header.mapBits + 7) / 8) : 0);
-}
+using Kind = TgaHeader::Kind;
 
 // One colour as the file stores it, 15 to 32 bits, with straight alpha; alpha is
 // opaque where the picture has none.
@@ -98,15 +29,10 @@ QRgb colour(const uchar* value, int bits, bool alpha) {
 // The 2.0 extension area's attributes type: 3 for straight alpha, 4 for premultiplied, 0 to 2 for none;
 // -1 when the file has no such area.
 int attributesType(QIODevice& file) {
-    if (file.size() < 26 + 18 || !file.seek(file.size() - 26))
+    const std::optional<qint64> extension = TgaHeader::extensionArea(file);
+    if (!extension || *extension == 0)
         return -1;
-    const QByteArray footer = file.read(26);
-    ByteCursor in(footer);
-    const qint64 extension = in.le32();
-    if (footer.size() != 26 || footer.sliced(8) != QByteArrayView("TRUEVISION-XFILE.\0", 18) ||
-        extension == 0)
-        return -1;
-    if (!file.seek(extension))
+    if (!file.seek(*extension))
         invalidPicture();
     const QByteArray area = file.read(495);
     ByteCursor fields(area);
@@ -121,7 +47,7 @@ int attributesType(QIODevice& file) {
 // Turns the file's pixel values into colours.
 class Colours {
 public:
-    Colours(const Header& header, ByteCursor& in, bool alpha, bool premultiplied)
+    Colours(const TgaHeader& header, ByteCursor& in, bool alpha, bool premultiplied)
         : header_(header), alpha_(alpha), premultiplied_(premultiplied) {
         if (header.kind != Kind::Mapped)
             return;
@@ -165,7 +91,7 @@ private:
         return colour(value, header_.depth, alpha_);
     }
 
-    const Header& header_;
+    const TgaHeader& header_;
     bool alpha_;
     bool premultiplied_;
     std::vector<QRgb> colours_;
@@ -174,7 +100,7 @@ private:
 // The pixel values in the file's order, stored plainly or in packets.
 class Values {
 public:
-    Values(FilePieces& pieces, const Header& header, qint64 pixels)
+    Values(FilePieces& pieces, const TgaHeader& header, qint64 pixels)
         : pieces_(pieces), bytes_((header.depth + 7) / 8), runLength_(header.runLength), left_(pixels) {}
 
     const uchar* next() {
@@ -219,17 +145,16 @@ private:
 } // namespace
 
 DecodedPicture TgaReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
-    const QByteArray fields = file.read(18);
-    ByteCursor headerFields(fields);
-    const Header header = readHeader(headerFields);
+    const TgaHeader header = TgaHeader::read(file.read(TgaHeader::bytes));
+    header.refuseUnreadable();
     claim.budget().refuseIfTooLarge(header.size, claim.bytes());
-    const QByteArray beforePixels = file.read(bytesBeforePixels(header));
+    const QByteArray beforePixels = file.read(header.bytesBeforePixels());
     ByteCursor in(beforePixels);
     in.skip(header.idLength);
     const int attributes = attributesType(file);
     const bool alpha = attributes < 0 ? header.alphaBits > 0 : attributes == 3 || attributes == 4;
     const Colours colours(header, in, alpha, attributes == 4);
-    const qint64 pixelsAt = 18 + bytesBeforePixels(header);
+    const qint64 pixelsAt = TgaHeader::bytes + header.bytesBeforePixels();
     // A packet of one value runs at most 128 pixels: a file too short for its pixels is refused before
     // they exist.
     const qint64 pixels = qint64(header.size.width()) * header.size.height();
