@@ -4,6 +4,8 @@
 #include "support/ExrWriter.h"
 #include "support/JpegWriter.h"
 
+#include "picture/Owned.h"
+
 #include <QColorSpace>
 #include <QDataStream>
 #include <QDir>
@@ -25,7 +27,6 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -122,13 +123,13 @@ QString BenchPictures::jpeg(QSize size, int variant) {
     if (QFile::exists(path))
         return path;
     const QImage image = photo(size, variant);
-    const std::unique_ptr<void, int (*)(tjhandle)> encoder(tjInitCompress(), tjDestroy);
+    const picture::Owned<void, tjDestroy> encoder(tjInitCompress());
     unsigned char* encoded = nullptr;
     unsigned long encodedSize = 0;
     if (tjCompress2(encoder.get(), image.constBits(), image.width(), int(image.bytesPerLine()),
                     image.height(), TJPF_BGRX, &encoded, &encodedSize, TJSAMP_420, 90, 0) != 0)
         throw std::runtime_error(tjGetErrorStr2(encoder.get()));
-    const std::unique_ptr<unsigned char, void (*)(unsigned char*)> owned(encoded, tjFree);
+    const picture::Owned<unsigned char, tjFree> owned(encoded);
     write(path, reinterpret_cast<const char*>(owned.get()), qint64(encodedSize));
     return path;
 }
@@ -137,8 +138,7 @@ QString BenchPictures::hugePng(QSize size) {
     const QString path = named(QStringLiteral("smooth"), size, QStringLiteral("png"));
     if (QFile::exists(path))
         return path;
-    const std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.toLocal8Bit().constData(), "wb"),
-                                                     std::fclose);
+    const picture::Owned<FILE, std::fclose> file(std::fopen(path.toLocal8Bit().constData(), "wb"));
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!file || !info || setjmp(png_jmpbuf(png))) {
@@ -164,8 +164,7 @@ QString BenchPictures::tiledTiff(QSize size) {
     const QString path = named(QStringLiteral("tiled"), size, QStringLiteral("tif"));
     if (QFile::exists(path))
         return path;
-    const std::unique_ptr<TIFF, void (*)(TIFF*)> tiff(TIFFOpen(path.toLocal8Bit().constData(), "w8"),
-                                                      TIFFClose);
+    const picture::Owned<TIFF, TIFFClose> tiff(TIFFOpen(path.toLocal8Bit().constData(), "w8"));
     constexpr int tile = 256;
     if (!tiff)
         throw std::runtime_error("cannot write " + path.toStdString());
@@ -281,8 +280,7 @@ QString BenchPictures::grey16Png(QSize size, int variant) {
     const QString path = named(QStringLiteral("grey16-%1").arg(variant), size, QStringLiteral("png"));
     if (QFile::exists(path))
         return path;
-    const std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(QFile::encodeName(path).constData(), "wb"),
-                                                     std::fclose);
+    const picture::Owned<FILE, std::fclose> file(std::fopen(QFile::encodeName(path).constData(), "wb"));
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (!file || !png || !info || setjmp(png_jmpbuf(png)))
@@ -354,8 +352,7 @@ QString BenchPictures::qoi(QSize size) {
     }
     const qoi_desc description{unsigned(size.width()), unsigned(size.height()), 3, QOI_SRGB};
     int length = 0;
-    const std::unique_ptr<void, void (*)(void*)> encoded(qoi_encode(rgb.data(), &description, &length),
-                                                         std::free);
+    const picture::Owned<void, std::free> encoded(qoi_encode(rgb.data(), &description, &length));
     if (!encoded)
         throw std::runtime_error("cannot encode " + path.toStdString());
     write(path, static_cast<const char*>(encoded.get()), length);

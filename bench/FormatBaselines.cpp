@@ -1,6 +1,8 @@
 #include "FormatBaselines.h"
 #include "OpenBench.h"
 
+#include "picture/Owned.h"
+
 #include <QFile>
 #include <QImage>
 #include <QtEndian>
@@ -29,13 +31,13 @@
 
 namespace baseline {
 
+using picture::Owned;
+
 namespace {
 
 [[noreturn]] void refused(const char* library, const QString& path) {
     throw std::runtime_error(std::string(library) + " refused " + path.toStdString());
 }
-
-template <typename T, auto release> using Owned = std::unique_ptr<T, decltype([](T* p) { release(p); })>;
 
 } // namespace
 

@@ -199,6 +199,7 @@ void ColourStageTest::nclxPrimariesAndCurves() {
     QFETCH(QList<QRgb>, expected);
     DecodedPicture decoded = tagged(colours, {});
     decoded.colour.cicp = picture::Cicp{primaries, transfer};
+    QVERIFY(decoded.colour.keepsSixteenBits());
     srgbScreen().convert(decoded);
     QVERIFY(near(decoded.image, expected));
 }
@@ -220,6 +221,7 @@ void ColourStageTest::picturesAlreadyInTheScreensSpaceAreLeftAlone() {
     pictures[5].colour.cicp = picture::Cicp{2, 2}; // unspecified
     for (DecodedPicture& decoded : pictures) {
         decoded.image.detach();
+        QVERIFY(!decoded.colour.keepsSixteenBits()); // what the stage leaves alone is read at 8 bits
         const uchar* before = decoded.image.constBits();
         srgbScreen().convert(decoded);
         // Not even copied: the same pixels in the same place.

@@ -5,12 +5,19 @@
 #include "support/TestLoader.h"
 #include "support/ToolFolder.h"
 
+#include "desktop/Failures.h"
 #include "picture/LoadBudget.h"
+#include "picture/RowBands.h"
+#include "picture/formats/FinalPixels.h"
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QtEndian>
 
+#include <array>
+#include <atomic>
+#include <chrono>
 #include <future>
 #include <latch>
 #include <optional>
@@ -19,7 +26,7 @@
 using picture::LoadBudget;
 
 // The memory budget that picture loads share: what it lets through, what it refuses, and that loads
-// running together stay within it.
+// running together stay within it; and the bands a load's work is split into.
 class LoadBudgetTest : public QObject {
     Q_OBJECT
 
@@ -32,6 +39,7 @@ private slots:
     void picturesLoadingTogetherShareTheBudget();
     void readersHoldingTheWholeFileCountIt_data();
     void readersHoldingTheWholeFileCountIt();
+    void workInBandsEndsTogether();
 };
 
 void LoadBudgetTest::claimsAddUpAndGoBack() {
@@ -47,6 +55,10 @@ void LoadBudgetTest::claimsAddUpAndGoBack() {
     }
     QCOMPARE(budget.held(), 0);
     QCOMPARE(budget.peak(), 900);
+    // Wide samples take eight bytes a pixel.
+    LoadBudget::Claim wide = budget.claim();
+    QCOMPARE(picture::finalPixels(QSize(5, 2), true, true, 0, wide).format(), QImage::Format_RGBA64);
+    QCOMPARE(wide.bytes(), 80);
 }
 
 void LoadBudgetTest::refusesWhatCanNeverFit() {
@@ -61,6 +73,11 @@ void LoadBudgetTest::refusesWhatCanNeverFit() {
     QCOMPARE(failureOf([&] { vast.refuseIfTooLarge(QSize(1, 360437)); }), QString());
     QCOMPARE(failureOf([&] { vast.refuseIfTooLarge(QSize(360438, 1)); }),
              "Picture too large to pan: it passes its frame by more than 327670 pixels");
+    // Wide samples that could never fit beside the bytes the colour stage makes of them.
+    LoadBudget::Claim wide = budget.claim();
+    QCOMPARE(failureOf([&] { picture::finalPixels(QSize(20, 25), true, false, 0, wide); }),
+             "Picture too large: 20 x 25 pixels");
+    QCOMPARE(wide.bytes(), 0);
     LoadBudget::Claim claim = budget.claim(3000);
     QCOMPARE(failureOf([&] { claim.grow(1001); }), "Out of memory");
     QCOMPARE(failureOf([&] { budget.claim(4001); }), "Out of memory");
@@ -172,7 +189,7 @@ void LoadBudgetTest::readersHoldingTheWholeFileCountIt_data() {
     mosaic.levels.fill({0.5, 0.4, 0.3}, 64 * 48);
     QTest::newRow("dng") << dng::write(mosaic) + QByteArray(padding, '\0');
     // Large enough, and with restart markers at its block rows, to be decoded in bands from the whole file.
-    if (std::thread::hardware_concurrency() >= 2)
+    if (picture::bandsFor(1300 * 1000) >= 2)
         QTest::newRow("banded jpeg") << withComments(test::writeJpeg(
             pictures::coordinates(1300, 1000), {.iccProfile = {}, .exif = {}, .restartInterval = 82}));
 }
@@ -184,6 +201,35 @@ void LoadBudgetTest::readersHoldingTheWholeFileCountIt() {
     const TestLoader loader;
     QVERIFY(!loader.load(pictures::write(bytes, dir.path(), "p.pic")).isNull());
     QCOMPARE_GE(loader.budget.peak(), bytes.size());
+}
+
+void LoadBudgetTest::workInBandsEndsTogether() {
+    // Small pictures are not split, and no picture into more bands than there are cores.
+    QCOMPARE(picture::bandsFor(499'999), 1);
+    QCOMPARE(picture::bandsFor(qint64(1) << 40), QThread::idealThreadCount());
+    // Every band once, the first on this thread.
+    std::array<std::atomic<int>, 5> runs{};
+    std::thread::id first;
+    picture::inBands(5, [&](int band) {
+        ++runs[size_t(band)];
+        if (band == 0)
+            first = std::this_thread::get_id();
+    });
+    for (const std::atomic<int>& run : runs)
+        QCOMPARE(run.load(), 1);
+    QCOMPARE(first, std::this_thread::get_id());
+    // The first band's failure reaches the load once the other bands are done with the pixels.
+    std::atomic<int> done = 0;
+    QCOMPARE(failureOf([&] {
+                 picture::inBands(3, [&](int band) {
+                     if (band == 0)
+                         desktop::invalidPicture();
+                     std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                     ++done;
+                 });
+             }),
+             "Invalid picture");
+    QCOMPARE(done.load(), 2);
 }
 
 QTEST_MAIN(LoadBudgetTest)

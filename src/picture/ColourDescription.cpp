@@ -27,7 +27,12 @@ bool ColourDescription::saysSrgb() const {
 }
 
 bool ColourDescription::keepsSixteenBits() const {
-    return iccProfile.isEmpty() ? !saysSrgb() : !ColourProfile::fromIcc(iccProfile).isSrgb();
+    if (!iccProfile.isEmpty())
+        return !ColourProfile::fromIcc(iccProfile).isSrgb();
+    // Code points the stage builds no profile from are sRGB's, or read as sRGB.
+    if (cicp && !ColourProfile::fromCicp(*cicp).isNull())
+        return true;
+    return !saysSrgb();
 }
 
 } // namespace picture

@@ -1,25 +1,12 @@
 #pragma once
 
+#include "picture/colour/ColourSpaceCodes.h"
+
 #include <QByteArray>
 
 #include <optional>
 
 namespace picture {
-
-// PNG cHRM: the CIE xy chromaticities of the white point and the three primaries.
-struct Chromaticities {
-    double whiteX, whiteY, redX, redY, greenX, greenY, blueX, blueY;
-};
-
-// sRGB's white and primaries.
-inline constexpr Chromaticities srgbPrimaries{0.3127, 0.3290, 0.64, 0.33, 0.30, 0.60, 0.15, 0.06};
-
-// ITU-T H.273 code points of an nclx colour box (HEIF, AVIF): the primaries and the transfer curve. The
-// matrix and range concern YCbCr, which the format's library turns into RGB.
-struct Cicp {
-    int primaries = 2; // 2: unspecified
-    int transfer = 2;
-};
 
 // What a file says about the meaning of its colour numbers. Nothing said means sRGB.
 struct ColourDescription {
@@ -36,9 +23,10 @@ struct ColourDescription {
     // as most writers say it, a gamma of 1/2.2 over sRGB's primaries, whose curve differs from sRGB's by
     // less than the rounding of 8-bit values in all but the darkest tones.
     bool saysSrgb() const;
-    // Whether 16-bit samples are kept until the colour stage: where the colours are not sRGB's, whose
-    // conversion 8 bits would leave banded in the dark tones; sRGB ones, which most screens show
-    // unconverted, take a third of the memory at 8 bits.
+    // Whether samples wider than a byte are kept at 16 bits until the colour stage: where the colours are
+    // not sRGB's, by the profile, the nclx box or PNG's chunks, in that order, as the colour stage reads
+    // them; their conversion 8 bits would leave banded in the dark tones. sRGB ones, which most screens
+    // show unconverted, take a third of the memory at 8 bits. Every reader of wide samples asks here.
     bool keepsSixteenBits() const;
 };
 

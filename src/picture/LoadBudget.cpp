@@ -11,7 +11,7 @@ namespace picture {
 namespace {
 
 constexpr qint64 megabyte = 1024 * 1024;
-constexpr qint64 bytesPerPixel = 4; // every picture ends up as 32-bit RGB
+constexpr qint64 bytesPerPixel = 4; // every picture ends up as 32-bit RGB, whatever it is decoded to
 // What a load may hold while large claims are held: a picture of about 4 megapixels, which decodes in the
 // time a window takes to show.
 constexpr qint64 smallLoad = 16 * megabyte;
@@ -30,9 +30,10 @@ void LoadBudget::Claim::grow(qint64 bytes) {
     budget_->take(*this, bytes);
 }
 
-QImage LoadBudget::Claim::rgb32(int width, int height, qint64 alongside) {
-    grow(qint64(width) * height * bytesPerPixel + alongside);
-    QImage image(width, height, QImage::Format_RGB32);
+QImage LoadBudget::Claim::pixels(QSize size, QImage::Format format, qint64 alongside) {
+    grow(qint64(size.width()) * size.height() * (QImage::toPixelFormat(format).bitsPerPixel() / 8) +
+         alongside);
+    QImage image(size, format);
     if (image.isNull())
         outOfMemory();
     desktop::preferSmallPages(image.bits(), image.sizeInBytes());

@@ -34,9 +34,12 @@ public:
 
         // Adds bytes to this claim.
         void grow(qint64 bytes);
-        // Claims a Format_RGB32 picture's pixels, with alongside bytes more in the same step, and
-        // allocates the pixels, uninitialised.
-        QImage rgb32(int width, int height, qint64 alongside = 0);
+        // Claims a picture's pixels in `format`, with alongside bytes more in the same step, and allocates
+        // them, uninitialised, in ordinary pages.
+        QImage pixels(QSize size, QImage::Format format, qint64 alongside = 0);
+        QImage rgb32(int width, int height, qint64 alongside = 0) {
+            return pixels(QSize(width, height), QImage::Format_RGB32, alongside);
+        }
         qint64 bytes() const { return bytes_; }
         const LoadBudget& budget() const { return *budget_; }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QByteArray>
-#include <QByteArrayView>
 #include <QSize>
 
 namespace picture {
@@ -11,9 +9,6 @@ namespace picture {
 // is not one we walk, or the header does not get that far).
 class PictureIntegrity {
 public:
-    // format is the toolkit's name for the content: "ppm", "xbm", "xpm", ...
-    static PictureIntegrity inspect(QByteArrayView bytes, const QByteArray& format);
-
     static PictureIntegrity whole(QSize declared) { return {true, declared}; }
     static PictureIntegrity damaged(QSize declared = {}) { return {false, declared}; }
 

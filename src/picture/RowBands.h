@@ -6,9 +6,16 @@
 
 namespace picture {
 
-// Runs `work` over consecutive bands of the rows [0, rows), one band per core but never a band of fewer
-// than a million pixels, where starting a thread would cost more than it saves. Bands share no rows, so
-// work that touches only its own rows needs no locking. Returns once every band is done.
+// How many bands work over a picture of `pixels` is split into: one per core, but never a band of fewer
+// than half a million pixels, where starting a thread (or a decoder) would cost about what it saves.
+int bandsFor(qint64 pixels);
+
+// Runs work(band) for every band in [0, bands): the first on this thread, each other on one of its own,
+// or on this thread after the first where no thread can be started. Returns once every band is done.
+void inBands(int bands, const std::function<void(int band)>& work);
+
+// Runs `work` over consecutive bands of the rows [0, rows), as many as bandsFor the pixels. Bands share
+// no rows, so work that touches only its own rows needs no locking.
 void inRowBands(int rows, qint64 pixels, const std::function<void(int first, int end)>& work);
 
 } // namespace picture

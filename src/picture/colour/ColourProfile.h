@@ -1,10 +1,12 @@
 #pragma once
 
-#include "picture/ColourDescription.h"
+#include "picture/colour/ColourSpaceCodes.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 
 #include <memory>
+#include <optional>
 
 namespace picture {
 

@@ -1,5 +1,7 @@
 #include "picture/colour/MatrixShaperTables.h"
 
+#include "picture/Owned.h"
+
 #include <lcms2.h>
 
 #include <algorithm>
@@ -10,10 +12,7 @@ namespace picture {
 
 namespace {
 
-struct TransformDeleter {
-    void operator()(void* transform) const { cmsDeleteTransform(transform); }
-};
-using Transform = std::unique_ptr<void, TransformDeleter>;
+using Transform = Owned<void, cmsDeleteTransform>;
 
 Transform transform(const ColourProfile& from, cmsUInt32Number fromFormat, const ColourProfile& to,
                     cmsUInt32Number toFormat) {

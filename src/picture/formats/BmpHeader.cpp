@@ -2,6 +2,7 @@
 
 #include "picture/PictureFailures.h"
 #include "picture/formats/ByteCursor.h"
+#include "picture/formats/WholeFile.h"
 
 #include <bit>
 #include <limits>
@@ -52,13 +53,6 @@ constexpr quint32 calibratedRgb = 0;
 constexpr qint64 largestProfile = 64 * 1024 * 1024;
 
 enum Compression : quint32 { rgb = 0, rle8 = 1, rle4 = 2, bitFields = 3, alphaBitFields = 6 };
-
-QByteArray readExactly(QIODevice& file, qint64 count) {
-    QByteArray bytes = file.read(count);
-    if (bytes.size() != count)
-        invalidPicture();
-    return bytes;
-}
 
 // Windows headers are 40 bytes, 52 or 56 with mask fields, 108 or 124; every other size from 16 to 64 is
 // one of OS/2 2.x's, which may stop after any field.

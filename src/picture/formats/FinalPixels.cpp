@@ -1,7 +1,5 @@
 #include "picture/formats/FinalPixels.h"
 
-#include "picture/PictureFailures.h"
-
 namespace picture {
 
 QImage finalPixels(QSize size, bool wide, bool alpha, qint64 alongside, LoadBudget::Claim& claim) {
@@ -11,11 +9,11 @@ QImage finalPixels(QSize size, bool wide, bool alpha, qint64 alongside, LoadBudg
             image.reinterpretAsFormat(QImage::Format_ARGB32);
         return image;
     }
-    claim.grow(qint64(size.width()) * size.height() * 8 + alongside);
-    QImage image(size, alpha ? QImage::Format_RGBA64 : QImage::Format_RGBX64);
-    if (image.isNull())
-        outOfMemory();
-    return image;
+    // Wide samples come in pixels of eight bytes, beside the final ones of four the colour stage makes: a
+    // picture they could never fit beside it is refused as too large before any of them is claimed.
+    claim.budget().refuseIfTooLarge(size,
+                                    claim.bytes() + alongside + qint64(size.width()) * size.height() * 8);
+    return claim.pixels(size, alpha ? QImage::Format_RGBA64 : QImage::Format_RGBX64, alongside);
 }
 
 } // namespace picture

@@ -135,10 +135,6 @@ void describeColour(const Session& s, DecodedPicture& decoded) {
         decoded.orientation = ExifOrientation::read(QByteArrayView(exif, qsizetype(exifLength)));
 }
 
-bool keepsSixteenBits(const Session& s, const ColourDescription& colour) {
-    return png_get_bit_depth(s.png, s.info) == 16 && colour.keepsSixteenBits();
-}
-
 } // namespace
 
 DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Progress& progress) {
@@ -158,7 +154,7 @@ DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Pro
     DecodedPicture decoded;
     const Progress::Lease lease(progress);
     describeColour(*s, decoded);
-    const bool wide = keepsSixteenBits(*s, decoded.colour);
+    const bool wide = png_get_bit_depth(s->png, s->info) == 16 && decoded.colour.keepsSixteenBits();
     const qint64 widePixels = wide ? qint64(size.width()) * size.height() * 8 : 0;
     if (!size.isEmpty())
         claim.budget().refuseIfTooLarge(size, claim.bytes() + rowBuffers + widePixels);

@@ -2,6 +2,10 @@
 
 #include "picture/PictureFailures.h"
 #include "picture/PictureIntegrity.h"
+#include "picture/formats/NetpbmStructure.h"
+#include "picture/formats/WholeFile.h"
+#include "picture/formats/XbmStructure.h"
+#include "picture/formats/XpmStructure.h"
 
 #include <QBuffer>
 #include <QColorSpace>
@@ -26,17 +30,6 @@ qint64 readerBytesPerPixel(const QByteArray& format) {
     return 8;
 }
 
-// Read rather than mapped: a file cut short by another program while mapped would bring the program
-// down instead of failing the load.
-QByteArray contents(QIODevice& file, LoadBudget::Claim& claim) {
-    const qint64 size = file.size();
-    claim.grow(size);
-    QByteArray bytes = file.readAll();
-    if (bytes.size() != size)
-        desktop::accessError();
-    return bytes;
-}
-
 // 32-bit RGB, or with straight alpha where the picture has transparency, for the colour stage.
 void toEightBits(QImage& image) {
     const QImage::Format format = image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
@@ -58,6 +51,18 @@ QByteArray formatOf(const QByteArray& bytes) {
     return QImageReader(&buffer).format();
 }
 
+// What a walk over the structure of a format we walk finds; other formats are left to the toolkit's
+// reader, which does report their errors.
+PictureIntegrity integrityOf(QByteArrayView bytes, const QByteArray& format) {
+    if (format == "pbm" || format == "pgm" || format == "ppm")
+        return NetpbmStructure::inspect(bytes);
+    if (format == "xbm")
+        return XbmStructure::inspect(bytes);
+    if (format == "xpm")
+        return XpmStructure::inspect(bytes);
+    return PictureIntegrity::whole({});
+}
+
 } // namespace
 
 bool ToolkitDecoder::recognises(QIODevice& file) {
@@ -76,7 +81,7 @@ void ToolkitDecoder::allowFor(const LoadBudget& budget) {
 
 DecodedPicture ToolkitDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     const LoadBudget& budget = claim.budget();
-    const QByteArray bytes = contents(file, claim);
+    const QByteArray bytes = wholeFile(file, claim);
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -88,7 +93,7 @@ DecodedPicture ToolkitDecoder::decode(QIODevice& file, LoadBudget::Claim& claim,
     // Pixels as stored, at their natural size, so the decoded size can be held against the header.
     reader.setAutoTransform(false);
 
-    const PictureIntegrity integrity = PictureIntegrity::inspect(bytes, format);
+    const PictureIntegrity integrity = integrityOf(bytes, format);
     QSize declared = integrity.declaredSize();
     if (declared.isEmpty() && integrity.isWhole())
         declared = reader.size();

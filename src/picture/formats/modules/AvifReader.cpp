@@ -1,5 +1,6 @@
 #include "picture/formats/modules/AvifReader.h"
 
+#include "picture/Owned.h"
 #include "picture/PictureFailures.h"
 #include "picture/formats/FinalPixels.h"
 #include "picture/formats/FormatModule.h"
@@ -7,7 +8,6 @@
 #include "picture/formats/modules/AvifDeclaredSize.h"
 
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include <avif/avif.h>
@@ -16,10 +16,7 @@ namespace picture {
 
 namespace {
 
-struct DecoderDestroy {
-    void operator()(avifDecoder* decoder) const { avifDecoderDestroy(decoder); }
-};
-using AvifDecoder = std::unique_ptr<avifDecoder, DecoderDestroy>;
+using AvifDecoder = Owned<avifDecoder, avifDecoderDestroy>;
 
 void check(avifResult result) {
     switch (result) {
@@ -91,22 +88,24 @@ DecodedPicture AvifReader::decode(QIODevice& file, LoadBudget::Claim& claim, Pro
     const QSize codedSize(int(coded.width), int(coded.height));
     if (codedSize.isEmpty())
         invalidPicture();
-    const bool wide = coded.depth > 8;
+    // The boxes describe the colours before a frame is decoded; the frame is described again once it is.
+    DecodedPicture decoded;
+    describe(coded, decoded);
+    const bool deep = coded.depth > 8;
+    const bool wide = deep && decoded.colour.keepsSixteenBits();
     const bool alpha = decoder->alphaPresent;
     const qint64 pixels = qint64(coded.width) * coded.height;
-    const qint64 sampleBytes = wide ? 2 : 1;
-    const qint64 planes = pixels * sampleBytes * (alpha ? 4 : 3);
+    const qint64 planes = pixels * (deep ? 2 : 1) * (alpha ? 4 : 3);
     const bool cropped = (coded.transformFlags & AVIF_TRANSFORM_CLAP) != 0;
     // The codec's frame and libavif's planes over it, then the whole coded picture where its clean
     // aperture is cut from it. Wide samples come in pixels of eight bytes, beside the final ones of four
     // the colour stage makes.
-    const qint64 pixelBytes = 4 * sampleBytes;
+    const qint64 pixelBytes = wide ? 8 : 4;
     const qint64 whole = cropped ? pixels * pixelBytes : 0;
     const qint64 buffers = planes * 2 + whole;
     claim.budget().refuseIfTooLarge(codedSize, claim.bytes() + buffers + (wide ? pixels * 8 : 0));
     const QRect kept = cleanAperture(*decoder);
 
-    DecodedPicture decoded;
     decoded.image = finalPixels(kept.size(), wide, alpha, buffers, claim);
     check(avifDecoderNextImage(decoder.get()));
     const avifImage& image = *decoder->image;
@@ -122,6 +121,8 @@ DecodedPicture AvifReader::decode(QIODevice& file, LoadBudget::Claim& claim, Pro
     rgb.alphaPremultiplied = AVIF_FALSE;
     rgb.format = wide ? AVIF_RGB_FORMAT_RGBA : AVIF_RGB_FORMAT_BGRA;
     rgb.depth = wide ? 16 : 8;
+    // libyuv narrows deep samples to bytes less exactly than libavif's own conversion.
+    rgb.avoidLibYUV = deep && !wide ? AVIF_TRUE : AVIF_FALSE;
     std::vector<uchar> uncut;
     if (cropped) {
         uncut.assign(size_t(whole), 0xFF);

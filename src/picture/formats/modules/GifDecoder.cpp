@@ -1,12 +1,12 @@
 #include "picture/formats/modules/GifDecoder.h"
 
+#include "picture/Owned.h"
 #include "picture/PictureFailures.h"
 #include "picture/formats/ByteCursor.h"
 #include "picture/formats/FormatModule.h"
 
 #include <QRgb>
 
-#include <memory>
 #include <vector>
 
 #include <gif_lib.h>
@@ -19,10 +19,10 @@ constexpr QRgb clear = 0x00000000;
 constexpr QRgb black = 0xFF000000;
 constexpr int noTransparency = -1;
 
-struct Closer {
-    void operator()(GifFileType* gif) const { DGifCloseFile(gif, nullptr); }
-};
-using Gif = std::unique_ptr<GifFileType, Closer>;
+void close(GifFileType* gif) {
+    DGifCloseFile(gif, nullptr);
+}
+using Gif = Owned<GifFileType, close>;
 
 void check(int result) {
     if (result == GIF_ERROR)

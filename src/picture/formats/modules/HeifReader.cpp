@@ -1,14 +1,15 @@
 #include "picture/formats/modules/HeifReader.h"
 
+#include "picture/Owned.h"
 #include "picture/PictureFailures.h"
 #include "picture/formats/FinalPixels.h"
 #include "picture/formats/FormatModule.h"
+#include "picture/formats/StraightAlpha.h"
 #include "picture/formats/WholeFile.h"
 #include "picture/formats/WideSamples.h"
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 #include <libheif/heif.h>
 
@@ -16,22 +17,10 @@ namespace picture {
 
 namespace {
 
-struct ContextFree {
-    void operator()(heif_context* context) const { heif_context_free(context); }
-};
-struct HandleRelease {
-    void operator()(const heif_image_handle* handle) const { heif_image_handle_release(handle); }
-};
-struct ImageRelease {
-    void operator()(const heif_image* image) const { heif_image_release(image); }
-};
-struct OptionsFree {
-    void operator()(heif_decoding_options* options) const { heif_decoding_options_free(options); }
-};
-using Context = std::unique_ptr<heif_context, ContextFree>;
-using Handle = std::unique_ptr<heif_image_handle, HandleRelease>;
-using Image = std::unique_ptr<heif_image, ImageRelease>;
-using Options = std::unique_ptr<heif_decoding_options, OptionsFree>;
+using Context = Owned<heif_context, heif_context_free>;
+using Handle = Owned<heif_image_handle, heif_image_handle_release>;
+using Image = Owned<heif_image, heif_image_release>;
+using Options = Owned<heif_decoding_options, heif_decoding_options_free>;
 
 void check(const heif_error& error) {
     switch (error.code) {
@@ -104,8 +93,11 @@ DecodedPicture HeifReader::decode(QIODevice& file, LoadBudget::Claim& claim, Pro
         invalidPicture();
     const bool alpha = heif_image_handle_has_alpha_channel(primary);
     const int channels = alpha ? 4 : 3;
-    const bool wide = heif_image_handle_get_luma_bits_per_pixel(primary) > 8;
-    const qint64 sampleBytes = wide ? 2 : 1;
+    DecodedPicture decoded;
+    describe(primary, decoded);
+    const bool deep = heif_image_handle_get_luma_bits_per_pixel(primary) > 8;
+    const bool wide = deep && decoded.colour.keepsSixteenBits();
+    const qint64 sampleBytes = deep ? 2 : 1;
     // libheif's pictures before ours: the decoded planes (a grid's tiles assembled into them), their cut
     // and turned copy and the interleaved samples it hands over.
     const qint64 buffers = qint64(coded.width()) * coded.height() * channels * sampleBytes * 3;
@@ -120,16 +112,16 @@ DecodedPicture HeifReader::decode(QIODevice& file, LoadBudget::Claim& claim, Pro
     heif_context_set_maximum_image_size_limit(context.get(), side);
     claim.budget().refuseIfTooLarge(coded, claim.bytes() + qint64(side) * side * channels * sampleBytes);
 
-    DecodedPicture decoded;
-    describe(primary, decoded);
     decoded.image = finalPixels(size, wide, alpha, buffers, claim);
 
     const Options options(heif_decoding_options_alloc());
     if (!options)
         outOfMemory();
     options->strict_decoding = 1;
+    // Deep samples come wide, and are narrowed here where the colour stage takes bytes: rounded to the
+    // nearest level, as the other readers narrow them.
     const heif_chroma chroma =
-        wide ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
+        deep ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
              : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
     heif_image* decodedImage = nullptr;
     check(heif_decode_image(primary, &decodedImage, heif_colorspace_RGB, chroma, options.get()));
@@ -141,19 +133,15 @@ DecodedPicture HeifReader::decode(QIODevice& file, LoadBudget::Claim& claim, Pro
         QSize(heif_image_get_width(decodedImage, heif_channel_interleaved),
               heif_image_get_height(decodedImage, heif_channel_interleaved)) != size)
         invalidPicture();
+    const int bits = heif_image_get_bits_per_pixel_range(decodedImage, heif_channel_interleaved);
     if (wide)
-        widenTo16Bits(rows, stride, channels,
-                      heif_image_get_bits_per_pixel_range(decodedImage, heif_channel_interleaved),
-                      decoded.image);
+        widenTo16Bits(rows, stride, channels, bits, decoded.image);
+    else if (deep)
+        narrowTo8Bits(rows, stride, channels, bits, decoded.image);
     else
         copyBytes(rows, stride, channels, decoded.image);
-    // The colour stage takes straight alpha.
-    if (alpha && heif_image_is_premultiplied_alpha(decodedImage)) {
-        const QImage::Format straight = decoded.image.format();
-        decoded.image.reinterpretAsFormat(wide ? QImage::Format_RGBA64_Premultiplied
-                                               : QImage::Format_ARGB32_Premultiplied);
-        decoded.image.convertTo(straight);
-    }
+    if (alpha && heif_image_is_premultiplied_alpha(decodedImage))
+        makeStraight(decoded.image);
     return decoded;
 }
 

@@ -1,12 +1,13 @@
 #include "picture/formats/modules/Jp2Reader.h"
 
+#include "picture/Owned.h"
 #include "picture/PictureFailures.h"
-#include "picture/colour/ColourProfile.h"
 #include "picture/formats/ByteCursor.h"
+#include "picture/formats/FinalPixels.h"
 #include "picture/formats/FormatModule.h"
+#include "picture/formats/StraightAlpha.h"
 
 #include <algorithm>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -53,18 +54,9 @@ OPJ_BOOL seekTo(OPJ_OFF_T offset, void* session) {
     return offset >= 0 && offset <= file.size() && file.seek(offset);
 }
 
-struct CodecDestroy {
-    void operator()(opj_codec_t* codec) const { opj_destroy_codec(codec); }
-};
-struct StreamDestroy {
-    void operator()(opj_stream_t* stream) const { opj_stream_destroy(stream); }
-};
-struct ImageDestroy {
-    void operator()(opj_image_t* image) const { opj_image_destroy(image); }
-};
-using Codec = std::unique_ptr<opj_codec_t, CodecDestroy>;
-using Stream = std::unique_ptr<opj_stream_t, StreamDestroy>;
-using Image = std::unique_ptr<opj_image_t, ImageDestroy>;
+using Codec = Owned<opj_codec_t, opj_destroy_codec>;
+using Stream = Owned<opj_stream_t, opj_stream_destroy>;
+using Image = Owned<opj_image_t, opj_image_destroy>;
 
 Stream openStream(Session& session) {
     Stream stream(opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_TRUE));
@@ -240,13 +232,12 @@ void syccToRgb(int& a, int& b, int& c, int bits) {
     c = std::clamp(y + int(1.772f * float(cb)), 0, top);
 }
 
-// Whether the samples, wider than a byte, stay so: where the colour stage converts them, lest it band.
-bool keepsSixteenBits(const opj_image_t& image) {
+// The bits of the widest component's samples.
+int sampleBits(const opj_image_t& image) {
     int bits = 0;
     for (OPJ_UINT32 c = 0; c < image.numcomps; ++c)
         bits = std::max(bits, int(image.comps[c].prec));
-    return bits > 8 && image.icc_profile_len > 0 &&
-           !ColourProfile::fromIcc(QByteArrayView(image.icc_profile_buf, image.icc_profile_len)).isSrgb();
+    return bits;
 }
 
 // The picture's pixels: blue, green, red and alpha bytes, or 16-bit red, green, blue and alpha samples;
@@ -265,12 +256,15 @@ void put(QImage& picture, int x, int y, const int rgb[3], int alpha) {
     }
 }
 
-// Fills the picture from the components; true when one of them is alpha.
-bool convert(const opj_image_t& image, QImage& picture) {
+// The components that make the colours, grey or red, green and blue; one more is alpha.
+int colourCount(const opj_image_t& image) {
+    return image.numcomps >= 3 && image.color_space != OPJ_CLRSPC_GRAY ? 3 : 1;
+}
+
+// Fills the picture from the components.
+void convert(const opj_image_t& image, QImage& picture) {
     const int count = int(image.numcomps);
-    int colours = count >= 3 ? 3 : 1;
-    if (image.color_space == OPJ_CLRSPC_GRAY)
-        colours = 1;
+    const int colours = colourCount(image);
     // A bare codestream says no space: chroma sampled more coarsely than luma is sYCC, as OpenJPEG's tools
     // take it.
     const bool sycc = image.color_space == OPJ_CLRSPC_SYCC ||
@@ -301,7 +295,7 @@ bool convert(const opj_image_t& image, QImage& picture) {
             for (int x = 0; x < picture.width(); ++x)
                 line[x] = qRgba(red[x], green[x], blue[x], opacity ? opacity[x] : 255);
         }
-        return alpha >= 0;
+        return;
     }
     const int top = picture.depth() == 64 ? 65535 : 255;
     for (int y = 0; y < picture.height(); ++y) {
@@ -313,15 +307,12 @@ bool convert(const opj_image_t& image, QImage& picture) {
                 syccToRgb(rgb[0], rgb[1], rgb[2], planes[0].bits());
             const int opacity = alpha >= 0 ? onScale(planes[alpha].at(x, y), planes[alpha].bits(), top) : top;
             for (int c = 0; c < 3; ++c) {
-                const qint64 level = onScale(rgb[c], planes[colours == 3 ? c : 0].bits(), top);
-                rgb[c] = int(!premultiplied ? level
-                             : opacity == 0 ? 0
-                                            : std::min<qint64>(top, (level * top + opacity / 2) / opacity));
+                const int level = onScale(rgb[c], planes[colours == 3 ? c : 0].bits(), top);
+                rgb[c] = premultiplied ? straightLevel(level, opacity, top) : level;
             }
             put(picture, x, y, rgb, opacity);
         }
     }
-    return alpha >= 0;
 }
 
 } // namespace
@@ -358,18 +349,10 @@ DecodedPicture Jp2Reader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
     if (image->icc_profile_len > 0)
         decoded.colour.iccProfile = QByteArray(reinterpret_cast<const char*>(image->icc_profile_buf),
                                                qsizetype(image->icc_profile_len));
-    const bool wide = keepsSixteenBits(*image);
-    if (wide) {
-        claim.grow(qint64(size.width()) * size.height() * 8);
-        decoded.image = QImage(size, QImage::Format_RGBX64);
-        if (decoded.image.isNull())
-            outOfMemory();
-    } else {
-        decoded.image = claim.rgb32(size.width(), size.height());
-    }
+    const bool wide = sampleBits(*image) > 8 && decoded.colour.keepsSixteenBits();
     // Transparency is laid on white after the colour stage.
-    if (convert(*image, decoded.image))
-        decoded.image.reinterpretAsFormat(wide ? QImage::Format_RGBA64 : QImage::Format_ARGB32);
+    decoded.image = finalPixels(size, wide, int(image->numcomps) > colourCount(*image), 0, claim);
+    convert(*image, decoded.image);
     return decoded;
 }
 

@@ -1,6 +1,8 @@
 #include "picture/formats/modules/JpegDecoder.h"
 
+#include "picture/Owned.h"
 #include "picture/PictureFailures.h"
+#include "picture/RowBands.h"
 #include "picture/formats/ExifOrientation.h"
 #include "picture/formats/FormatModule.h"
 #include "picture/formats/WholeFile.h"
@@ -13,8 +15,6 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include <jerror.h>
@@ -30,8 +30,6 @@ constexpr int coefficientBytesPerBlock = DCTSIZE2 * sizeof(JCOEF);
 // Room for libjpeg's own tables and row buffers beside the whole-image buffers it is allowed.
 constexpr long workingMemory = 64L * 1024 * 1024;
 constexpr char exifPrefix[] = "Exif\0";
-// Below this, starting decoders on other cores costs about what they save.
-constexpr qint64 bandedPixels = 1'000'000;
 // A band's decoder holds rows of iMCUs of its own: the one it decodes, its neighbours for the chroma
 // between them, and a row it throws away; a few rows of the first decoder go uncounted, as always.
 constexpr int bandBufferIMcuRows = 3;
@@ -287,15 +285,15 @@ bool decodeBand(BandDecoder& d, const QImage& image, J_COLOR_SPACE colours, ucha
                                 bits + qsizetype(d.band.top) * stride, stride, d.band.last, rowsDone);
 }
 
-// A large picture whose restart markers begin rows of iMCUs is decoded in bands, one for each core, from
-// the file held whole; none when one decoder does as well, or the markers are not where they should be,
-// and the file is then read on where the header ended.
+// A large picture whose restart markers begin rows of iMCUs is decoded in bands, as many as the picture's
+// work is split into, from the file held whole; none when one decoder does as well, or the markers are not
+// where they should be, and the file is then read on where the header ended.
 std::vector<JpegBand> bandsOf(const Session& s, QIODevice& file, LoadBudget::Claim& claim,
                               QByteArray& bytes) {
-    const int cores = int(std::thread::hardware_concurrency());
     const qint64 pixels = qint64(s.info.image_width) * s.info.image_height;
-    if (cores < 2 || pixels < bandedPixels || JpegBands::intervalRows(s.info) == 0 || file.isSequential() ||
-        claim.bytes() + pixels * 4 + file.size() + bandBuffers(s.info, size_t(cores)) >
+    const int count = bandsFor(pixels);
+    if (count < 2 || JpegBands::intervalRows(s.info) == 0 || file.isSequential() ||
+        claim.bytes() + pixels * 4 + file.size() + bandBuffers(s.info, size_t(count)) >
             claim.budget().total())
         return {};
     const qint64 resume = file.pos();
@@ -303,7 +301,7 @@ std::vector<JpegBand> bandsOf(const Session& s, QIODevice& file, LoadBudget::Cla
     if (!file.seek(0))
         return {};
     bytes = wholeFile(file, claim);
-    std::vector<JpegBand> bands = JpegBands::cut(s.info, bytes, dataStart, cores);
+    std::vector<JpegBand> bands = JpegBands::cut(s.info, bytes, dataStart, count);
     if (bands.empty()) {
         bytes.clear();
         if (!file.seek(resume))
@@ -312,8 +310,8 @@ std::vector<JpegBand> bandsOf(const Session& s, QIODevice& file, LoadBudget::Cla
     return bands;
 }
 
-// The first band on this thread, each other on one of its own; any band's damage is the picture's.
-// The top band, decoded on this thread, tells rowsDone of its rows as they come.
+// Any band's damage is the picture's. The top band, decoded on this thread, tells rowsDone of its rows as
+// they come.
 void decodeInBands(const QByteArray& file, const std::vector<JpegBand>& bands, J_COLOR_SPACE colours,
                    QImage& image, const RowsDone& rowsDone) {
     std::vector<std::unique_ptr<BandDecoder>> decoders;
@@ -324,17 +322,7 @@ void decodeInBands(const QByteArray& file, const std::vector<JpegBand>& bands, J
     const auto run = [&](BandDecoder& d) {
         d.decoded = decodeBand(d, image, colours, bits, &d == decoders[0].get() ? rowsDone : unheard);
     };
-    {
-        std::vector<std::jthread> threads;
-        for (size_t b = 1; b < decoders.size(); ++b) {
-            try {
-                threads.emplace_back(run, std::ref(*decoders[b]));
-            } catch (const std::system_error&) { // no thread to be had: this one decodes the band
-                run(*decoders[b]);
-            }
-        }
-        run(*decoders[0]);
-    }
+    inBands(int(decoders.size()), [&](int band) { run(*decoders[size_t(band)]); });
     for (const auto& d : decoders)
         if (!d->decoded)
             fail(d->session);
@@ -374,7 +362,7 @@ DecodedPicture JpegDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Pr
     JOCTET* profile = nullptr;
     unsigned length = 0;
     const bool profileRead = readProfile(*s, &profile, &length);
-    const std::unique_ptr<JOCTET, decltype(&std::free)> owned(profile, &std::free);
+    const Owned<JOCTET, std::free> owned(profile);
     if (!profileRead)
         fail(*s);
     decoded.colour.iccProfile = QByteArray(reinterpret_cast<const char*>(profile), qsizetype(length));

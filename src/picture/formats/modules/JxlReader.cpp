@@ -1,6 +1,8 @@
 #include "picture/formats/modules/JxlReader.h"
 
+#include "picture/Owned.h"
 #include "picture/PictureFailures.h"
+#include "picture/formats/FinalPixels.h"
 #include "picture/formats/FormatModule.h"
 #include "picture/formats/WholeFile.h"
 
@@ -8,7 +10,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -50,14 +51,8 @@ void release(void*, void* memory) {
     std::free(memory);
 }
 
-struct DecoderDestroy {
-    void operator()(JxlDecoder* decoder) const { JxlDecoderDestroy(decoder); }
-};
-using DecoderHandle = std::unique_ptr<JxlDecoder, DecoderDestroy>;
-struct RunnerDestroy {
-    void operator()(void* runner) const { JxlThreadParallelRunnerDestroy(runner); }
-};
-using Runner = std::unique_ptr<void, RunnerDestroy>;
+using DecoderHandle = Owned<JxlDecoder, JxlDecoderDestroy>;
+using Runner = Owned<void, JxlThreadParallelRunnerDestroy>;
 
 // libjxl keeps the frame it decodes in its own planes of 32-bit samples, colour and alpha, before it hands
 // out rows; an animation's canvas, which the first frame is laid on, once more.
@@ -70,21 +65,6 @@ qint64 decoderBuffers(const JxlBasicInfo& info) {
 // A codestream may declare up to 2^30 pixels a side.
 QSize declaredSize(const JxlBasicInfo& info) {
     return {int(qMin(info.xsize, 1u << 30)), int(qMin(info.ysize, 1u << 30))};
-}
-
-qint64 widePixels(const JxlBasicInfo& info) {
-    return qint64(info.xsize) * info.ysize * 8;
-}
-
-// 16-bit red, green, blue and alpha (straight, or 65535 where the file has none), claimed with libjxl's
-// buffers beside them.
-QImage widePicture(const JxlBasicInfo& info, LoadBudget::Claim& claim) {
-    claim.grow(widePixels(info) + decoderBuffers(info));
-    QImage image(int(info.xsize), int(info.ysize),
-                 info.alpha_bits > 0 ? QImage::Format_RGBA64 : QImage::Format_RGBX64);
-    if (image.isNull())
-        outOfMemory();
-    return image;
 }
 
 // sRGB, or grey on sRGB's curve and white.
@@ -209,17 +189,14 @@ DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
             if (!decoded.cmyk)
                 chooseSpace(jxl, info);
             describeColour(jxl, decoded.colour);
-            // Samples wider than a byte stay so where the colour stage converts them, lest it band.
-            wide = info.bits_per_sample > 8 && !decoded.colour.srgb && !decoded.cmyk;
-            if (wide)
-                claim.budget().refuseIfTooLarge(QSize(int(info.xsize), int(info.ysize)),
-                                                claim.bytes() + decoderBuffers(info) + widePixels(info));
+            wide = info.bits_per_sample > 8 && !decoded.cmyk && decoded.colour.keepsSixteenBits();
             break;
         case JXL_DEC_NEED_IMAGE_OUT_BUFFER: {
             const qint64 blackBytes = decoded.cmyk ? qint64(info.xsize) * info.ysize : 0;
+            // Transparency is laid on white after the colour stage.
             decoded.image =
-                wide ? widePicture(info, claim)
-                     : claim.rgb32(int(info.xsize), int(info.ysize), decoderBuffers(info) + blackBytes);
+                finalPixels(QSize(int(info.xsize), int(info.ysize)), wide,
+                            info.alpha_bits > 0 && !decoded.cmyk, decoderBuffers(info) + blackBytes, claim);
             // Red, green, blue and alpha straight into the picture's rows: libjxl writes into a buffer far
             // faster than through a callback for each run of pixels.
             const JxlPixelFormat format{4, wide ? JXL_TYPE_UINT16 : JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN,
@@ -239,14 +216,10 @@ DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
         case JXL_DEC_FULL_IMAGE:
             // The first frame, laid on the canvas: what an animation shows before it plays. 16-bit samples
             // come in the picture's own order; bytes come red first, where the picture keeps blue.
-            if (decoded.cmyk) {
+            if (decoded.cmyk)
                 placeInks(decoded.image, blackPlane);
-            } else if (!wide) {
-                if (info.alpha_bits > 0)
-                    decoded.image.reinterpretAsFormat(
-                        QImage::Format_ARGB32); // laid on white after the colour stage
+            else if (!wide)
                 swapRedAndBlue(decoded.image);
-            }
             return decoded;
         default:
             if (allocations.failed)

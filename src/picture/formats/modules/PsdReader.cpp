@@ -4,7 +4,9 @@
 #include "picture/formats/ByteCursor.h"
 #include "picture/formats/ExifOrientation.h"
 #include "picture/formats/FilePieces.h"
+#include "picture/formats/FinalPixels.h"
 #include "picture/formats/FormatModule.h"
+#include "picture/formats/WholeFile.h"
 
 #include <algorithm>
 #include <array>
@@ -46,16 +48,6 @@ struct Header {
     int mode = 0;
     int colours = 0;
 };
-
-// count bytes from where the file is, refused when the file holds fewer.
-QByteArray readExactly(QIODevice& file, qint64 count) {
-    if (count < 0 || count > file.size() - file.pos())
-        invalidPicture();
-    QByteArray bytes = file.read(count);
-    if (bytes.size() != count)
-        invalidPicture();
-    return bytes;
-}
 
 void skipTo(QIODevice& file, qint64 position) {
     if (position < 0 || position > file.size() || !file.seek(position))
@@ -201,17 +193,6 @@ quint16 wideSample(const uchar* plane, int x, int depth) {
     const float v =
         std::bit_cast<float>(quint32(b[0]) << 24 | quint32(b[1]) << 16 | quint32(b[2]) << 8 | b[3]);
     return v > 0 ? quint16(std::lround(std::min(v, 1.0f) * 65535)) : 0; // NaN too is 0
-}
-
-// The picture's 16-bit samples, claimed with the final 8-bit pixels the colour stage narrows them to.
-QImage widePixels(QSize size, bool alpha, LoadBudget::Claim& claim) {
-    const qint64 bytes = qint64(size.width()) * size.height() * 8;
-    claim.budget().refuseIfTooLarge(size, claim.bytes() + bytes);
-    claim.grow(bytes);
-    QImage image(size, alpha ? QImage::Format_RGBA64 : QImage::Format_RGBX64);
-    if (image.isNull())
-        outOfMemory();
-    return image;
 }
 
 // The rows of each channel the picture uses, where they lie in the file.
@@ -387,8 +368,8 @@ DecodedPicture PsdReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
     const bool wide =
         header.depth == 32 || (header.depth == 16 && (header.mode == Grey || header.mode == Rgb) &&
                                decoded.colour.keepsSixteenBits());
-    decoded.image =
-        wide ? widePixels(header.size, alpha, claim) : claim.rgb32(header.size.width(), header.size.height());
+    // Bytes are marked as transparent once their rows are read, where they are not inks.
+    decoded.image = finalPixels(header.size, wide, wide && alpha, 0, claim);
     decoded.cmyk = header.mode == Cmyk;
     std::vector<QByteArray> planes(size_t(used), QByteArray(rows.rowBytes(), '\0'));
     std::vector<std::vector<uchar>> narrowed(size_t(used), std::vector<uchar>(size_t(header.size.width())));

@@ -1,11 +1,13 @@
 #include "picture/formats/modules/SvgReader.h"
 
+#include "picture/Owned.h"
 #include "picture/PictureFailures.h"
 #include "picture/formats/FormatModule.h"
+#include "picture/formats/StraightAlpha.h"
+#include "picture/formats/WholeFile.h"
 #include "picture/formats/modules/SvgDocument.h"
 
 #include <algorithm>
-#include <memory>
 
 // GLib names a member signals, which Qt has made a keyword; this file defines no signals.
 #undef signals
@@ -19,34 +21,10 @@ constexpr qint64 largestFile = 64 * 1024 * 1024;
 // The widest and tallest image surface cairo makes.
 constexpr int largestTile = 32767;
 
-struct ObjectUnref {
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
-struct ErrorFree {
-    void operator()(GError* error) const { g_error_free(error); }
-};
-struct SurfaceDestroy {
-    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-struct ContextDestroy {
-    void operator()(cairo_t* context) const { cairo_destroy(context); }
-};
-using Handle = std::unique_ptr<RsvgHandle, ObjectUnref>;
-using Error = std::unique_ptr<GError, ErrorFree>;
-using Surface = std::unique_ptr<cairo_surface_t, SurfaceDestroy>;
-using Context = std::unique_ptr<cairo_t, ContextDestroy>;
-
-// The text, and the copy of it the renderer reads, both held while the document is parsed.
-QByteArray contents(QIODevice& file, LoadBudget::Claim& claim) {
-    const qint64 size = file.size();
-    if (size > largestFile)
-        invalidPicture();
-    claim.grow(size * 2);
-    QByteArray bytes = file.readAll();
-    if (bytes.size() != size)
-        invalidPicture();
-    return bytes;
-}
+using Handle = Owned<RsvgHandle, g_object_unref>;
+using Error = Owned<GError, g_error_free>;
+using Surface = Owned<cairo_surface_t, cairo_surface_destroy>;
+using Context = Owned<cairo_t, cairo_destroy>;
 
 // Parsed from memory with no base file: librsvg then refuses every reference that is not inside the
 // document (images, style sheets, url() in properties, XInclude).
@@ -95,7 +73,10 @@ bool opaque(const QImage& image) {
 } // namespace
 
 DecodedPicture SvgReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
-    const SvgDocument document(contents(file, claim));
+    if (file.size() > largestFile)
+        invalidPicture();
+    // The text, and the copy of it the renderer reads, both held while the document is parsed.
+    const SvgDocument document(wholeFile(file, claim, file.size()));
     claim.budget().refuseIfTooLarge(document.size(), claim.bytes());
     const Handle handle = parsed(document.standalone());
 
@@ -109,8 +90,9 @@ DecodedPicture SvgReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
         decoded.image.reinterpretAsFormat(QImage::Format_RGB32);
         return decoded;
     }
-    // Straight alpha, laid on white after the colour stage; the conversion keeps the pixels where they are.
-    decoded.image.convertTo(QImage::Format_ARGB32);
+    // Straight alpha, laid on white after the colour stage.
+    decoded.image.reinterpretAsFormat(QImage::Format_ARGB32);
+    makeStraight(decoded.image);
     return decoded;
 }
 

@@ -3,6 +3,7 @@
 #include "picture/PictureFailures.h"
 #include "picture/formats/FilePieces.h"
 #include "picture/formats/FormatModule.h"
+#include "picture/formats/StraightAlpha.h"
 #include "picture/formats/TgaHeader.h"
 
 #include <algorithm>
@@ -66,15 +67,6 @@ public:
     }
 
 private:
-    static QRgb straight(QRgb premultiplied) {
-        const int alpha = qAlpha(premultiplied);
-        const auto level = [alpha](int c) {
-            return alpha == 0 ? 0 : std::min(255, (c * 255 + alpha / 2) / alpha);
-        };
-        return qRgba(level(qRed(premultiplied)), level(qGreen(premultiplied)), level(qBlue(premultiplied)),
-                     alpha);
-    }
-
     QRgb lookUp(const uchar* value) const {
         switch (header_.kind) {
         case Kind::Mapped: {

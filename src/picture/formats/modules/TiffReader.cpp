@@ -1,7 +1,9 @@
 #include "picture/formats/modules/TiffReader.h"
 
+#include "picture/Owned.h"
 #include "picture/PictureFailures.h"
 #include "picture/formats/FormatModule.h"
+#include "picture/formats/StraightAlpha.h"
 
 #include <QFloat16>
 #include <QtEndian>
@@ -9,7 +11,6 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -72,10 +73,7 @@ int mapNothing(thandle_t, void**, toff_t*) {
 
 void unmapNothing(thandle_t, void*, toff_t) {}
 
-struct TiffClose {
-    void operator()(TIFF* tiff) const { TIFFClose(tiff); }
-};
-using Tiff = std::unique_ptr<TIFF, TiffClose>;
+using Tiff = Owned<TIFF, TIFFClose>;
 
 Tiff open(Session& session, qint64 largestAllocation) {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
@@ -201,7 +199,7 @@ public:
                     rgb[c] = level(source, first + c);
             }
             for (int c = 0; c < 3; ++c)
-                target[2 - c] = uchar(associated ? straight(rgb[c], alpha) : rgb[c]);
+                target[2 - c] = uchar(associated ? straightLevel(rgb[c], alpha) : rgb[c]);
             target[3] = uchar(alpha);
         }
     }
@@ -231,10 +229,6 @@ private:
         for (int x = 0; x < count - 1; ++x, source += 3)
             pixels[x] = 0xFF000000u | qFromBigEndian<quint32>(source) >> 8;
         pixels[count - 1] = qRgb(source[0], source[1], source[2]);
-    }
-
-    static int straight(int premultiplied, int alpha) {
-        return alpha == 0 ? 0 : std::min(255, (premultiplied * 255 + alpha / 2) / alpha);
     }
 
     // Sample i of the row as stored, for palette indices.
@@ -355,17 +349,12 @@ void render(TIFF* tiff, const Session& session, QImage& image) {
     TIFFRGBAImageEnd(&renderer);
     if (!rendered || session.damaged)
         invalidPicture();
+    // Its words are 0xAABBGGRR: made straight, then red and blue exchanged.
     for (int y = 0; y < image.height(); ++y) {
-        uchar* pixel = image.scanLine(y);
-        for (int x = 0; x < image.width(); ++x, pixel += 4) {
-            const int alpha = pixel[3];
-            const auto straight = [alpha](int c) {
-                return uchar(alpha == 0 ? 0 : std::min(255, (c * 255 + alpha / 2) / alpha));
-            };
-            const uchar red = pixel[0];
-            pixel[0] = straight(pixel[2]);
-            pixel[1] = straight(pixel[1]);
-            pixel[2] = straight(red);
+        auto* pixel = reinterpret_cast<quint32*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const quint32 p = straight(pixel[x]);
+            pixel[x] = (p & 0xff00ff00u) | (p & 0xffu) << 16 | (p >> 16 & 0xffu);
         }
     }
 }

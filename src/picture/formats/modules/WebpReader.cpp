@@ -1,5 +1,6 @@
 #include "picture/formats/modules/WebpReader.h"
 
+#include "picture/Owned.h"
 #include "picture/PictureFailures.h"
 #include "picture/formats/ExifOrientation.h"
 #include "picture/formats/FormatModule.h"
@@ -8,7 +9,6 @@
 #include <QScopeGuard>
 
 #include <cstring>
-#include <memory>
 
 #include <webp/decode.h>
 #include <webp/demux.h>
@@ -17,10 +17,7 @@ namespace picture {
 
 namespace {
 
-struct DemuxDelete {
-    void operator()(WebPDemuxer* demux) const { WebPDemuxDelete(demux); }
-};
-using Demux = std::unique_ptr<WebPDemuxer, DemuxDelete>;
+using Demux = Owned<WebPDemuxer, WebPDemuxDelete>;
 
 QByteArray chunk(const WebPDemuxer* demux, const char* fourcc) {
     WebPChunkIterator found;
