@@ -19,7 +19,8 @@ public:
     FormatModules& operator=(const FormatModules&) = delete;
 
     // The reader of the named module. Fails with "Unsupported picture format" when the module, a library
-    // it needs, or its reader is missing; a later call looks again.
+    // it needs, or its reader is missing, or when it was built for another interface
+    // (formats/FormatModule.h); a later call looks again.
     Decoder reader(const QString& name);
 
 private:
