@@ -62,8 +62,9 @@ mkdir -p "$build/crashes"
 # Leaks inside outside libraries are left to them, as in the sanitized suite.
 export LSAN_OPTIONS="suppressions=$here/../scripts/sanitizers/lsan.supp:print_suppressions=0"
 failed=()
-for target in cursor_file style_sheet picture_loader jpeg_decoder png_decoder gif_decoder text_picture bmp_decoder colour_profile \
-  webp_reader tiff_reader raw_reader svg_reader jxl_reader jp2_reader exr_reader qoi_reader tga_reader psd_reader heif_reader avif_reader; do
+# Every target the project builds, the formats' from their table.
+mapfile -t targets <"$build/targets.txt"
+for target in "${targets[@]}"; do
   mkdir -p "$build/corpus/$target"
   options=(-max_total_time="$seconds" -rss_limit_mb=2560 -timeout=10 -print_final_stats=1
            -artifact_prefix="$build/crashes/$target-")

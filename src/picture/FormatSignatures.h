@@ -9,8 +9,8 @@ namespace picture {
 
 // A format as a file's content names it: a reader built into the program, or a module by name.
 struct Format {
-    // "jpeg", "png", "gif", "bmp" or "toolkit" for the built-in readers; for a module, its name:
-    // "webp", "tiff", "raw", "heif", "avif", "jxl", "jp2", "exr", "psd", "qoi", "svg" or "tga".
+    // "png", "bmp" or "toolkit" for the readers built into the program; for a module, its name from the
+    // formats' table (picture/ModuleNames.h).
     QString name;
     Decoder builtIn = nullptr; // null for a module's format
 };

@@ -1,6 +1,7 @@
 #include "picture/formats/modules/RawReader.h"
 
 #include "picture/FormatSignatures.h"
+#include "picture/ModuleNames.h"
 #include "picture/PictureFailures.h"
 #include "picture/RowBands.h"
 #include "picture/formats/ByteCursor.h"
@@ -188,7 +189,7 @@ void refuseDamagedDirectories(const QByteArray& bytes) {
 } // namespace
 
 DecodedPicture RawReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
-    const bool named = FormatSignatures::recognise(file).name == QLatin1String("raw");
+    const bool named = FormatSignatures::recognise(file).name == QLatin1String(moduleName::raw);
     QByteArray bytes = wholeFile(file, claim);
     refuseDamagedDirectories(bytes);
     FileBytes stream(bytes);
