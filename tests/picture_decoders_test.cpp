@@ -15,8 +15,8 @@
 #include "support/ToolFolder.h"
 
 #include "picture/LoadBudget.h"
-#include "picture/formats/modules/JpegBandStream.h"
-#include "picture/formats/modules/JpegDecoder.h"
+#include "picture/formats/modules/jpeg/JpegBandStream.h"
+#include "picture/formats/modules/jpeg/JpegDecoder.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -10,7 +10,7 @@
 #include "support/TestLoader.h"
 #include "support/TestProfiles.h"
 
-#include "picture/formats/modules/JpegDecoder.h"
+#include "picture/formats/modules/jpeg/JpegDecoder.h"
 
 #include <QApplication>
 #include <QBuffer>
