@@ -15,7 +15,7 @@ rm -rf "$build/seeds"
 "$build/make_seeds" "$build/seeds"
 # A module format's folder may hold seeds.sh, which writes its target's seeds with its library's own tools
 # from $png into $out, with $scratch for files on the way; make_seeds writes those of RAW, SVG and OpenEXR.
-png="$build/seeds/png_decoder/alpha.png"
+png="$build/seeds/png_reader/alpha.png"
 scratch="$build/scratch"
 mkdir -p "$scratch"
 for recipe in "$here"/../src/picture/formats/modules/*/seeds.sh; do

@@ -11,7 +11,7 @@ namespace picture {
 
 FormatModules::FormatModules(QString folder) : folder_(std::move(folder)) {}
 
-Decoder FormatModules::reader(const QString& name) {
+Reader FormatModules::reader(const QString& name) {
     const std::lock_guard lock(mutex_);
     if (const auto known = readers_.find(name); known != readers_.end())
         return known->second;
@@ -27,9 +27,9 @@ Decoder FormatModules::reader(const QString& name) {
                              << "was built for another version of the program; its pictures are refused";
         unsupportedFormat();
     }
-    using Entry = Decoder (*)();
+    using Entry = Reader (*)();
     const auto entry = reinterpret_cast<Entry>(library.resolve(KESTRELLE_FORMAT_READER_SYMBOL));
-    const Decoder decoder = stampOf && entry ? entry() : nullptr;
+    const Reader decoder = stampOf && entry ? entry() : nullptr;
     if (!decoder)
         unsupportedFormat();
     readers_.emplace(name, decoder);

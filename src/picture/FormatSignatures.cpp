@@ -1,10 +1,10 @@
 #include "picture/FormatSignatures.h"
 
 #include "picture/ModuleNames.h"
-#include "picture/formats/BmpDecoder.h"
+#include "picture/formats/BmpReader.h"
 #include "picture/formats/ByteCursor.h"
-#include "picture/formats/PngDecoder.h"
-#include "picture/formats/ToolkitDecoder.h"
+#include "picture/formats/PngReader.h"
+#include "picture/formats/ToolkitReader.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -176,11 +176,11 @@ Format FormatSignatures::recognise(QIODevice& file) {
     if (start.startsWith("\xFF\xD8"))
         return module(moduleName::jpeg);
     if (start.startsWith("\x89PNG\r\n\x1A\n"))
-        return {QStringLiteral("png"), &PngDecoder::decode};
+        return {QStringLiteral("png"), &PngReader::decode};
     if (startsWithAny(start, {"GIF87a", "GIF89a"}))
         return module(moduleName::gif);
     if (start.startsWith("BM"))
-        return {QStringLiteral("bmp"), &BmpDecoder::decode};
+        return {QStringLiteral("bmp"), &BmpReader::decode};
     if (start.size() >= 12 && start.startsWith("RIFF") && start.sliced(8, 4) == "WEBP")
         return module(moduleName::webp);
     if (start.size() >= 16 && startsWithAny(start, {QByteArrayView("II*\0", 4), QByteArrayView("MM\0*", 4)}))
@@ -205,7 +205,7 @@ Format FormatSignatures::recognise(QIODevice& file) {
         return module(moduleName::svg);
     if (isTga(file, start))
         return module(moduleName::tga);
-    return {QStringLiteral("toolkit"), &ToolkitDecoder::decode};
+    return {QStringLiteral("toolkit"), &ToolkitReader::decode};
 }
 
 } // namespace picture

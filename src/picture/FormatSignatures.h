@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture/Decoder.h"
+#include "picture/Reader.h"
 
 #include <QIODevice>
 #include <QString>
@@ -12,7 +12,7 @@ struct Format {
     // "png", "bmp" or "toolkit" for the readers built into the program; for a module, its name from the
     // formats' table (picture/ModuleNames.h).
     QString name;
-    Decoder builtIn = nullptr; // null for a module's format
+    Reader builtIn = nullptr; // null for a module's format
 };
 
 // Every format the program knows is recognised here, by the file's content and never by its name. What

@@ -16,6 +16,6 @@ extern "C" Q_DECL_EXPORT quint64 kestrelleFormatInterface() {
     return picture::formatInterface::stamp + 1;
 }
 
-extern "C" Q_DECL_EXPORT picture::Decoder kestrelleFormatReader() {
+extern "C" Q_DECL_EXPORT picture::Reader kestrelleFormatReader() {
     return &anyPicture;
 }

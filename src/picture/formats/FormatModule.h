@@ -1,7 +1,7 @@
 #pragma once
 
 #include "desktop/Failure.h"
-#include "picture/Decoder.h"
+#include "picture/Reader.h"
 
 #include <QtGlobal>
 
@@ -9,7 +9,7 @@
 
 // Everything that crosses between the program and a format module, and its one version. A module is the
 // program's own code built apart, with its own copy of the picture and desktop rooms: its reader (the
-// Decoder signature) reads the program's QIODevice, claims through the program's LoadBudget::Claim with its
+// Reader signature) reads the program's QIODevice, claims through the program's LoadBudget::Claim with its
 // copy of LoadBudget's code, tells the program's Progress, and hands back a DecodedPicture or throws a
 // desktop::Failure. A module built against another layout of any of these would misread them, so it
 // exports the stamp of the interface it was built with, and FormatModules takes only its own.
@@ -41,10 +41,10 @@ inline constexpr quint64 stamp =
 #define KESTRELLE_FORMAT_READER_SYMBOL "kestrelleFormatReader"
 
 // Ends a module's source: KESTRELLE_FORMAT_MODULE(picture::WebpReader)
-#define KESTRELLE_FORMAT_MODULE(Reader)                                                                      \
+#define KESTRELLE_FORMAT_MODULE(ReaderClass)                                                                 \
     extern "C" Q_DECL_EXPORT quint64 kestrelleFormatInterface() {                                            \
         return picture::formatInterface::stamp;                                                              \
     }                                                                                                        \
-    extern "C" Q_DECL_EXPORT picture::Decoder kestrelleFormatReader() {                                      \
-        return &Reader::decode;                                                                              \
+    extern "C" Q_DECL_EXPORT picture::Reader kestrelleFormatReader() {                                       \
+        return &ReaderClass::decode;                                                                         \
     }

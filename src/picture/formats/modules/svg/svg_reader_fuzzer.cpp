@@ -1,6 +1,6 @@
 // Any bytes as an SVG document, through its module's reader alone, with the toolkit up for its text.
-#include "DecoderFuzz.h"
 #include "QuietOffscreen.h"
+#include "ReaderFuzz.h"
 #include "picture/formats/modules/svg/SvgReader.h"
 
 #include <QGuiApplication>
@@ -12,6 +12,6 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzzDecoder<picture::SvgReader>(data, size);
+    fuzzReader<picture::SvgReader>(data, size);
     return 0;
 }

@@ -13,7 +13,7 @@ namespace picture {
 // Work is bounded: a progressive file may have no more scans than any encoder makes, and the whole-image
 // buffers multi-scan files need are claimed from the budget before libjpeg allocates them. A large
 // picture whose restart markers begin rows of iMCUs is decoded in bands on every core (JpegBands).
-class JpegDecoder {
+class JpegReader {
 public:
     static constexpr int maxScans = 100;
 

@@ -1,4 +1,4 @@
-#include "picture/formats/modules/jpeg/JpegDecoder.h"
+#include "picture/formats/modules/jpeg/JpegReader.h"
 
 #include "picture/PictureFailures.h"
 #include "picture/formats/ExifOrientation.h"
@@ -124,7 +124,7 @@ void termSource(j_decompress_ptr) {}
 // busy for a minute.
 void countScans(j_common_ptr info) {
     Session& s = session(info);
-    if (s.info.input_scan_number > JpegDecoder::maxScans)
+    if (s.info.input_scan_number > JpegReader::maxScans)
         stop(info);
 }
 
@@ -351,7 +351,7 @@ void undoInversion(QImage& image) {
 
 } // namespace
 
-DecodedPicture JpegDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Progress& progress) {
+DecodedPicture JpegReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress& progress) {
     const auto s = std::make_unique<Session>();
     if (!create(*s))
         fail(*s);
@@ -406,4 +406,4 @@ DecodedPicture JpegDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Pr
 
 } // namespace picture
 
-KESTRELLE_FORMAT_MODULE(picture::JpegDecoder)
+KESTRELLE_FORMAT_MODULE(picture::JpegReader)

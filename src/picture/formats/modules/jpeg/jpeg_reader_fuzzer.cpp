@@ -1,8 +1,8 @@
 // Any bytes as a JPEG file, through the decoder alone.
-#include "DecoderFuzz.h"
-#include "picture/formats/modules/jpeg/JpegDecoder.h"
+#include "ReaderFuzz.h"
+#include "picture/formats/modules/jpeg/JpegReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzzDecoder<picture::JpegDecoder>(data, size);
+    fuzzReader<picture::JpegReader>(data, size);
     return 0;
 }

@@ -1,4 +1,4 @@
-#include "picture/formats/BmpDecoder.h"
+#include "picture/formats/BmpReader.h"
 
 #include "picture/PictureFailures.h"
 #include "picture/formats/BmpHeader.h"
@@ -62,7 +62,7 @@ QByteArray readProfile(QIODevice& file, const BmpHeader& header) {
 
 } // namespace
 
-DecodedPicture BmpDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
+DecodedPicture BmpReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     const BmpHeader header = BmpHeader::read(file, file.size());
     DecodedPicture decoded;
     decoded.image = allocate(header, claim);

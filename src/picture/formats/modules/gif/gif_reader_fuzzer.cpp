@@ -1,8 +1,8 @@
 // Any bytes as a GIF file, through the decoder alone.
-#include "DecoderFuzz.h"
-#include "picture/formats/modules/gif/GifDecoder.h"
+#include "ReaderFuzz.h"
+#include "picture/formats/modules/gif/GifReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzzDecoder<picture::GifDecoder>(data, size);
+    fuzzReader<picture::GifReader>(data, size);
     return 0;
 }

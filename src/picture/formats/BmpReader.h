@@ -12,7 +12,7 @@ namespace picture {
 // with or without alpha, RLE8 and RLE4, OS/2 headers, rows stored top-down or bottom-up, and an embedded
 // ICC profile. The rows are read from the file in blocks straight into the final picture, so a large file
 // never sits in memory whole.
-class BmpDecoder {
+class BmpReader {
 public:
     // file is a regular file, open, at offset 0. Throws "Invalid picture", "Picture too large: W x H
     // pixels" or "Out of memory".

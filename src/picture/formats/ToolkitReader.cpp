@@ -1,4 +1,4 @@
-#include "picture/formats/ToolkitDecoder.h"
+#include "picture/formats/ToolkitReader.h"
 
 #include "picture/PictureFailures.h"
 #include "picture/PictureIntegrity.h"
@@ -60,21 +60,21 @@ QByteArray formatOf(const QByteArray& bytes) {
 
 } // namespace
 
-bool ToolkitDecoder::recognises(QIODevice& file) {
+bool ToolkitReader::recognises(QIODevice& file) {
     return !formatOf(file.peek(64 * 1024)).isEmpty();
 }
 
 // Without a limit of its own the toolkit refuses anything over 128 MB decoded, a mere 33 megapixels. No
 // lower limit is needed to hold a load to a smaller budget: it claims the reader's bytes from the header
 // before the reader allocates them.
-void ToolkitDecoder::allowFor(const LoadBudget& budget) {
+void ToolkitReader::allowFor(const LoadBudget& budget) {
     const int limit = int(std::min<qint64>(budget.total() / megabyte, std::numeric_limits<int>::max()));
     const int current = QImageReader::allocationLimit();
     if (current != 0 && current < limit)
         QImageReader::setAllocationLimit(limit);
 }
 
-DecodedPicture ToolkitDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
+DecodedPicture ToolkitReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     const LoadBudget& budget = claim.budget();
     const QByteArray bytes = contents(file, claim);
     QBuffer buffer;

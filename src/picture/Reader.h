@@ -10,6 +10,6 @@ namespace picture {
 
 // What every format's reader is: the opened file, the load's claim and its progress in, the decoded picture
 // out.
-using Decoder = DecodedPicture (*)(QIODevice& file, LoadBudget::Claim& claim, Progress& progress);
+using Reader = DecodedPicture (*)(QIODevice& file, LoadBudget::Claim& claim, Progress& progress);
 
 } // namespace picture

@@ -1,8 +1,8 @@
 // Any bytes as a BMP file, straight into the BMP decoder: whatever the bytes, it gives a picture whose every
 // pixel it wrote, or fails with a Failure.
-#include "DecoderFuzz.h"
 #include "QuietOffscreen.h"
-#include "picture/formats/BmpDecoder.h"
+#include "ReaderFuzz.h"
+#include "picture/formats/BmpReader.h"
 
 #include <QGuiApplication>
 
@@ -13,6 +13,6 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzzDecoder<picture::BmpDecoder>(data, size);
+    fuzzReader<picture::BmpReader>(data, size);
     return 0;
 }

@@ -12,7 +12,7 @@ namespace picture {
 // pixels. The picture takes the logical screen's size, or the first frame's extent where the screen
 // claims none; what the frame leaves uncovered or transparent is transparent, and so shows white. An LZW
 // stream that ends early, a block that is missing, or a file without its trailer refuses the file.
-class GifDecoder {
+class GifReader {
 public:
     static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim, Progress& progress);
 };

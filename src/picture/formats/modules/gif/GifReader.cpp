@@ -1,4 +1,4 @@
-#include "picture/formats/modules/gif/GifDecoder.h"
+#include "picture/formats/modules/gif/GifReader.h"
 
 #include "picture/PictureFailures.h"
 #include "picture/formats/ByteCursor.h"
@@ -92,7 +92,7 @@ void drawFrame(GifFileType* gif, int transparent, QImage& image) {
 
 } // namespace
 
-DecodedPicture GifDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
+DecodedPicture GifReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress&) {
     // The logical screen's size is judged before giflib reads on, even when the file breaks off after it.
     const QByteArray head = file.peek(10);
     ByteCursor in(head);
@@ -149,4 +149,4 @@ DecodedPicture GifDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Pro
 
 } // namespace picture
 
-KESTRELLE_FORMAT_MODULE(picture::GifDecoder)
+KESTRELLE_FORMAT_MODULE(picture::GifReader)

@@ -16,7 +16,7 @@
 
 #include "picture/LoadBudget.h"
 #include "picture/formats/modules/jpeg/JpegBandStream.h"
-#include "picture/formats/modules/jpeg/JpegDecoder.h"
+#include "picture/formats/modules/jpeg/JpegReader.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,7 +34,7 @@ Q_DECLARE_METATYPE(test::ExrChannels)
 
 // The decoders behind the loader: damage inside compressed data, bounded work, the shared memory budget
 // and what the files say beside their pixels.
-class PictureDecodersTest : public QObject {
+class PictureReadersTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -223,7 +223,7 @@ QByteArray isoMediaClaiming(QByteArray file, quint32 width, quint32 height) {
 
 } // namespace
 
-void PictureDecodersTest::initTestCase() {
+void PictureReadersTest::initTestCase() {
     QImage translucent(97, 64, QImage::Format_ARGB32);
     for (int y = 0; y < translucent.height(); ++y)
         for (int x = 0; x < translucent.width(); ++x)
@@ -267,7 +267,7 @@ void PictureDecodersTest::initTestCase() {
     QVERIFY(!tools_.run("tiffset -s 262 0 white.tif").isEmpty());
 }
 
-void PictureDecodersTest::refusesDamageInsideTheData_data() {
+void PictureReadersTest::refusesDamageInsideTheData_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
     const QByteArray jpeg = pictures::encoded(shading(), "jpeg");
@@ -376,7 +376,7 @@ void PictureDecodersTest::refusesDamageInsideTheData_data() {
     QTest::newRow("zip exr with 16 bytes flipped") << "a.exr" << withFlippedBytes(exr);
 }
 
-void PictureDecodersTest::refusesDamageInsideTheData() {
+void PictureReadersTest::refusesDamageInsideTheData() {
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     const TestLoader loader(2047 * megabyte);
@@ -384,7 +384,7 @@ void PictureDecodersTest::refusesDamageInsideTheData() {
     QCOMPARE(loader.budget.held(), 0);
 }
 
-void PictureDecodersTest::refusesHeadersBeyondTheBudget_data() {
+void PictureReadersTest::refusesHeadersBeyondTheBudget_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("ppm") << "a.ppm" << QByteArray("P6\n5000 4000\n255\n") + QByteArray(64, '\0');
@@ -430,7 +430,7 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget_data() {
                           << isoMediaClaiming(tools_.run("avifenc -s 10 small.png a.avif"), 5000, 4000);
 }
 
-void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
+void PictureReadersTest::refusesHeadersBeyondTheBudget() {
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     // 80 MB of pixels: over a budget of 64 MB. Headers made smaller are patched to that size.
@@ -454,7 +454,7 @@ void PictureDecodersTest::refusesHeadersBeyondTheBudget() {
     QCOMPARE_LT(loader.budget.peak(), megabyte);
 }
 
-void PictureDecodersTest::refusesHugeFramesBeforeTheirPixels_data() {
+void PictureReadersTest::refusesHugeFramesBeforeTheirPixels_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("jpeg") << "huge.jpg"
@@ -479,7 +479,7 @@ void PictureDecodersTest::refusesHugeFramesBeforeTheirPixels_data() {
     }
 }
 
-void PictureDecodersTest::refusesHugeFramesBeforeTheirPixels() {
+void PictureReadersTest::refusesHugeFramesBeforeTheirPixels() {
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     // Within the budget, but far too short for the pixels declared: refused before they are allocated.
@@ -488,7 +488,7 @@ void PictureDecodersTest::refusesHugeFramesBeforeTheirPixels() {
     QCOMPARE_LT(loader.budget.peak(), megabyte);
 }
 
-void PictureDecodersTest::boundsTheScansOfProgressiveJpeg() {
+void PictureReadersTest::boundsTheScansOfProgressiveJpeg() {
     QImage grey(64, 40, QImage::Format_RGB32);
     for (int y = 0; y < grey.height(); ++y)
         for (int x = 0; x < grey.width(); ++x)
@@ -506,7 +506,7 @@ void PictureDecodersTest::boundsTheScansOfProgressiveJpeg() {
              "Invalid picture");
 }
 
-void PictureDecodersTest::decodesRestartMarkedJpegExactly_data() {
+void PictureReadersTest::decodesRestartMarkedJpegExactly_data() {
     QTest::addColumn<QSize>("size");
     QTest::addColumn<bool>("cmyk");
     QTest::addColumn<int>("restartInterval"); // in MCUs: 16 x 16 pixels for colour, 8 x 8 for CMYK
@@ -519,7 +519,7 @@ void PictureDecodersTest::decodesRestartMarkedJpegExactly_data() {
     QTest::newRow("colour, every MCU row, with fill") << QSize(1300, 1000) << false << 82 << true;
 }
 
-void PictureDecodersTest::decodesRestartMarkedJpegExactly() {
+void PictureReadersTest::decodesRestartMarkedJpegExactly() {
     QFETCH(QSize, size);
     QFETCH(bool, cmyk);
     QFETCH(int, restartInterval);
@@ -530,13 +530,13 @@ void PictureDecodersTest::decodesRestartMarkedJpegExactly() {
     QByteArray bytes = test::writeJpeg(picture, {.cmyk = cmyk, .restartInterval = restartInterval});
     for (char code = '\xD0'; fill && code <= '\xD7'; ++code)
         bytes.replace(QByteArray("\xFF") + code, QByteArray("\xFF\xFF") + code);
-    const picture::DecodedPicture marked = decodedBy(picture::JpegDecoder::decode, bytes);
+    const picture::DecodedPicture marked = decodedBy(picture::JpegReader::decode, bytes);
     const picture::DecodedPicture whole =
-        decodedBy(picture::JpegDecoder::decode, test::writeJpeg(picture, {.cmyk = cmyk}));
+        decodedBy(picture::JpegReader::decode, test::writeJpeg(picture, {.cmyk = cmyk}));
     QCOMPARE(marked.image, whole.image);
 }
 
-void PictureDecodersTest::renumbersRestartMarkersAcrossPieces_data() {
+void PictureReadersTest::renumbersRestartMarkersAcrossPieces_data() {
     QTest::addColumn<qsizetype>("at"); // in the entropy-coded data
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QByteArray>("read");
@@ -552,7 +552,7 @@ void PictureDecodersTest::renumbersRestartMarkersAcrossPieces_data() {
     QTest::newRow("the end of the image") << piece << QByteArray("\xFF\xD9") << QByteArray("\xFF\xD9");
 }
 
-void PictureDecodersTest::renumbersRestartMarkersAcrossPieces() {
+void PictureReadersTest::renumbersRestartMarkersAcrossPieces() {
     QFETCH(qsizetype, at);
     QFETCH(QByteArray, bytes);
     QFETCH(QByteArray, read);
@@ -567,13 +567,13 @@ void PictureDecodersTest::renumbersRestartMarkersAcrossPieces() {
     QCOMPARE(given, "headers" + data.replace(at, read.size(), read));
 }
 
-void PictureDecodersTest::decodesWideSamplesStraightIntoTheFinalPixels_data() {
+void PictureReadersTest::decodesWideSamplesStraightIntoTheFinalPixels_data() {
     QTest::addColumn<bool>("colour");
     QTest::newRow("16-bit grey") << false;
     QTest::newRow("16-bit colour with a transparent colour") << true;
 }
 
-void PictureDecodersTest::decodesWideSamplesStraightIntoTheFinalPixels() {
+void PictureReadersTest::decodesWideSamplesStraightIntoTheFinalPixels() {
     QFETCH(bool, colour);
     constexpr int width = 1200;
     constexpr int height = 1000;
@@ -624,7 +624,7 @@ void PictureDecodersTest::decodesWideSamplesStraightIntoTheFinalPixels() {
     QCOMPARE(pictures::largestDifference(loaded, expected), 0);
 }
 
-void PictureDecodersTest::laysTransparentGifPixelsOverWhite() {
+void PictureReadersTest::laysTransparentGifPixelsOverWhite() {
     // The encoder's frame, behind a graphic control extension naming index 0 transparent, on a logical
     // screen larger than the frame.
     const QImage pattern = pictures::coordinates(16, 16);
@@ -645,14 +645,14 @@ void PictureDecodersTest::laysTransparentGifPixelsOverWhite() {
     }
 }
 
-void PictureDecodersTest::readsWhatJpegSaysBesideItsPixels() {
+void PictureReadersTest::readsWhatJpegSaysBesideItsPixels() {
     // A profile too long for one segment is split across several and put back together.
     QByteArray profile(150000, '\0');
     for (qsizetype i = 0; i < profile.size(); ++i)
         profile[i] = char(i * 7 / 3);
     for (const auto& [orientation, bigEndian] : {std::pair{6, false}, std::pair{8, true}}) {
         const picture::DecodedPicture decoded = decodedBy(
-            picture::JpegDecoder::decode,
+            picture::JpegReader::decode,
             test::writeJpeg(shading(48, 32),
                             {.iccProfile = profile, .exif = test::exifOrientation(orientation, bigEndian)}));
         QCOMPARE(decoded.orientation, orientation);
@@ -664,7 +664,7 @@ void PictureDecodersTest::readsWhatJpegSaysBesideItsPixels() {
     QImage inks(24, 16, QImage::Format_ARGB32);
     inks.fill(qRgba(10, 200, 0, 90));
     const picture::DecodedPicture decoded = decodedBy(
-        picture::JpegDecoder::decode, test::writeJpeg(inks, {.cmyk = true, .iccProfile = {}, .exif = {}}));
+        picture::JpegReader::decode, test::writeJpeg(inks, {.cmyk = true, .iccProfile = {}, .exif = {}}));
     QVERIFY(decoded.cmyk);
     const uchar* pixel = decoded.image.constScanLine(8) + 12 * 4;
     QCOMPARE_LE(qAbs(pixel[0] - 10), 2);
@@ -673,7 +673,7 @@ void PictureDecodersTest::readsWhatJpegSaysBesideItsPixels() {
     QCOMPARE_LE(qAbs(pixel[3] - 90), 2);
 }
 
-void PictureDecodersTest::opensWholeTextFormatsExactly() {
+void PictureReadersTest::opensWholeTextFormatsExactly() {
     QImage pattern(21, 9, QImage::Format_RGB32);
     for (int y = 0; y < pattern.height(); ++y)
         for (int x = 0; x < pattern.width(); ++x)
@@ -684,7 +684,7 @@ void PictureDecodersTest::opensWholeTextFormatsExactly() {
     QCOMPARE(loader.load(write("w.xbm", damaged::xbm(pattern))), pattern);
 }
 
-void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo_data() {
+void PictureReadersTest::readsModuleFormatsAsTheirLibrariesDo_data() {
     QTest::addColumn<QString>("command");
     // Made by the command's last word through ImageMagick, unless another command makes e.png.
     QTest::addColumn<QString>("reference");
@@ -754,7 +754,7 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo_data() {
     QTest::newRow("avif animation: its first frame") << "avifenc -s 10 in.png flipped.png p.avif" << none;
 }
 
-void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo() {
+void PictureReadersTest::readsModuleFormatsAsTheirLibrariesDo() {
     QFETCH(QString, command);
     QFETCH(QString, reference);
     const QByteArray bytes = tools_.run(command);
@@ -785,7 +785,7 @@ void PictureDecodersTest::readsModuleFormatsAsTheirLibrariesDo() {
     QCOMPARE(loader.budget.held(), 0);
 }
 
-void PictureDecodersTest::describesWhatModuleFilesSay_data() {
+void PictureReadersTest::describesWhatModuleFilesSay_data() {
     QTest::addColumn<QString>("module");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("colour"); // "profile": p.icc handed over; "srgb"; or not looked at
@@ -850,7 +850,7 @@ void PictureDecodersTest::describesWhatModuleFilesSay_data() {
                                << false << none;
 }
 
-void PictureDecodersTest::describesWhatModuleFilesSay() {
+void PictureReadersTest::describesWhatModuleFilesSay() {
     QFETCH(QString, module);
     QFETCH(QByteArray, bytes);
     QFETCH(QString, colour);
@@ -880,7 +880,7 @@ void PictureDecodersTest::describesWhatModuleFilesSay() {
     }
 }
 
-void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
+void PictureReadersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
     // A private tag is how TIFF grows: libtiff warns that it does not know it, and that is no damage.
     const QByteArray privateTag = tiffWithLastTagAs(tools_.run("tiffcp base.tif p.tif"), 65000);
     QCOMPARE(decodedByModule("tiff", privateTag).image.size(), QSize(97, 64));
@@ -953,7 +953,7 @@ void PictureDecodersTest::readsWhatModuleFormatsSayBesideTheirPixels() {
     QVERIFY(avif.colour.cicp && avif.colour.cicp->primaries == 12 && avif.colour.cicp->transfer == 13);
 }
 
-void PictureDecodersTest::showsExrLightAsItsToolsDo_data() {
+void PictureReadersTest::showsExrLightAsItsToolsDo_data() {
     QTest::addColumn<test::LinearPixel>("pixel");
     QTest::addColumn<QList<float>>("chromaticities");
     QTest::addColumn<QRgb>("expected");
@@ -992,7 +992,7 @@ void PictureDecodersTest::showsExrLightAsItsToolsDo_data() {
                {"depth.Z", 'R'}, {"view.A", 'A'}, {"view.B", 'B'}, {"view.G", 'G'}, {"view.R", 'R'}};
 }
 
-void PictureDecodersTest::showsExrLightAsItsToolsDo() {
+void PictureReadersTest::showsExrLightAsItsToolsDo() {
     QFETCH(test::LinearPixel, pixel);
     QFETCH(QList<float>, chromaticities);
     QFETCH(QRgb, expected);
@@ -1015,7 +1015,7 @@ void PictureDecodersTest::showsExrLightAsItsToolsDo() {
     }
 }
 
-void PictureDecodersTest::showsPsdDocumentsOfEveryMode_data() {
+void PictureReadersTest::showsPsdDocumentsOfEveryMode_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QImage>("expected"); // null: "Unsupported picture format"
     // Two pixels in a row, a channel's samples given for both.
@@ -1083,7 +1083,7 @@ void PictureDecodersTest::showsPsdDocumentsOfEveryMode_data() {
     QTest::newRow("a mode that does not exist") << psd(5, 8, {psdSamples8({1, 2})}).bytes() << QImage();
 }
 
-void PictureDecodersTest::showsPsdDocumentsOfEveryMode() {
+void PictureReadersTest::showsPsdDocumentsOfEveryMode() {
     QFETCH(QByteArray, bytes);
     QFETCH(QImage, expected);
     const TestLoader loader(64 * megabyte);
@@ -1096,7 +1096,7 @@ void PictureDecodersTest::showsPsdDocumentsOfEveryMode() {
     QCOMPARE_LE(pictures::largestDifference(loaded, expected), 2);
 }
 
-void PictureDecodersTest::developsCameraRawToTheLevelsItHolds_data() {
+void PictureReadersTest::developsCameraRawToTheLevelsItHolds_data() {
     // Red, green, blue, the as-shot neutral's red and blue, then the grey of the other half. The brightest
     // level of any colour becomes white.
     QTest::addColumn<QList<double>>("levels");
@@ -1108,7 +1108,7 @@ void PictureDecodersTest::developsCameraRawToTheLevelsItHolds_data() {
     QTest::newRow("blue brighter than the grey") << QList<double>{0.1, 0.2, 0.9, 1, 1, 0.5};
 }
 
-void PictureDecodersTest::developsCameraRawToTheLevelsItHolds() {
+void PictureReadersTest::developsCameraRawToTheLevelsItHolds() {
     QFETCH(QList<double>, levels);
     // LibRaw's BT.709 curve, to its white point, in 8 bits.
     const auto curved = [](double linear) {
@@ -1128,7 +1128,7 @@ void PictureDecodersTest::developsCameraRawToTheLevelsItHolds() {
     QCOMPARE_LE(pictures::largestDifference(loaded.copy(36, 0, 28, 48), expected.copy(0, 0, 28, 48)), 2);
 }
 
-void PictureDecodersTest::drawsSvgAtItsIntrinsicSizeOnWhite_data() {
+void PictureReadersTest::drawsSvgAtItsIntrinsicSizeOnWhite_data() {
     QTest::addColumn<QByteArray>("svg");
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QPoint>("inside");
@@ -1177,7 +1177,7 @@ void PictureDecodersTest::drawsSvgAtItsIntrinsicSizeOnWhite_data() {
         << QSize(40000, 30) << QPoint(36000, 10) << red;
 }
 
-void PictureDecodersTest::drawsSvgAtItsIntrinsicSizeOnWhite() {
+void PictureReadersTest::drawsSvgAtItsIntrinsicSizeOnWhite() {
     QFETCH(QByteArray, svg);
     QFETCH(QSize, size);
     QFETCH(QPoint, inside);
@@ -1190,7 +1190,7 @@ void PictureDecodersTest::drawsSvgAtItsIntrinsicSizeOnWhite() {
         1);
 }
 
-void PictureDecodersTest::drawsSvgWithoutReadingOtherFiles() {
+void PictureReadersTest::drawsSvgWithoutReadingOtherFiles() {
     const QByteArray red = pictures::encoded(pictures::plain(4, 4, qRgb(255, 0, 0)), "png");
     write("red.png", red);
     write("red.svg",
@@ -1220,5 +1220,5 @@ void PictureDecodersTest::drawsSvgWithoutReadingOtherFiles() {
     QCOMPARE(loader.load(write("inside.svg", image.arg(inside).toUtf8())).pixel(4, 4), qRgb(255, 0, 0));
 }
 
-QTEST_MAIN(PictureDecodersTest)
-#include "picture_decoders_test.moc"
+QTEST_MAIN(PictureReadersTest)
+#include "picture_readers_test.moc"

@@ -1,4 +1,4 @@
-#include "picture/formats/PngDecoder.h"
+#include "picture/formats/PngReader.h"
 
 #include "picture/PictureFailures.h"
 #include "picture/formats/ExifOrientation.h"
@@ -141,7 +141,7 @@ bool keepsSixteenBits(const Session& s, const ColourDescription& colour) {
 
 } // namespace
 
-DecodedPicture PngDecoder::decode(QIODevice& file, LoadBudget::Claim& claim, Progress& progress) {
+DecodedPicture PngReader::decode(QIODevice& file, LoadBudget::Claim& claim, Progress& progress) {
     const auto s = std::make_unique<Session>();
     s->file = &file;
     s->png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, s.get(), stop, stop, s.get(), allocate, release);

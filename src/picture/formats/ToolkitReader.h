@@ -12,7 +12,7 @@ namespace picture {
 // toolkit has a reader for) with the toolkit, from the whole file held in memory. A walk over the file's
 // structure first finds its declared size and whether all of it is there, which the toolkit's readers
 // would not report.
-class ToolkitDecoder {
+class ToolkitReader {
 public:
     static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim, Progress& progress);
     // Whether one of the toolkit's readers takes the file, by its first bytes; the file stays where it was.

@@ -12,7 +12,7 @@ namespace picture {
 // 16-bit samples are scaled to 8 on the way unless their colours are to be converted, transparency is
 // kept for the colour stage. Every error libpng finds, warnings, bad checksums and data ending early or
 // running on included, refuses the file.
-class PngDecoder {
+class PngReader {
 public:
     static DecodedPicture decode(QIODevice& file, LoadBudget::Claim& claim, Progress& progress);
 };

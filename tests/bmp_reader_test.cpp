@@ -1,11 +1,11 @@
-#include "picture/formats/BmpDecoder.h"
+#include "picture/formats/BmpReader.h"
 #include "support/BmpFile.h"
 #include "support/FailureOf.h"
 
 #include <QBuffer>
 #include <QTest>
 
-using picture::BmpDecoder;
+using picture::BmpReader;
 using picture::DecodedPicture;
 using test::BmpFile;
 using test::packRows;
@@ -19,7 +19,7 @@ DecodedPicture decode(const QByteArray& bytes) {
     picture::LoadBudget budget(picture::LoadBudget::machineShare());
     picture::LoadBudget::Claim claim = budget.claim();
     picture::Progress unwatched;
-    return BmpDecoder::decode(buffer, claim, unwatched);
+    return BmpReader::decode(buffer, claim, unwatched);
 }
 
 QList<QRgb> rowOf(const QImage& image, int y) {
@@ -32,7 +32,7 @@ constexpr QRgb black = 0xff000000;
 
 } // namespace
 
-class BmpDecoderTest : public QObject {
+class BmpReaderTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -50,7 +50,7 @@ private slots:
     void calibratedRgb();
 };
 
-void BmpDecoderTest::palettes_data() {
+void BmpReaderTest::palettes_data() {
     QTest::addColumn<BmpFile>("file");
     const QList<QRgb> colours{0xff102030, 0xff405060, 0xff708090, 0xffa0b0c0, 0xffd0e0f0};
     const QList<QList<quint32>> indices{{0, 1, 0, 1, 1}, {1, 0, 0, 0, 1}};
@@ -77,7 +77,7 @@ void BmpDecoderTest::palettes_data() {
     QTest::newRow("OS/2 2.x, shortest header") << os2v2;
 }
 
-void BmpDecoderTest::palettes() {
+void BmpReaderTest::palettes() {
     QFETCH(BmpFile, file);
     const DecodedPicture decoded = decode(file.bytes());
     const QRgb a = file.palette[0];
@@ -89,7 +89,7 @@ void BmpDecoderTest::palettes() {
     QVERIFY(decoded.colour.iccProfile.isEmpty());
 }
 
-void BmpDecoderTest::channelsScaleToFullRange_data() {
+void BmpReaderTest::channelsScaleToFullRange_data() {
     QTest::addColumn<int>("bitCount");
     QTest::addColumn<quint32>("compression");
     QTest::addColumn<QList<quint32>>("masks");
@@ -113,7 +113,7 @@ void BmpDecoderTest::channelsScaleToFullRange_data() {
         << 32 << 3u << M{0xff, 0xff00, 0xff0000} << 0x00806040u << qRgb(64, 96, 128);
 }
 
-void BmpDecoderTest::channelsScaleToFullRange() {
+void BmpReaderTest::channelsScaleToFullRange() {
     QFETCH(int, bitCount);
     QFETCH(quint32, compression);
     QFETCH(QList<quint32>, masks);
@@ -133,7 +133,7 @@ void BmpDecoderTest::channelsScaleToFullRange() {
     }
 }
 
-void BmpDecoderTest::alphaComesThroughStraight() {
+void BmpReaderTest::alphaComesThroughStraight() {
     // 10-10-10-2: opaque, clear, and a third opaque; 16-bit 4-4-4-4 the same.
     BmpFile file{.infoSize = 56,
                  .width = 3,
@@ -161,7 +161,7 @@ void BmpDecoderTest::alphaComesThroughStraight() {
     QCOMPARE(rowOf(decode(sixteen.bytes()).image, 0), expected);
 }
 
-void BmpDecoderTest::largeFilesComeInBlocks_data() {
+void BmpReaderTest::largeFilesComeInBlocks_data() {
     QTest::addColumn<int>("bitCount");
     QTest::addColumn<int>("height");
     QTest::newRow("24 bits, bottom-up") << 24 << 1700;
@@ -169,7 +169,7 @@ void BmpDecoderTest::largeFilesComeInBlocks_data() {
     QTest::newRow("32 bits") << 32 << 1200;
 }
 
-void BmpDecoderTest::largeFilesComeInBlocks() {
+void BmpReaderTest::largeFilesComeInBlocks() {
     // Taller than one block of rows, so that rows from several reads must land in their places.
     QFETCH(int, bitCount);
     QFETCH(int, height);
@@ -196,7 +196,7 @@ void BmpDecoderTest::largeFilesComeInBlocks() {
     QCOMPARE(image.pixel(width - 1, rows - 1), 0xff000000u | colour(width - 1, rows - 1));
 }
 
-void BmpDecoderTest::runsLeaveSkippedPixelsWhite() {
+void BmpReaderTest::runsLeaveSkippedPixelsWhite() {
     const QList<QRgb> palette{0xff112233, 0xff445566, 0xff778899};
     // Bottom row: a run of 2 of colour 1, a literal 0 2 1, then the row ends early. Top row: a move of
     // two pixels right, a run of 2 of colour 2, then the end of the picture.
@@ -236,7 +236,7 @@ void BmpDecoderTest::runsLeaveSkippedPixelsWhite() {
             QCOMPARE(image.pixel(x, 299 - y), palette[(x + y) % 3]);
 }
 
-void BmpDecoderTest::refusals_data() {
+void BmpReaderTest::refusals_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("failure");
     const QString invalid = QStringLiteral("Invalid picture");
@@ -303,13 +303,13 @@ void BmpDecoderTest::refusals_data() {
                                << QStringLiteral("Picture too large: 100000 x 100000 pixels");
 }
 
-void BmpDecoderTest::refusals() {
+void BmpReaderTest::refusals() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, failure);
     QCOMPARE(failureOf([&] { decode(bytes); }), failure);
 }
 
-void BmpDecoderTest::embeddedProfile() {
+void BmpReaderTest::embeddedProfile() {
     BmpFile file{.infoSize = 124, .width = 1, .height = 1, .bitCount = 24, .pixels = QByteArray(4, '\x7f')};
     file.profile = QByteArray("a profile's bytes, carried as they are");
     QCOMPARE(decode(file.bytes()).colour.iccProfile, file.profile);
@@ -319,7 +319,7 @@ void BmpDecoderTest::embeddedProfile() {
     QCOMPARE(failureOf([&] { decode(cut); }), QStringLiteral("Invalid picture"));
 }
 
-void BmpDecoderTest::calibratedRgb() {
+void BmpReaderTest::calibratedRgb() {
     // Adobe RGB's primaries as XYZ at their share of a D65 white (Y 0.2974, 0.6273, 0.0753), gamma 2.2.
     struct Primary {
         double x, y, luminance;
@@ -357,5 +357,5 @@ void BmpDecoderTest::calibratedRgb() {
     QVERIFY(!decode(file.bytes()).colour.chromaticities);
 }
 
-QTEST_GUILESS_MAIN(BmpDecoderTest)
-#include "bmp_decoder_test.moc"
+QTEST_GUILESS_MAIN(BmpReaderTest)
+#include "bmp_reader_test.moc"
