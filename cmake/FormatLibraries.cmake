@@ -1,12 +1,34 @@
-# The libraries of the format modules, which only the modules link; the fuzz project finds them the same way.
-pkg_check_modules(WEBP REQUIRED IMPORTED_TARGET libwebp libwebpdemux)
-pkg_check_modules(TIFF REQUIRED IMPORTED_TARGET libtiff-4)
-# LibRaw's thread-safe build: two pictures may develop at once.
-pkg_check_modules(LIBRAW REQUIRED IMPORTED_TARGET libraw_r)
-pkg_check_modules(JXL REQUIRED IMPORTED_TARGET libjxl libjxl_threads)
-pkg_check_modules(OPENJP2 REQUIRED IMPORTED_TARGET libopenjp2)
-pkg_check_modules(OPENEXR REQUIRED IMPORTED_TARGET OpenEXR)
-pkg_check_modules(HEIF REQUIRED IMPORTED_TARGET libheif)
-pkg_check_modules(AVIF REQUIRED IMPORTED_TARGET libavif)
-# SVG through librsvg, with cairo, whose image surfaces it draws on.
-pkg_check_modules(RSVG REQUIRED IMPORTED_TARGET librsvg-2.0 cairo)
+# The formats, from their table, for the program's build and the fuzz project alike: each module format's
+# libraries, linked by its module alone, as PkgConfig::FORMAT_<NAME>, and the modules' names for the code,
+# in picture/ModuleNames.h under KESTRELLE_GENERATED_DIR.
+include(${CMAKE_CURRENT_LIST_DIR}/FormatTable.cmake)
+set(KESTRELLE_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+set(names)
+foreach(name ${KESTRELLE_MODULE_FORMATS})
+  if(KESTRELLE_FORMAT_${name}_LIBRARIES)
+    string(TOUPPER ${name} NAME)
+    pkg_check_modules(FORMAT_${NAME} REQUIRED IMPORTED_TARGET ${KESTRELLE_FORMAT_${name}_LIBRARIES})
+  endif()
+  string(APPEND names "inline constexpr char ${name}[] = \"${name}\";\n")
+endforeach()
+file(CONFIGURE OUTPUT ${KESTRELLE_GENERATED_DIR}/picture/ModuleNames.h CONTENT [[
+#pragma once
+
+// Made by the build from src/picture/formats/formats.txt: the names of the formats a module reads, each
+// also its module's, kestrelle-format-<name>.so.
+namespace picture::moduleName {
+
+@names@
+} // namespace picture::moduleName
+]] @ONLY)
+
+# The files of a module format: its reader with its helpers, and its fuzz target.
+#   kestrelle_format_files(<name> <sources variable> <fuzz target variable>)
+function(kestrelle_format_files name sources fuzzer)
+  set(folder ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../src/picture/formats/modules/${name})
+  file(GLOB files CONFIGURE_DEPENDS ${folder}/*.cpp ${folder}/*.h)
+  file(GLOB target CONFIGURE_DEPENDS ${folder}/*_fuzzer.cpp)
+  list(FILTER files EXCLUDE REGEX "_fuzzer\\.cpp$")
+  set(${sources} ${files} PARENT_SCOPE)
+  set(${fuzzer} ${target} PARENT_SCOPE)
+endfunction()

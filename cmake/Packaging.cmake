@@ -18,7 +18,7 @@ add_custom_target(package_documents ALL DEPENDS ${KESTRELLE_MAN_PAGE} ${KESTRELL
 
 set(KESTRELLE_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/kestrelle)
 install(FILES ${KESTRELLE_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES assets/kestrelle.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
+install(FILES ${KESTRELLE_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
   RENAME example.kestrelle.Kestrelle.metainfo.xml)
 # The copyright file carries the licence in the form Debian reads, for any installed tree.
 install(FILES packaging/copyright ${KESTRELLE_CHANGELOG} DESTINATION ${KESTRELLE_DOC_DIR})

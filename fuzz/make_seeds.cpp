@@ -80,11 +80,11 @@ QByteArray runLengthBmp() {
 QString decoderCorpus(const char* name) {
     const QByteArray suffix = QByteArray(name).sliced(QByteArray(name).lastIndexOf('.') + 1);
     if (suffix == "jpg")
-        return QStringLiteral("jpeg_decoder");
+        return QStringLiteral("jpeg_reader");
     if (suffix == "png")
-        return QStringLiteral("png_decoder");
+        return QStringLiteral("png_reader");
     if (suffix == "gif")
-        return QStringLiteral("gif_decoder");
+        return QStringLiteral("gif_reader");
     if (suffix == "ppm" || suffix == "pgm" || suffix == "xbm" || suffix == "xpm")
         return QStringLiteral("text_picture");
     if (suffix == "dng")
@@ -161,7 +161,7 @@ bool writePictures() {
 bool writeBmps() {
     using test::BmpFile;
     using test::packRows;
-    const QString corpus = QStringLiteral("bmp_decoder");
+    const QString corpus = QStringLiteral("bmp_reader");
     const QList<QList<quint32>> rows{{0, 1, 2, 3, 1}, {3, 2, 1, 0, 2}, {1, 1, 0, 0, 3}};
     const QList<QRgb> palette{0xff102030, 0xff405060, 0xff708090, 0xffa0b0c0};
     QList<QPair<QString, BmpFile>> files;

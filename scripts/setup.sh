@@ -12,7 +12,12 @@ lists=("$root/scripts/packages/build.txt")
 if [ "${1:-}" = "--tests" ]; then
   for f in "$root"/scripts/packages/test-*.txt; do [ -e "$f" ] && lists+=("$f"); done
 fi
-mapfile -t packages < <(cat "${lists[@]}" | sed 's/#.*//' | tr -s ' \t' '\n' | grep -v '^$' | sort -u)
+# The formats' table names each format's packages in its fifth column, and those of its tests in its sixth.
+table="$root/src/picture/formats/formats.txt"
+columns='$5'
+[ "${1:-}" = "--tests" ] && columns='$5 " " $6'
+mapfile -t packages < <({ cat "${lists[@]}"; awk -F'|' "!/^#/ { print $columns }" "$table"; } | sed 's/#.*//' |
+  tr -s ' \t' '\n' | grep -v '^$' | sort -u)
 
 missing=()
 for p in "${packages[@]}"; do

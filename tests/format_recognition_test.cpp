@@ -123,6 +123,9 @@ void FormatRecognitionTest::refusesFormatsWhoseModuleIsMissingOrBroken_data() {
     QFile library(QLibraryInfo::path(QLibraryInfo::LibrariesPath) + "/libQt6Core.so.6");
     QVERIFY(library.open(QIODevice::ReadOnly));
     QTest::newRow("a library without a reader") << library.readAll();
+    QFile otherInterface(OTHER_INTERFACE_MODULE);
+    QVERIFY(otherInterface.open(QIODevice::ReadOnly));
+    QTest::newRow("a module built for another interface") << otherInterface.readAll();
 }
 
 void FormatRecognitionTest::refusesFormatsWhoseModuleIsMissingOrBroken() {

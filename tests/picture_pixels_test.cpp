@@ -7,8 +7,8 @@
 #include "support/PsdFile.h"
 #include "support/ReaderTest.h"
 
-#include "picture/formats/modules/JpegBandStream.h"
-#include "picture/formats/modules/JpegDecoder.h"
+#include "picture/formats/modules/jpeg/JpegBandStream.h"
+#include "picture/formats/modules/jpeg/JpegReader.h"
 
 #include <QUrl>
 #include <QtEndian>
@@ -87,9 +87,9 @@ void PicturePixelsTest::decodesRestartMarkedJpegExactly() {
     QByteArray bytes = test::writeJpeg(picture, {.cmyk = cmyk, .restartInterval = restartInterval});
     for (char code = '\xD0'; fill && code <= '\xD7'; ++code)
         bytes.replace(QByteArray("\xFF") + code, QByteArray("\xFF\xFF") + code);
-    const picture::DecodedPicture marked = decodedBy(picture::JpegDecoder::decode, bytes);
+    const picture::DecodedPicture marked = decodedBy(picture::JpegReader::decode, bytes);
     const picture::DecodedPicture whole =
-        decodedBy(picture::JpegDecoder::decode, test::writeJpeg(picture, {.cmyk = cmyk}));
+        decodedBy(picture::JpegReader::decode, test::writeJpeg(picture, {.cmyk = cmyk}));
     QCOMPARE(marked.image, whole.image);
 }
 

@@ -10,7 +10,7 @@
 #include "support/TestLoader.h"
 #include "support/TestProfiles.h"
 
-#include "picture/formats/modules/JpegDecoder.h"
+#include "picture/formats/modules/jpeg/JpegReader.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -172,7 +172,7 @@ void TrueColoursTest::matchIndependentReferences_data() {
     const QImage inks(reinterpret_cast<const uchar*>(noise.constData()), 96, 96, QImage::Format_ARGB32);
     const QByteArray cmykProfile = profiles::cmykWithKnownRed();
     const QByteArray jpeg = test::writeJpeg(inks, {.cmyk = true, .iccProfile = cmykProfile, .exif = {}});
-    const QImage decodedInks = decodedBy(picture::JpegDecoder::decode, jpeg).image;
+    const QImage decodedInks = decodedBy(picture::JpegReader::decode, jpeg).image;
     QTest::newRow("CMYK JPEG with a profile")
         << "cmyk.jpg" << jpeg << profiles::srgbOfInks(decodedInks, cmykProfile);
     QTest::newRow("CMYK JPEG XL with a profile")

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture/Decoder.h"
+#include "picture/Reader.h"
 
 #include <QString>
 
@@ -19,13 +19,14 @@ public:
     FormatModules& operator=(const FormatModules&) = delete;
 
     // The reader of the named module. Fails with "Unsupported picture format" when the module, a library
-    // it needs, or its reader is missing; a later call looks again.
-    Decoder reader(const QString& name);
+    // it needs, or its reader is missing, or when it was built for another interface
+    // (formats/FormatModule.h); a later call looks again.
+    Reader reader(const QString& name);
 
 private:
     const QString folder_;
     std::mutex mutex_;
-    std::map<QString, Decoder> readers_;
+    std::map<QString, Reader> readers_;
 };
 
 } // namespace picture

@@ -1,11 +1,12 @@
 #include "picture/FormatSignatures.h"
 
-#include "picture/formats/BmpDecoder.h"
+#include "picture/ModuleNames.h"
+#include "picture/formats/BmpReader.h"
 #include "picture/formats/ByteCursor.h"
-#include "picture/formats/PngDecoder.h"
+#include "picture/formats/PngReader.h"
 #include "picture/formats/TgaHeader.h"
 #include "picture/formats/TiffDirectory.h"
-#include "picture/formats/ToolkitDecoder.h"
+#include "picture/formats/ToolkitReader.h"
 
 #include <initializer_list>
 #include <optional>
@@ -62,11 +63,11 @@ std::optional<Format> isoMediaFormat(QByteArrayView start) {
         return false;
     };
     if (anyOf({"avif", "avis"}))
-        return module("avif");
+        return module(moduleName::avif);
     if (anyOf({"crx "}))
-        return module("raw");
+        return module(moduleName::raw);
     if (anyOf({"heic", "heix", "heim", "heis", "hevc", "hevx", "mif1", "msf1"}))
-        return module("heif");
+        return module(moduleName::heif);
     return std::nullopt;
 }
 
@@ -141,38 +142,38 @@ Format FormatSignatures::recognise(QIODevice& file) {
     const QByteArray bytes = file.peek(sniffBytes);
     const QByteArrayView start(bytes);
     if (start.startsWith("\xFF\xD8"))
-        return module("jpeg");
+        return module(moduleName::jpeg);
     if (start.startsWith("\x89PNG\r\n\x1A\n"))
-        return {QStringLiteral("png"), &PngDecoder::decode};
+        return {QStringLiteral("png"), &PngReader::decode};
     if (startsWithAny(start, {"GIF87a", "GIF89a"}))
-        return module("gif");
+        return module(moduleName::gif);
     if (start.startsWith("BM"))
-        return {QStringLiteral("bmp"), &BmpDecoder::decode};
+        return {QStringLiteral("bmp"), &BmpReader::decode};
     if (start.size() >= 12 && start.startsWith("RIFF") && start.sliced(8, 4) == "WEBP")
-        return module("webp");
+        return module(moduleName::webp);
     if (start.size() >= 16 && startsWithAny(start, {QByteArrayView("II*\0", 4), QByteArrayView("MM\0*", 4)}))
-        return module(isCameraTiff(file, start) ? "raw" : "tiff");
+        return module(isCameraTiff(file, start) ? moduleName::raw : moduleName::tiff);
     if (startsWithAny(start, {QByteArrayView("II+\0", 4), QByteArrayView("MM\0+", 4)}))
-        return module("tiff"); // BigTIFF
+        return module(moduleName::tiff); // BigTIFF
     if (startsWithAny(start, {"IIRO", "IIRS", "MMOR", QByteArrayView("IIU\0", 4), "FUJIFILMCCD-RAW"}))
-        return module("raw");
+        return module(moduleName::raw);
     if (const std::optional<Format> format = isoMediaFormat(start))
         return *format;
     if (startsWithAny(start, {"\xFF\x0A", QByteArrayView("\0\0\0\x0CJXL \r\n\x87\n", 12)}))
-        return module("jxl");
+        return module(moduleName::jxl);
     if (startsWithAny(start, {"\xFF\x4F\xFF\x51", QByteArrayView("\0\0\0\x0CjP  \r\n\x87\n", 12)}))
-        return module("jp2");
+        return module(moduleName::jp2);
     if (start.startsWith("\x76\x2F\x31\x01"))
-        return module("exr");
+        return module(moduleName::exr);
     if (start.startsWith("8BPS"))
-        return module("psd");
+        return module(moduleName::psd);
     if (start.startsWith("qoif"))
-        return module("qoi");
+        return module(moduleName::qoi);
     if (isSvg(start))
-        return module("svg");
+        return module(moduleName::svg);
     if (isTga(file, start))
-        return module("tga");
-    return {QStringLiteral("toolkit"), &ToolkitDecoder::decode};
+        return module(moduleName::tga);
+    return {QStringLiteral("toolkit"), &ToolkitReader::decode};
 }
 
 } // namespace picture

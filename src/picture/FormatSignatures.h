@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture/Decoder.h"
+#include "picture/Reader.h"
 
 #include <QIODevice>
 #include <QString>
@@ -9,10 +9,10 @@ namespace picture {
 
 // A format as a file's content names it: a reader built into the program, or a module by name.
 struct Format {
-    // "png", "bmp" or "toolkit" for the built-in readers; for a module, its name: "jpeg", "gif",
-    // "webp", "tiff", "raw", "heif", "avif", "jxl", "jp2", "exr", "psd", "qoi", "svg" or "tga".
+    // "png", "bmp" or "toolkit" for the readers built into the program; for a module, its name from the
+    // formats' table (picture/ModuleNames.h).
     QString name;
-    Decoder builtIn = nullptr; // null for a module's format
+    Reader builtIn = nullptr; // null for a module's format
 };
 
 // Every format the program knows is recognised here, by the file's content and never by its name. What

@@ -7,7 +7,7 @@
 #include "picture/FormatSignatures.h"
 #include "picture/Orientation.h"
 #include "picture/PictureFailures.h"
-#include "picture/formats/ToolkitDecoder.h"
+#include "picture/formats/ToolkitReader.h"
 
 #include <QFile>
 
@@ -24,9 +24,9 @@ void open(QFile& file) {
 // The reader the file's content names: one built in, or one from its format's module. Some cameras write
 // bare sensor data, with no signature, that LibRaw knows by the file's size: what neither a signature nor
 // the toolkit claims goes to LibRaw, which says "Unsupported picture format" if it does not know it either.
-Decoder decoderFor(QFile& file, FormatModules& formats) {
+Reader readerFor(QFile& file, FormatModules& formats) {
     const Format format = FormatSignatures::recognise(file);
-    if (format.builtIn == &ToolkitDecoder::decode && !ToolkitDecoder::recognises(file))
+    if (format.builtIn == &ToolkitReader::decode && !ToolkitReader::recognises(file))
         return formats.reader(QStringLiteral("raw"));
     return format.builtIn ? format.builtIn : formats.reader(format.name);
 }
@@ -34,7 +34,7 @@ Decoder decoderFor(QFile& file, FormatModules& formats) {
 } // namespace
 
 PictureLoader::PictureLoader(Needs needs) : needs_(needs) {
-    ToolkitDecoder::allowFor(needs_.budget);
+    ToolkitReader::allowFor(needs_.budget);
 }
 
 QImage PictureLoader::load(const QString& path, const LoadWatch* watch) const {
@@ -42,7 +42,7 @@ QImage PictureLoader::load(const QString& path, const LoadWatch* watch) const {
     open(file);
     LoadBudget::Claim claim = needs_.budget.claim();
     FinalParts parts(needs_.screen, claim, watch);
-    DecodedPicture decoded = decoderFor(file, needs_.formats)(file, claim, parts);
+    DecodedPicture decoded = readerFor(file, needs_.formats)(file, claim, parts);
     parts.finish(decoded);
     // A quarter turn makes a turned copy beside the decoded pixels; mirroring works in place.
     if (decoded.orientation >= 5)

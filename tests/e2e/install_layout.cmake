@@ -1,6 +1,7 @@
 # Installs the build into a fresh prefix and checks what a desktop needs there: the program folder with its
 # files, the launcher on the PATH, the menu entry and the icons.
-# cmake -DBUILD_DIR=... -DPREFIX=... -DPROGRAM_DIR=... -DBIN_DIR=... -DDATA_DIR=... -P install_layout.cmake
+# cmake -DBUILD_DIR=... -DPREFIX=... -DPROGRAM_DIR=... -DBIN_DIR=... -DDATA_DIR=... -DMODULES=<name>,... -P
+#   install_layout.cmake
 cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
@@ -9,9 +10,9 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 
-foreach(file kestrelle HAND-M.CUR x/o.cjs Samples/sample1.bmp Samples/sample2.bmp formats/kestrelle-format-webp.so
-    formats/kestrelle-format-tiff.so formats/kestrelle-format-raw.so formats/kestrelle-format-svg.so
-    formats/kestrelle-format-jxl.so formats/kestrelle-format-jp2.so formats/kestrelle-format-exr.so)
+string(REPLACE "," ";" modules "${MODULES}")
+list(TRANSFORM modules REPLACE "(.+)" "formats/kestrelle-format-\\1.so")
+foreach(file kestrelle HAND-M.CUR x/o.cjs Samples/sample1.bmp Samples/sample2.bmp ${modules})
   if(NOT EXISTS ${PREFIX}/${PROGRAM_DIR}/${file})
     message(SEND_ERROR "${PROGRAM_DIR}/${file} is missing")
   endif()

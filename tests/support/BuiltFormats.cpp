@@ -9,7 +9,7 @@ picture::FormatModules& builtFormats() {
     return formats;
 }
 
-picture::DecodedPicture decodedBy(picture::Decoder reader, const QByteArray& bytes) {
+picture::DecodedPicture decodedBy(picture::Reader reader, const QByteArray& bytes) {
     QBuffer file;
     file.setData(bytes);
     file.open(QIODevice::ReadOnly);

@@ -7,4 +7,4 @@
 picture::FormatModules& builtFormats();
 
 // The picture one reader leaves of the bytes, before the loader's stages, over a budget of 64 MB.
-picture::DecodedPicture decodedBy(picture::Decoder reader, const QByteArray& bytes);
+picture::DecodedPicture decodedBy(picture::Reader reader, const QByteArray& bytes);

@@ -7,7 +7,7 @@
 #include "picture/formats/BmpHeader.h"
 #include "picture/formats/BmpRowConverter.h"
 #include "picture/formats/ByteCursor.h"
-#include "picture/formats/PngDecoder.h"
+#include "picture/formats/PngReader.h"
 
 #include <QBuffer>
 #include <QPixmap>
@@ -86,7 +86,7 @@ QImage decodePng(QBuffer& device) {
     LoadBudget budget(pngBudget);
     LoadBudget::Claim claim = budget.claim();
     Progress unwatched;
-    return PngDecoder::decode(device, claim, unwatched).image.convertToFormat(QImage::Format_ARGB32);
+    return PngReader::decode(device, claim, unwatched).image.convertToFormat(QImage::Format_ARGB32);
 }
 
 // A cursor's bitmap is twice as high as its picture: the colour rows, bottom-up, then as many rows of a

@@ -1,8 +1,0 @@
-// Any bytes as a AVIF file, through its module's reader alone.
-#include "DecoderFuzz.h"
-#include "picture/formats/modules/AvifReader.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzzDecoder<picture::AvifReader>(data, size);
-    return 0;
-}

@@ -1,8 +1,0 @@
-// Any bytes as a JPEG 2000 file, through its module's reader alone.
-#include "DecoderFuzz.h"
-#include "picture/formats/modules/Jp2Reader.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzzDecoder<picture::Jp2Reader>(data, size);
-    return 0;
-}

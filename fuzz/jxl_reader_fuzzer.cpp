@@ -1,8 +1,0 @@
-// Any bytes as a JPEG XL file, through its module's reader alone.
-#include "DecoderFuzz.h"
-#include "picture/formats/modules/JxlReader.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzzDecoder<picture::JxlReader>(data, size);
-    return 0;
-}

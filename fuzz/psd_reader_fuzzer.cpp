@@ -1,8 +1,0 @@
-// Any bytes as a PSD or PSB file, through its module's reader alone.
-#include "DecoderFuzz.h"
-#include "picture/formats/modules/PsdReader.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzzDecoder<picture::PsdReader>(data, size);
-    return 0;
-}

@@ -1,8 +1,0 @@
-// Any bytes as a camera's RAW file, through its module's reader alone.
-#include "DecoderFuzz.h"
-#include "picture/formats/modules/RawReader.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzzDecoder<picture::RawReader>(data, size);
-    return 0;
-}
