@@ -128,13 +128,13 @@ void LoadBudgetTest::largeClaimsWaitWhileHeld() {
     LoadBudget budget(1024 * megabyte);
     for (const bool endedByRelease : {true, false}) {
         std::optional<LoadBudget::LargeClaimsHeld> held(std::in_place, budget);
-        LoadBudget::Claim small = budget.claim(8 * megabyte);
-        small.grow(8 * megabyte);
-        std::future<void> large = std::async(std::launch::async, [&] { budget.claim(17 * megabyte); });
+        LoadBudget::Claim small = budget.claim(32 * megabyte);
+        small.grow(96 * megabyte);
+        std::future<void> large = std::async(std::launch::async, [&] { budget.claim(129 * megabyte); });
         QCOMPARE(large.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
         endedByRelease ? held->release() : held.reset();
         large.get();
-        QCOMPARE(budget.peak(), 33 * megabyte);
+        QCOMPARE(budget.peak(), 257 * megabyte);
     }
 }
 

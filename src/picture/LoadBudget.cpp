@@ -12,9 +12,10 @@ namespace {
 
 constexpr qint64 megabyte = 1024 * 1024;
 constexpr qint64 bytesPerPixel = 4; // every picture ends up as 32-bit RGB, whatever it is decoded to
-// What a load may hold while large claims are held: a picture of about 4 megapixels, which decodes in the
-// time a window takes to show.
-constexpr qint64 smallLoad = 16 * megabyte;
+// What a load may hold while large claims are held: a picture of about 32 megapixels. Decoding one that size
+// beside the window gains more than its page faults cost the window; a larger one would make the first
+// frame late, and could not be shown in it anyway.
+constexpr qint64 smallLoad = 128 * megabyte;
 
 } // namespace
 
