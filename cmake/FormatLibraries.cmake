@@ -1,6 +1,6 @@
 # The formats, from their table, for the program's build and the fuzz project alike: each module format's
-# libraries, linked by its module alone, as PkgConfig::FORMAT_<NAME>, and the modules' names for the code,
-# in picture/ModuleNames.h under KESTRELLE_GENERATED_DIR.
+# libraries, linked by its module alone, in KESTRELLE_FORMAT_<name>_TARGETS (empty for a format that needs
+# none), and the modules' names for the code, in picture/ModuleNames.h under KESTRELLE_GENERATED_DIR.
 include(${CMAKE_CURRENT_LIST_DIR}/FormatTable.cmake)
 set(KESTRELLE_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 set(names)
@@ -8,6 +8,7 @@ foreach(name ${KESTRELLE_MODULE_FORMATS})
   if(KESTRELLE_FORMAT_${name}_LIBRARIES)
     string(TOUPPER ${name} NAME)
     pkg_check_modules(FORMAT_${NAME} REQUIRED IMPORTED_TARGET ${KESTRELLE_FORMAT_${name}_LIBRARIES})
+    set(KESTRELLE_FORMAT_${name}_TARGETS PkgConfig::FORMAT_${NAME})
   endif()
   string(APPEND names "inline constexpr char ${name}[] = \"${name}\";\n")
 endforeach()

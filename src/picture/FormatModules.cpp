@@ -29,11 +29,11 @@ Reader FormatModules::reader(const QString& name) {
     }
     using Entry = Reader (*)();
     const auto entry = reinterpret_cast<Entry>(library.resolve(KESTRELLE_FORMAT_READER_SYMBOL));
-    const Reader decoder = stampOf && entry ? entry() : nullptr;
-    if (!decoder)
+    const Reader found = stampOf && entry ? entry() : nullptr;
+    if (!found)
         unsupportedFormat();
-    readers_.emplace(name, decoder);
-    return decoder;
+    readers_.emplace(name, found);
+    return found;
 }
 
 } // namespace picture

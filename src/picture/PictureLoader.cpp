@@ -5,6 +5,7 @@
 #include "picture/FinalParts.h"
 #include "picture/FormatModules.h"
 #include "picture/FormatSignatures.h"
+#include "picture/ModuleNames.h"
 #include "picture/Orientation.h"
 #include "picture/PictureFailures.h"
 #include "picture/formats/ToolkitReader.h"
@@ -27,7 +28,7 @@ void open(QFile& file) {
 Reader readerFor(QFile& file, FormatModules& formats) {
     const Format format = FormatSignatures::recognise(file);
     if (format.builtIn == &ToolkitReader::decode && !ToolkitReader::recognises(file))
-        return formats.reader(QStringLiteral("raw"));
+        return formats.reader(QString::fromLatin1(moduleName::raw));
     return format.builtIn ? format.builtIn : formats.reader(format.name);
 }
 
