@@ -4,7 +4,7 @@
 #include "support/ExrWriter.h"
 #include "support/JpegWriter.h"
 
-#include "picture/Owned.h"
+#include "desktop/Owned.h"
 
 #include <QColorSpace>
 #include <QDataStream>
@@ -123,13 +123,13 @@ QString BenchPictures::jpeg(QSize size, int variant) {
     if (QFile::exists(path))
         return path;
     const QImage image = photo(size, variant);
-    const picture::Owned<void, tjDestroy> encoder(tjInitCompress());
+    const desktop::Owned<void, tjDestroy> encoder(tjInitCompress());
     unsigned char* encoded = nullptr;
     unsigned long encodedSize = 0;
     if (tjCompress2(encoder.get(), image.constBits(), image.width(), int(image.bytesPerLine()),
                     image.height(), TJPF_BGRX, &encoded, &encodedSize, TJSAMP_420, 90, 0) != 0)
         throw std::runtime_error(tjGetErrorStr2(encoder.get()));
-    const picture::Owned<unsigned char, tjFree> owned(encoded);
+    const desktop::Owned<unsigned char, tjFree> owned(encoded);
     write(path, reinterpret_cast<const char*>(owned.get()), qint64(encodedSize));
     return path;
 }
@@ -138,7 +138,7 @@ QString BenchPictures::hugePng(QSize size) {
     const QString path = named(QStringLiteral("smooth"), size, QStringLiteral("png"));
     if (QFile::exists(path))
         return path;
-    const picture::Owned<FILE, std::fclose> file(std::fopen(path.toLocal8Bit().constData(), "wb"));
+    const desktop::Owned<FILE, std::fclose> file(std::fopen(path.toLocal8Bit().constData(), "wb"));
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!file || !info || setjmp(png_jmpbuf(png))) {
@@ -164,7 +164,7 @@ QString BenchPictures::tiledTiff(QSize size) {
     const QString path = named(QStringLiteral("tiled"), size, QStringLiteral("tif"));
     if (QFile::exists(path))
         return path;
-    const picture::Owned<TIFF, TIFFClose> tiff(TIFFOpen(path.toLocal8Bit().constData(), "w8"));
+    const desktop::Owned<TIFF, TIFFClose> tiff(TIFFOpen(path.toLocal8Bit().constData(), "w8"));
     constexpr int tile = 256;
     if (!tiff)
         throw std::runtime_error("cannot write " + path.toStdString());
@@ -280,7 +280,7 @@ QString BenchPictures::grey16Png(QSize size, int variant) {
     const QString path = named(QStringLiteral("grey16-%1").arg(variant), size, QStringLiteral("png"));
     if (QFile::exists(path))
         return path;
-    const picture::Owned<FILE, std::fclose> file(std::fopen(QFile::encodeName(path).constData(), "wb"));
+    const desktop::Owned<FILE, std::fclose> file(std::fopen(QFile::encodeName(path).constData(), "wb"));
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (!file || !png || !info || setjmp(png_jmpbuf(png)))
@@ -352,7 +352,7 @@ QString BenchPictures::qoi(QSize size) {
     }
     const qoi_desc description{unsigned(size.width()), unsigned(size.height()), 3, QOI_SRGB};
     int length = 0;
-    const picture::Owned<void, std::free> encoded(qoi_encode(rgb.data(), &description, &length));
+    const desktop::Owned<void, std::free> encoded(qoi_encode(rgb.data(), &description, &length));
     if (!encoded)
         throw std::runtime_error("cannot encode " + path.toStdString());
     write(path, static_cast<const char*>(encoded.get()), length);

@@ -7,7 +7,7 @@
 #include "Stopwatch.h"
 
 #include "pane/ImagePane.h"
-#include "picture/Owned.h"
+#include "desktop/Owned.h"
 #include "ui/PictureSurface.h"
 #include "viewer/ShownLoad.h"
 
@@ -80,7 +80,7 @@ void decodeWithLibpng(const QString& path) {
 
 // libtiff alone: every tile decoded into one buffer of the file's own samples.
 void decodeTilesWithLibtiff(const QString& path) {
-    const picture::Owned<TIFF, TIFFClose> tiff(TIFFOpen(path.toLocal8Bit().constData(), "r"));
+    const desktop::Owned<TIFF, TIFFClose> tiff(TIFFOpen(path.toLocal8Bit().constData(), "r"));
     if (!tiff)
         throw std::runtime_error("libtiff refused " + path.toStdString());
     const tmsize_t tileSize = TIFFTileSize(tiff.get());

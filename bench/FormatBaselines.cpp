@@ -1,7 +1,7 @@
 #include "FormatBaselines.h"
 #include "OpenBench.h"
 
-#include "picture/Owned.h"
+#include "desktop/Owned.h"
 
 #include <QFile>
 #include <QImage>
@@ -31,7 +31,7 @@
 
 namespace baseline {
 
-using picture::Owned;
+using desktop::Owned;
 
 namespace {
 
@@ -58,7 +58,7 @@ void webp(const QString& path) {
 // Every strip decoded, read through calls as the reader reads it rather than mapped, and its rows of
 // 8-bit RGB widened plainly into a new buffer of 32-bit pixels: the work any reader of such a file does.
 void tiff(const QString& path) {
-    const Owned<TIFF, TIFFClose> tiff(TIFFOpen(path.toLocal8Bit().constData(), "rm"));
+    const desktop::Owned<TIFF, TIFFClose> tiff(TIFFOpen(path.toLocal8Bit().constData(), "rm"));
     uint32_t width = 0;
     uint32_t height = 0;
     uint16_t samples = 0;
@@ -90,16 +90,16 @@ void tiff(const QString& path) {
 // The file read and decoded into interleaved 8-bit RGB.
 void heif(const QString& path) {
     const std::vector<unsigned char> bytes = readFile(path);
-    const Owned<heif_context, heif_context_free> context(heif_context_alloc());
+    const desktop::Owned<heif_context, heif_context_free> context(heif_context_alloc());
     heif_image_handle* primary = nullptr;
     if (heif_context_read_from_memory_without_copy(context.get(), bytes.data(), bytes.size(), nullptr).code ||
         heif_context_get_primary_image_handle(context.get(), &primary).code)
         refused("libheif", path);
-    const Owned<const heif_image_handle, heif_image_handle_release> handle(primary);
+    const desktop::Owned<const heif_image_handle, heif_image_handle_release> handle(primary);
     heif_image* decoded = nullptr;
     if (heif_decode_image(primary, &decoded, heif_colorspace_RGB, heif_chroma_interleaved_RGB, nullptr).code)
         refused("libheif", path);
-    const Owned<const heif_image, heif_image_release> image(decoded);
+    const desktop::Owned<const heif_image, heif_image_release> image(decoded);
     int stride = 0;
     benchmark::DoNotOptimize(heif_image_get_plane_readonly(decoded, heif_channel_interleaved, &stride));
 }
@@ -108,7 +108,7 @@ void heif(const QString& path) {
 // in place as the reader does: avifDecoderRead would also copy the planes into an image of the caller's.
 void avif(const QString& path) {
     const std::vector<unsigned char> bytes = readFile(path);
-    const Owned<avifDecoder, avifDecoderDestroy> decoder(avifDecoderCreate());
+    const desktop::Owned<avifDecoder, avifDecoderDestroy> decoder(avifDecoderCreate());
     if (avifDecoderSetIOMemory(decoder.get(), bytes.data(), bytes.size()) != AVIF_RESULT_OK ||
         avifDecoderParse(decoder.get()) != AVIF_RESULT_OK ||
         avifDecoderNextImage(decoder.get()) != AVIF_RESULT_OK)
@@ -128,8 +128,8 @@ void avif(const QString& path) {
 // The file read and decoded into a new buffer of RGBA bytes, on as many threads as the reader gives libjxl.
 void jxl(const QString& path) {
     const std::vector<unsigned char> bytes = readFile(path);
-    const Owned<JxlDecoder, JxlDecoderDestroy> decoder(JxlDecoderCreate(nullptr));
-    const Owned<void, JxlThreadParallelRunnerDestroy> runner(
+    const desktop::Owned<JxlDecoder, JxlDecoderDestroy> decoder(JxlDecoderCreate(nullptr));
+    const desktop::Owned<void, JxlThreadParallelRunnerDestroy> runner(
         JxlThreadParallelRunnerCreate(nullptr, JxlThreadParallelRunnerDefaultNumWorkerThreads()));
     JxlDecoder* jxl = decoder.get();
     if (JxlDecoderSetParallelRunner(jxl, JxlThreadParallelRunner, runner.get()) != JXL_DEC_SUCCESS ||
@@ -161,8 +161,8 @@ void jxl(const QString& path) {
 
 // The file decoded into OpenJPEG's planes of 32-bit samples, read through its own file stream.
 void jp2(const QString& path) {
-    const Owned<opj_codec_t, opj_destroy_codec> codec(opj_create_decompress(OPJ_CODEC_JP2));
-    const Owned<opj_stream_t, opj_stream_destroy> stream(
+    const desktop::Owned<opj_codec_t, opj_destroy_codec> codec(opj_create_decompress(OPJ_CODEC_JP2));
+    const desktop::Owned<opj_stream_t, opj_stream_destroy> stream(
         opj_stream_create_default_file_stream(path.toLocal8Bit().constData(), OPJ_TRUE));
     opj_dparameters_t parameters;
     opj_set_default_decoder_parameters(&parameters);
@@ -170,7 +170,7 @@ void jp2(const QString& path) {
     if (!codec || !stream || !opj_setup_decoder(codec.get(), &parameters) ||
         !opj_read_header(stream.get(), codec.get(), &header))
         refused("OpenJPEG", path);
-    const Owned<opj_image_t, opj_image_destroy> image(header);
+    const desktop::Owned<opj_image_t, opj_image_destroy> image(header);
     if (!opj_decode(codec.get(), stream.get(), image.get()) || !opj_end_decompress(codec.get(), stream.get()))
         refused("OpenJPEG", path);
     benchmark::DoNotOptimize(image->comps[0].data);
@@ -210,7 +210,7 @@ void raw(const QString& path) {
 // The file read and drawn into a new transparent cairo surface of the document's size, at 96 dots an inch.
 void svg(const QString& path) {
     const std::vector<unsigned char> bytes = readFile(path);
-    const Owned<RsvgHandle, g_object_unref> handle(
+    const desktop::Owned<RsvgHandle, g_object_unref> handle(
         rsvg_handle_new_from_data(bytes.data(), bytes.size(), nullptr));
     if (!handle)
         refused("librsvg", path);
@@ -219,9 +219,9 @@ void svg(const QString& path) {
     double height = 0;
     if (!rsvg_handle_get_intrinsic_size_in_pixels(handle.get(), &width, &height))
         refused("librsvg", path);
-    const Owned<cairo_surface_t, cairo_surface_destroy> surface(
+    const desktop::Owned<cairo_surface_t, cairo_surface_destroy> surface(
         cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(width), int(height)));
-    const Owned<cairo_t, cairo_destroy> context(cairo_create(surface.get()));
+    const desktop::Owned<cairo_t, cairo_destroy> context(cairo_create(surface.get()));
     const RsvgRectangle viewport{0, 0, width, height};
     if (!rsvg_handle_render_document(handle.get(), context.get(), &viewport, nullptr))
         refused("librsvg", path);
@@ -232,7 +232,7 @@ void svg(const QString& path) {
 void qoi(const QString& path) {
     const std::vector<unsigned char> bytes = readFile(path);
     qoi_desc description;
-    const Owned<void, std::free> pixels(qoi_decode(bytes.data(), int(bytes.size()), &description, 4));
+    const desktop::Owned<void, std::free> pixels(qoi_decode(bytes.data(), int(bytes.size()), &description, 4));
     if (!pixels)
         refused("libqoi", path);
     benchmark::DoNotOptimize(pixels.get());

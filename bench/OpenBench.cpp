@@ -6,7 +6,7 @@
 #include "Summary.h"
 
 #include "picture/BackgroundLoads.h"
-#include "picture/Owned.h"
+#include "desktop/Owned.h"
 #include "picture/PictureLoader.h"
 
 #include <QWidget>
@@ -44,7 +44,7 @@ void readAndCopy(const QString& path) {
 // libjpeg-turbo alone: the file read into memory and decoded into a new buffer of 32-bit pixels.
 void decodeWithTurboJpeg(const QString& path) {
     const std::vector<unsigned char> bytes = readFile(path);
-    const picture::Owned<void, tjDestroy> decoder(tjInitDecompress());
+    const desktop::Owned<void, tjDestroy> decoder(tjInitDecompress());
     int width = 0;
     int height = 0;
     int subsampling = 0;

@@ -1,6 +1,6 @@
 // libjpeg-turbo alone in a process of its own: reads the file named, decodes it into a new buffer of
 // 32-bit pixels and prints the steady clock's reading when done, as the viewer's probe does at its frame.
-#include "picture/Owned.h"
+#include "desktop/Owned.h"
 
 #include <turbojpeg.h>
 
@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
         return 2;
     std::ifstream file(argv[1], std::ios::binary);
     const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), {});
-    const picture::Owned<void, tjDestroy> decoder(tjInitDecompress());
+    const desktop::Owned<void, tjDestroy> decoder(tjInitDecompress());
     int width = 0, height = 0, subsampling = 0, colourspace = 0;
     if (tjDecompressHeader3(decoder.get(), bytes.data(), bytes.size(), &width, &height, &subsampling,
                             &colourspace) != 0)

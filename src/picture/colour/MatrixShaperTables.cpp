@@ -1,6 +1,6 @@
 #include "picture/colour/MatrixShaperTables.h"
 
-#include "picture/Owned.h"
+#include "desktop/Owned.h"
 
 #include <lcms2.h>
 
@@ -12,7 +12,7 @@ namespace picture {
 
 namespace {
 
-using Transform = Owned<void, cmsDeleteTransform>;
+using Transform = desktop::Owned<void, cmsDeleteTransform>;
 
 Transform transform(const ColourProfile& from, cmsUInt32Number fromFormat, const ColourProfile& to,
                     cmsUInt32Number toFormat) {

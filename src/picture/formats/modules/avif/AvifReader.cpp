@@ -1,6 +1,6 @@
 #include "picture/formats/modules/avif/AvifReader.h"
 
-#include "picture/Owned.h"
+#include "desktop/Owned.h"
 #include "picture/PictureFailures.h"
 #include "picture/formats/FinalPixels.h"
 #include "picture/formats/FormatModule.h"
@@ -16,7 +16,7 @@ namespace picture {
 
 namespace {
 
-using AvifDecoder = Owned<avifDecoder, avifDecoderDestroy>;
+using AvifDecoder = desktop::Owned<avifDecoder, avifDecoderDestroy>;
 
 void check(avifResult result) {
     switch (result) {

@@ -1,6 +1,6 @@
 #include "picture/formats/modules/gif/GifReader.h"
 
-#include "picture/Owned.h"
+#include "desktop/Owned.h"
 #include "picture/PictureFailures.h"
 #include "picture/formats/ByteCursor.h"
 #include "picture/formats/FormatModule.h"
@@ -22,7 +22,7 @@ constexpr int noTransparency = -1;
 void close(GifFileType* gif) {
     DGifCloseFile(gif, nullptr);
 }
-using Gif = Owned<GifFileType, close>;
+using Gif = desktop::Owned<GifFileType, close>;
 
 void check(int result) {
     if (result == GIF_ERROR)

@@ -1,6 +1,6 @@
 #include "picture/formats/modules/heif/HeifReader.h"
 
-#include "picture/Owned.h"
+#include "desktop/Owned.h"
 #include "picture/PictureFailures.h"
 #include "picture/formats/FinalPixels.h"
 #include "picture/formats/FormatModule.h"
@@ -17,10 +17,10 @@ namespace picture {
 
 namespace {
 
-using Context = Owned<heif_context, heif_context_free>;
-using Handle = Owned<heif_image_handle, heif_image_handle_release>;
-using Image = Owned<heif_image, heif_image_release>;
-using Options = Owned<heif_decoding_options, heif_decoding_options_free>;
+using Context = desktop::Owned<heif_context, heif_context_free>;
+using Handle = desktop::Owned<heif_image_handle, heif_image_handle_release>;
+using Image = desktop::Owned<heif_image, heif_image_release>;
+using Options = desktop::Owned<heif_decoding_options, heif_decoding_options_free>;
 
 void check(const heif_error& error) {
     switch (error.code) {

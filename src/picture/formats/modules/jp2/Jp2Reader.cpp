@@ -1,6 +1,6 @@
 #include "picture/formats/modules/jp2/Jp2Reader.h"
 
-#include "picture/Owned.h"
+#include "desktop/Owned.h"
 #include "picture/PictureFailures.h"
 #include "picture/formats/ByteCursor.h"
 #include "picture/formats/FinalPixels.h"
@@ -54,9 +54,9 @@ OPJ_BOOL seekTo(OPJ_OFF_T offset, void* session) {
     return offset >= 0 && offset <= file.size() && file.seek(offset);
 }
 
-using Codec = Owned<opj_codec_t, opj_destroy_codec>;
-using Stream = Owned<opj_stream_t, opj_stream_destroy>;
-using Image = Owned<opj_image_t, opj_image_destroy>;
+using Codec = desktop::Owned<opj_codec_t, opj_destroy_codec>;
+using Stream = desktop::Owned<opj_stream_t, opj_stream_destroy>;
+using Image = desktop::Owned<opj_image_t, opj_image_destroy>;
 
 Stream openStream(Session& session) {
     Stream stream(opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_TRUE));

@@ -1,6 +1,6 @@
 #include "picture/formats/modules/jpeg/JpegReader.h"
 
-#include "picture/Owned.h"
+#include "desktop/Owned.h"
 #include "picture/PictureFailures.h"
 #include "picture/RowBands.h"
 #include "picture/formats/ExifOrientation.h"
@@ -362,7 +362,7 @@ DecodedPicture JpegReader::decode(QIODevice& file, LoadBudget::Claim& claim, Pro
     JOCTET* profile = nullptr;
     unsigned length = 0;
     const bool profileRead = readProfile(*s, &profile, &length);
-    const Owned<JOCTET, std::free> owned(profile);
+    const desktop::Owned<JOCTET, std::free> owned(profile);
     if (!profileRead)
         fail(*s);
     decoded.colour.iccProfile = QByteArray(reinterpret_cast<const char*>(profile), qsizetype(length));

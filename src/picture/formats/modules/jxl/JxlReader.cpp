@@ -1,6 +1,6 @@
 #include "picture/formats/modules/jxl/JxlReader.h"
 
-#include "picture/Owned.h"
+#include "desktop/Owned.h"
 #include "picture/PictureFailures.h"
 #include "picture/formats/FinalPixels.h"
 #include "picture/formats/FormatModule.h"
@@ -51,8 +51,8 @@ void release(void*, void* memory) {
     std::free(memory);
 }
 
-using DecoderHandle = Owned<JxlDecoder, JxlDecoderDestroy>;
-using Runner = Owned<void, JxlThreadParallelRunnerDestroy>;
+using DecoderHandle = desktop::Owned<JxlDecoder, JxlDecoderDestroy>;
+using Runner = desktop::Owned<void, JxlThreadParallelRunnerDestroy>;
 
 // libjxl keeps the frame it decodes in its own planes of 32-bit samples, colour and alpha, before it hands
 // out rows; an animation's canvas, which the first frame is laid on, once more.

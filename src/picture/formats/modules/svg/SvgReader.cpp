@@ -1,6 +1,6 @@
 #include "picture/formats/modules/svg/SvgReader.h"
 
-#include "picture/Owned.h"
+#include "desktop/Owned.h"
 #include "picture/PictureFailures.h"
 #include "picture/formats/FormatModule.h"
 #include "picture/formats/StraightAlpha.h"
@@ -21,10 +21,10 @@ constexpr qint64 largestFile = 64 * 1024 * 1024;
 // The widest and tallest image surface cairo makes.
 constexpr int largestTile = 32767;
 
-using Handle = Owned<RsvgHandle, g_object_unref>;
-using Error = Owned<GError, g_error_free>;
-using Surface = Owned<cairo_surface_t, cairo_surface_destroy>;
-using Context = Owned<cairo_t, cairo_destroy>;
+using Handle = desktop::Owned<RsvgHandle, g_object_unref>;
+using Error = desktop::Owned<GError, g_error_free>;
+using Surface = desktop::Owned<cairo_surface_t, cairo_surface_destroy>;
+using Context = desktop::Owned<cairo_t, cairo_destroy>;
 
 // Parsed from memory with no base file: librsvg then refuses every reference that is not inside the
 // document (images, style sheets, url() in properties, XInclude).

@@ -1,6 +1,6 @@
 #include "picture/formats/modules/tiff/TiffReader.h"
 
-#include "picture/Owned.h"
+#include "desktop/Owned.h"
 #include "picture/PictureFailures.h"
 #include "picture/formats/FormatModule.h"
 #include "picture/formats/StraightAlpha.h"
@@ -73,7 +73,7 @@ int mapNothing(thandle_t, void**, toff_t*) {
 
 void unmapNothing(thandle_t, void*, toff_t) {}
 
-using Tiff = Owned<TIFF, TIFFClose>;
+using Tiff = desktop::Owned<TIFF, TIFFClose>;
 
 Tiff open(Session& session, qint64 largestAllocation) {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();

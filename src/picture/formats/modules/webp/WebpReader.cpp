@@ -1,6 +1,6 @@
 #include "picture/formats/modules/webp/WebpReader.h"
 
-#include "picture/Owned.h"
+#include "desktop/Owned.h"
 #include "picture/PictureFailures.h"
 #include "picture/formats/ExifOrientation.h"
 #include "picture/formats/FormatModule.h"
@@ -17,7 +17,7 @@ namespace picture {
 
 namespace {
 
-using Demux = Owned<WebPDemuxer, WebPDemuxDelete>;
+using Demux = desktop::Owned<WebPDemuxer, WebPDemuxDelete>;
 
 QByteArray chunk(const WebPDemuxer* demux, const char* fourcc) {
     WebPChunkIterator found;
