@@ -8,9 +8,9 @@
 #include "desktop/StdRandom.h"
 #include "desktop/SystemClock.h"
 #include "picture/ColourStage.h"
-#include "picture/FormatModules.h"
 #include "picture/LoadBudget.h"
 #include "picture/PictureLoader.h"
+#include "picture/SandboxedFormats.h"
 #include "viewer/Form1.h"
 
 #include <QDir>
@@ -33,8 +33,9 @@ public:
     Main startUp{environment};
     picture::LoadBudget budget{picture::LoadBudget::machineShare()};
     const picture::ColourStage screenColours{desktop::screenProfile()};
-    // The built program's format modules, beside it as in its installed folder.
-    picture::FormatModules formats{
+    // The built program's format modules and decoder helper, beside it as in its installed folder.
+    picture::SandboxedFormats formats{
+        QFileInfo(QStringLiteral(KESTRELLE_PROGRAM)).dir().filePath(QStringLiteral("kestrelle-decoder")),
         QFileInfo(QStringLiteral(KESTRELLE_PROGRAM)).dir().filePath(QStringLiteral("formats"))};
     const picture::PictureLoader loader{{budget, screenColours, formats}};
     Form1 form{environment, startUp, loader};

@@ -11,9 +11,9 @@
 #include "desktop/SystemClock.h"
 #include "picture/BackgroundLoads.h"
 #include "picture/ColourStage.h"
-#include "picture/FormatModules.h"
 #include "picture/LoadBudget.h"
 #include "picture/PictureLoader.h"
+#include "picture/SandboxedFormats.h"
 #include "ui/Appearance.h"
 #include "ui/FirstFrame.h"
 #include "viewer/Form1.h"
@@ -48,8 +48,10 @@ int main(int argc, char** argv) {
     // Every picture the window opens goes through this one loader, within one budget, to this screen.
     picture::LoadBudget budget(picture::LoadBudget::machineShare());
     const picture::ColourStage screenColours(desktop::screenProfile());
-    // The readers whose libraries start-up should not pay for wait in the formats folder beside the program.
-    picture::FormatModules formats(
+    // The readers whose libraries start-up should not pay for wait in the formats folder beside the program;
+    // each of their pictures is read by a helper beside it, shut in.
+    picture::SandboxedFormats formats(
+        desktop::besideProgram(environment.programFolder, QStringLiteral("kestrelle-decoder")),
         desktop::besideProgram(environment.programFolder, QStringLiteral("formats")));
     const picture::PictureLoader loader({budget, screenColours, formats});
     // The files named on the command line decode while the window is built, each watched over the part

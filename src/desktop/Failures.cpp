@@ -2,6 +2,10 @@
 
 #include "desktop/Failure.h"
 
+#include "desktop/PanReach.h"
+
+#include <QRegularExpression>
+
 #include <new>
 
 namespace desktop {
@@ -61,6 +65,28 @@ void invalidPropertyValue() {
 
 void overflow() {
     throw Failure(QStringLiteral("Overflow"));
+}
+
+void raiseReported(const QString& text) {
+    for (const auto failure : {&invalidPicture, &outOfMemory, &unsupportedFormat}) {
+        try {
+            failure();
+        } catch (const Failure& named) {
+            if (named.description() == text)
+                throw;
+        }
+    }
+    static const QRegularExpression tooLarge(
+        QStringLiteral("^Picture too large: (\\d{1,10}) x (\\d{1,10}) pixels$"));
+    if (const QRegularExpressionMatch size = tooLarge.match(text); size.hasMatch())
+        pictureTooLarge(QSize(size.captured(1).toInt(), size.captured(2).toInt()));
+    try {
+        pictureTooLargeToPan(panReach);
+    } catch (const Failure& named) {
+        if (named.description() == text)
+            throw;
+    }
+    invalidPicture();
 }
 
 QString describeFailure(std::exception_ptr failure) {

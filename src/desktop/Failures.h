@@ -24,6 +24,10 @@ namespace desktop {
 [[noreturn]] void invalidPropertyValue();
 [[noreturn]] void overflow();
 
+// Raises again a failure that another process of the program reported by its text, when it is one that
+// reading a picture raises; any other text, which that process had no business sending, as invalidPicture.
+[[noreturn]] void raiseReported(const QString& text);
+
 // The description of any failure as the error report shows it: the text of a Failure, "Out of memory"
 // when memory ran out, the message of another exception, or "Unexpected error".
 QString describeFailure(std::exception_ptr failure);

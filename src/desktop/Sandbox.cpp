@@ -94,48 +94,30 @@ bool enterSystemCallFilter() {
         return false;
     FilterRules rules(filter.get());
     // The descriptors it holds, memory, time, chance and its own threads.
-    rules.allow({SCMP_SYS(read),
-                 SCMP_SYS(readv),
-                 SCMP_SYS(pread64),
-                 SCMP_SYS(preadv),
-                 SCMP_SYS(write),
-                 SCMP_SYS(writev),
-                 SCMP_SYS(pwrite64),
-                 SCMP_SYS(lseek),
-                 SCMP_SYS(fstat),
-                 SCMP_SYS(close),
-                 SCMP_SYS(fcntl),
-                 SCMP_SYS(munmap),
-                 SCMP_SYS(mremap),
-                 SCMP_SYS(madvise),
-                 SCMP_SYS(brk),
-                 SCMP_SYS(futex),
-                 SCMP_SYS(set_robust_list),
-                 SCMP_SYS(rseq),
-                 SCMP_SYS(membarrier),
-                 SCMP_SYS(exit),
-                 SCMP_SYS(exit_group),
-                 SCMP_SYS(rt_sigprocmask),
-                 SCMP_SYS(rt_sigaction),
-                 SCMP_SYS(rt_sigreturn),
-                 SCMP_SYS(sigaltstack),
-                 SCMP_SYS(sched_yield),
-                 SCMP_SYS(sched_getaffinity),
-                 SCMP_SYS(getpid),
-                 SCMP_SYS(gettid),
-                 SCMP_SYS(clock_gettime),
-                 SCMP_SYS(clock_getres),
-                 SCMP_SYS(gettimeofday),
-                 SCMP_SYS(clock_nanosleep),
-                 SCMP_SYS(nanosleep),
-                 SCMP_SYS(getrandom),
-                 SCMP_SYS(sysinfo),
-                 SCMP_SYS(uname)});
+    rules.allow({SCMP_SYS(read), SCMP_SYS(readv), SCMP_SYS(pread64), SCMP_SYS(preadv), SCMP_SYS(write),
+                 SCMP_SYS(writev), SCMP_SYS(pwrite64), SCMP_SYS(lseek), SCMP_SYS(fstat), SCMP_SYS(close),
+                 SCMP_SYS(fcntl), SCMP_SYS(munmap), SCMP_SYS(mremap), SCMP_SYS(madvise), SCMP_SYS(brk),
+                 SCMP_SYS(futex), SCMP_SYS(set_robust_list), SCMP_SYS(rseq), SCMP_SYS(membarrier),
+                 SCMP_SYS(exit), SCMP_SYS(exit_group), SCMP_SYS(rt_sigprocmask), SCMP_SYS(rt_sigaction),
+                 SCMP_SYS(rt_sigreturn), SCMP_SYS(sigaltstack), SCMP_SYS(sched_yield),
+                 SCMP_SYS(sched_getaffinity), SCMP_SYS(getpid), SCMP_SYS(gettid), SCMP_SYS(clock_gettime),
+                 SCMP_SYS(clock_getres), SCMP_SYS(gettimeofday), SCMP_SYS(clock_nanosleep),
+                 SCMP_SYS(nanosleep), SCMP_SYS(getrandom), SCMP_SYS(sysinfo), SCMP_SYS(uname),
+                 // Talk with the window over the channel it was handed, and the shared memory the pixels
+                 // go into.
+                 SCMP_SYS(sendmsg), SCMP_SYS(recvmsg), SCMP_SYS(sendto), SCMP_SYS(recvfrom), SCMP_SYS(poll),
+                 SCMP_SYS(ppoll), SCMP_SYS(memfd_create), SCMP_SYS(ftruncate), SCMP_SYS(getrlimit)});
+    // Its own limits only, which the process lowers and raises as its claim grows.
+    rules.allowWhen(SCMP_SYS(prlimit64), SCMP_A0(SCMP_CMP_EQ, 0));
+    rules.allow({SCMP_SYS(setrlimit)});
     // An abort ends the process the way it means to.
     rules.allowWhen(SCMP_SYS(tgkill), SCMP_A0(SCMP_CMP_EQ, scmp_datum_t(getpid())));
-    // Memory, but never code: nothing it decodes can be made to run.
-    for (const int call : {SCMP_SYS(mmap), SCMP_SYS(mprotect)})
+    // Memory, but never code: nothing it decodes can be made to run. Libraries that compile code as they
+    // go (regular expressions) are told no, and go on interpreting it.
+    for (const int call : {SCMP_SYS(mmap), SCMP_SYS(mprotect)}) {
         rules.allowWhen(call, SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, 0));
+        rules.failWhen(call, EPERM, SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, PROT_EXEC));
+    }
     // The state of a descriptor it holds; a file asked for by name is not there.
     rules.allowWhen(SCMP_SYS(newfstatat), SCMP_A3(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, AT_EMPTY_PATH));
     rules.failWhen(SCMP_SYS(newfstatat), EACCES, SCMP_A3(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, 0));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture/Reader.h"
+#include "picture/FormatReaders.h"
 
 #include <QString>
 
@@ -12,7 +12,7 @@ namespace picture {
 // The readers of the formats whose libraries the program does not link: each is a module in one folder,
 // kestrelle-format-<name>.so, loaded the first time a picture of its format is opened, so that start-up
 // pays nothing for their libraries. Loads on several threads may ask at once.
-class FormatModules {
+class FormatModules : public FormatReaders {
 public:
     explicit FormatModules(QString folder);
     FormatModules(const FormatModules&) = delete;
@@ -22,6 +22,10 @@ public:
     // it needs, or its reader is missing, or when it was built for another interface
     // (formats/FormatModule.h); a later call looks again.
     Reader reader(const QString& name);
+    DecodedPicture read(const QString& name, QFile& file, LoadBudget::Claim& claim,
+                        Progress& progress) override {
+        return reader(name)(file, claim, progress);
+    }
 
 private:
     const QString folder_;

@@ -34,6 +34,8 @@ void LoadBudget::Claim::grow(qint64 bytes) {
 QImage LoadBudget::Claim::pixels(QSize size, QImage::Format format, qint64 alongside) {
     grow(qint64(size.width()) * size.height() * (QImage::toPixelFormat(format).bitsPerPixel() / 8) +
          alongside);
+    if (budget_->lender_)
+        return budget_->lender_->pixels(size, format);
     QImage image(size, format);
     if (image.isNull())
         outOfMemory();
@@ -90,6 +92,14 @@ void LoadBudget::take(Claim& claim, qint64 bytes) {
     std::unique_lock lock(mutex_);
     if (bytes > total_ - claim.bytes_)
         outOfMemory();
+    if (lender_) {
+        lender_->lend(bytes);
+        holders_ += claim.bytes_ == 0;
+        claim.bytes_ += bytes;
+        held_ += bytes;
+        peak_ = std::max(peak_, held_);
+        return;
+    }
     released_.wait(lock, [&] { return !largeHeld_ || claim.bytes_ + bytes <= smallLoad; });
     const bool holder = claim.bytes_ > 0;
     if (held_ + bytes > total_) {

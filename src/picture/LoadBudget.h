@@ -66,7 +66,19 @@ public:
         LoadBudget& budget_;
     };
 
+    // Where a budget kept by another process lends from: a decoder helper's budget asks the window's, which
+    // waits and refuses as for its own loads, and its pixels go where the window can see them.
+    class Lender {
+    public:
+        virtual ~Lender() = default;
+        // Returns once the bytes are lent; fails as the lending budget refuses them.
+        virtual void lend(qint64 bytes) = 0;
+        // Allocates lent pixels, uninitialised.
+        virtual QImage pixels(QSize size, QImage::Format format) = 0;
+    };
+
     explicit LoadBudget(qint64 total) : total_(total) {}
+    LoadBudget(qint64 total, Lender& lender) : total_(total), lender_(&lender) {}
     LoadBudget(const LoadBudget&) = delete;
     LoadBudget& operator=(const LoadBudget&) = delete;
 
@@ -88,6 +100,7 @@ private:
     void giveBack(Claim& claim);
 
     const qint64 total_;
+    Lender* const lender_ = nullptr;
     mutable std::mutex mutex_;
     std::condition_variable released_;
     qint64 held_ = 0;

@@ -3,7 +3,7 @@
 #include "desktop/Files.h"
 #include "picture/ColourStage.h"
 #include "picture/FinalParts.h"
-#include "picture/FormatModules.h"
+#include "picture/FormatReaders.h"
 #include "picture/FormatSignatures.h"
 #include "picture/ModuleNames.h"
 #include "picture/Orientation.h"
@@ -22,14 +22,16 @@ void open(QFile& file) {
         invalidPicture();
 }
 
-// The reader the file's content names: one built in, or one from its format's module. Some cameras write
-// bare sensor data, with no signature, that LibRaw knows by the file's size: what neither a signature nor
-// the toolkit claims goes to LibRaw, which says "Unsupported picture format" if it does not know it either.
-Reader readerFor(QFile& file, FormatModules& formats) {
+// Reads the file with the reader its content names: one built in, or its format's module's. Some cameras
+// write bare sensor data, with no signature, that LibRaw knows by the file's size: what neither a signature
+// nor the toolkit claims goes to LibRaw, which says "Unsupported picture format" if it does not know it
+// either.
+DecodedPicture read(QFile& file, FormatReaders& formats, LoadBudget::Claim& claim, Progress& progress) {
     const Format format = FormatSignatures::recognise(file);
     if (format.builtIn == &ToolkitReader::decode && !ToolkitReader::recognises(file))
-        return formats.reader(QString::fromLatin1(moduleName::raw));
-    return format.builtIn ? format.builtIn : formats.reader(format.name);
+        return formats.read(QString::fromLatin1(moduleName::raw), file, claim, progress);
+    return format.builtIn ? format.builtIn(file, claim, progress)
+                          : formats.read(format.name, file, claim, progress);
 }
 
 } // namespace
@@ -43,7 +45,7 @@ QImage PictureLoader::load(const QString& path, const LoadWatch* watch) const {
     open(file);
     LoadBudget::Claim claim = needs_.budget.claim();
     FinalParts parts(needs_.screen, claim, watch);
-    DecodedPicture decoded = readerFor(file, needs_.formats)(file, claim, parts);
+    DecodedPicture decoded = read(file, needs_.formats, claim, parts);
     parts.finish(decoded);
     // A quarter turn makes a turned copy beside the decoded pixels; mirroring works in place.
     if (decoded.orientation >= 5)

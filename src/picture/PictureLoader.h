@@ -8,7 +8,7 @@
 namespace picture {
 
 class ColourStage;
-class FormatModules;
+class FormatReaders;
 struct LoadWatch;
 
 // Loads picture files by path: JPEG, PNG, GIF, BMP, the formats whose readers are modules, and every other
@@ -24,8 +24,8 @@ public:
         LoadBudget& budget;
         // Brings every picture into the screen's colours.
         const ColourStage& screen;
-        // The readers of the formats kept in modules, loaded when first needed.
-        FormatModules& formats;
+        // The readers of the formats kept in modules.
+        FormatReaders& formats;
     };
 
     // Built before any load runs: it lets the toolkit's reader take what the budget allows.

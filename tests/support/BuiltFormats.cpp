@@ -3,9 +3,21 @@
 #include <QBuffer>
 #include <QDir>
 
+namespace {
+
+QString built(const char* name) {
+    return QDir(qEnvironmentVariable("KESTRELLE_BUILD_DIR")).filePath(QString::fromLatin1(name));
+}
+
+} // namespace
+
 picture::FormatModules& builtFormats() {
-    static picture::FormatModules formats(
-        QDir(qEnvironmentVariable("KESTRELLE_BUILD_DIR")).filePath("formats"));
+    static picture::FormatModules formats(built("formats"));
+    return formats;
+}
+
+picture::SandboxedFormats& sandboxedFormats() {
+    static picture::SandboxedFormats formats(built("kestrelle-decoder"), built("formats"));
     return formats;
 }
 

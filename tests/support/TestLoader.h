@@ -7,10 +7,11 @@
 constexpr qint64 megabyte = 1024 * 1024;
 
 // A picture loader built as start-up builds the program's, over a budget of the test's own (sized like
-// the program's unless told), an sRGB screen and the build's format modules unless told.
+// the program's unless told), an sRGB screen and the build's format modules, read in its decoder helper,
+// unless told.
 struct TestLoader {
     explicit TestLoader(qint64 bytes = picture::LoadBudget::machineShare(),
-                        picture::FormatModules& formats = builtFormats())
+                        picture::FormatReaders& formats = sandboxedFormats())
         : budget(bytes), loader({budget, srgbScreen, formats}) {}
     QImage load(const QString& path) const { return loader.load(path); }
 

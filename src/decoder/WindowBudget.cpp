@@ -1,0 +1,87 @@
+#include "decoder/WindowBudget.h"
+
+#include "desktop/SharedPixels.h"
+#include "picture/DecoderMessage.h"
+#include "picture/PictureFailures.h"
+
+#include <QFile>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+using picture::DecoderMessage;
+
+// What the process has mapped so far, read before it is shut in: from then on, /proc is out of reach.
+qint64 mappedNow() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    return statm.readLine().split(' ').value(0).toLongLong() * sysconf(_SC_PAGESIZE);
+}
+
+bool sanitized() {
+#if defined(__SANITIZE_ADDRESS__)
+    return true; // its shadow memory maps far more than any limit could allow
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#endif
+#endif
+    return false;
+}
+
+} // namespace
+
+WindowBudget::WindowBudget(const desktop::MessageChannel& window)
+    : window_(window), mappedAtStart_(mappedNow()) {
+    limitMapping();
+}
+
+void WindowBudget::lend(qint64 bytes) {
+    DecoderMessage claim;
+    claim.kind = DecoderMessage::Kind::claim;
+    claim.bytes = bytes;
+    // A window that refuses raises its refusal itself and ends the helper: there is nothing to say back.
+    if (!window_.send(claim.encoded()))
+        _exit(1);
+    const std::optional<desktop::MessageChannel::Message> answer = window_.receive();
+    const std::optional<DecoderMessage> granted =
+        answer ? DecoderMessage::decoded(answer->bytes) : std::nullopt;
+    if (!granted || granted->kind != DecoderMessage::Kind::granted)
+        _exit(1);
+    granted_ += bytes;
+    limitMapping();
+}
+
+QImage WindowBudget::pixels(QSize size, QImage::Format format) {
+    desktop::SharedPixels made = desktop::SharedPixels::make(size, format);
+    if (made.image().isNull())
+        picture::outOfMemory();
+    DecoderMessage handed;
+    handed.kind = DecoderMessage::Kind::pixels;
+    handed.size = size;
+    handed.format = format;
+    handed.bytesPerLine = made.image().bytesPerLine();
+    if (!window_.send(handed.encoded(), made.descriptor()))
+        _exit(1);
+    made_.push_back({made.image().constBits(), size, format});
+    return made.takeImage();
+}
+
+int WindowBudget::indexOf(const QImage& image) const {
+    for (std::size_t i = 0; i < made_.size(); ++i) {
+        if (image.constBits() == made_[i].bits && image.size() == made_[i].size &&
+            image.depth() == QImage::toPixelFormat(made_[i].format).bitsPerPixel())
+            return int(i);
+    }
+    return -1;
+}
+
+void WindowBudget::limitMapping() const {
+    if (sanitized() || mappedAtStart_ == 0)
+        return;
+    const rlimit limit{rlim_t(mappedAtStart_ + granted_ + margin), RLIM_INFINITY};
+    setrlimit(RLIMIT_AS, &limit);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "desktop/Descriptor.h"
+
+#include <QImage>
+
+namespace desktop {
+
+// Pixels that two processes of the program see alike: a decoder helper writes them and the window reads
+// them, with no copy between. Their size is sealed before the window maps them, so the helper can never
+// take pages from under it.
+class SharedPixels {
+public:
+    // New pixels of the size and format, uninitialised, in this process; a null image when the system
+    // will not give the memory.
+    static SharedPixels make(QSize size, QImage::Format format);
+    // The pixels another process made, handed as their descriptor with the layout it says they have; a null
+    // image when the descriptor is not sealed memory of at least that layout's size.
+    static SharedPixels map(Descriptor memory, QSize size, QImage::Format format, qsizetype bytesPerLine);
+
+    // Over the shared memory, which stays mapped while the image or a copy of it lives.
+    const QImage& image() const { return image_; }
+    // The image alone, to be written to: while a copy of it is held elsewhere, writing would copy it.
+    QImage takeImage() { return std::move(image_); }
+    int descriptor() const { return memory_.get(); }
+
+private:
+    static SharedPixels over(Descriptor memory, QSize size, QImage::Format format, qsizetype bytesPerLine);
+
+    Descriptor memory_;
+    QImage image_;
+};
+
+} // namespace desktop

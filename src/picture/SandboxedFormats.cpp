@@ -1,0 +1,181 @@
+#include "picture/SandboxedFormats.h"
+
+#include "desktop/Failures.h"
+#include "desktop/HelperProcess.h"
+#include "desktop/MessageChannel.h"
+#include "desktop/SharedPixels.h"
+#include "picture/DecoderMessage.h"
+#include "picture/PictureFailures.h"
+
+#include <QCoreApplication>
+
+#include <unistd.h>
+
+#include <optional>
+#include <vector>
+
+namespace picture {
+
+namespace {
+
+using Kind = DecoderMessage::Kind;
+
+// The largest ICC profile a helper may hand over: larger than any profile in use by far.
+constexpr qint64 largestProfile = 16 * 1024 * 1024;
+
+bool pictureFormat(QImage::Format format) {
+    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+           format == QImage::Format_RGBX64 || format == QImage::Format_RGBA64;
+}
+
+// One load's conversation with its helper. Anything the helper says that does not fit what went before is
+// the end of it.
+class Conversation {
+public:
+    Conversation(const desktop::MessageChannel& channel, LoadBudget::Claim& claim, Progress& progress,
+                 SandboxedFormats::Patience patience)
+        : channel_(channel), claim_(claim), progress_(progress), patience_(patience) {}
+
+    DecodedPicture run() {
+        for (;;) {
+            const std::chrono::milliseconds within =
+                patience_.base + std::chrono::seconds(claim_.bytes() / patience_.bytesPerSecond);
+            std::optional<desktop::MessageChannel::Message> received = channel_.receive(within);
+            if (!received)
+                invalidPicture();
+            const std::optional<DecoderMessage> message = DecoderMessage::decoded(received->bytes);
+            if (!message || (received->descriptor && message->kind != Kind::pixels))
+                invalidPicture();
+            if (std::optional<DecodedPicture> picture = answer(*message, std::move(received->descriptor)))
+                return std::move(*picture);
+        }
+    }
+
+private:
+    std::optional<DecodedPicture> answer(const DecoderMessage& message, desktop::Descriptor descriptor) {
+        switch (message.kind) {
+        case Kind::claim:
+            if (message.bytes <= 0)
+                invalidPicture();
+            claim_.grow(message.bytes);
+            if (!channel_.send(DecoderMessage{}.encoded()))
+                invalidPicture();
+            return std::nullopt;
+        case Kind::pixels:
+            takePixels(message, std::move(descriptor));
+            return std::nullopt;
+        case Kind::profilePiece:
+            if (profile_.size() + message.piece.size() > largestProfile)
+                invalidPicture();
+            profile_ += message.piece;
+            return std::nullopt;
+        case Kind::description:
+            if (message.bytes != profile_.size() || message.described.orientation < 1 ||
+                message.described.orientation > 8)
+                invalidPicture();
+            described_ = message.described;
+            described_.colour.iccProfile = std::exchange(profile_, QByteArray());
+            return std::nullopt;
+        case Kind::final:
+            tellFinal(message);
+            return std::nullopt;
+        case Kind::done:
+            return done(message);
+        case Kind::failed:
+            desktop::raiseReported(message.text);
+        case Kind::granted:
+            break;
+        }
+        invalidPicture();
+    }
+
+    void takePixels(const DecoderMessage& message, desktop::Descriptor descriptor) {
+        const auto format = QImage::Format(message.format);
+        if (message.format <= QImage::Format_Invalid || message.format >= QImage::NImageFormats ||
+            QImage::toPixelFormat(format).bitsPerPixel() % 8 != 0 || message.size.isEmpty())
+            invalidPicture();
+        const qint64 bytes = message.bytesPerLine * message.size.height();
+        // Every byte shared was claimed first, as in the window's own loads.
+        if (message.bytesPerLine <= 0 || bytes > claim_.bytes() - shared_)
+            invalidPicture();
+        desktop::SharedPixels pixels =
+            desktop::SharedPixels::map(std::move(descriptor), message.size, format, message.bytesPerLine);
+        if (pixels.image().isNull())
+            invalidPicture();
+        shared_ += bytes;
+        pixels_.push_back(pixels.image());
+    }
+
+    // The pixels the message names, the format it gives them checked: one of the pictures' formats, of the
+    // depth they were made in.
+    QImage& pixelsOf(const DecoderMessage& message) {
+        if (message.index < 0 || message.index >= qint32(pixels_.size()))
+            invalidPicture();
+        QImage& pixels = pixels_[std::size_t(message.index)];
+        const auto format = QImage::Format(message.format);
+        if (!pictureFormat(format) || QImage::toPixelFormat(format).bitsPerPixel() != pixels.depth())
+            invalidPicture();
+        return pixels;
+    }
+
+    void tellFinal(const DecoderMessage& message) {
+        const QImage& pixels = pixelsOf(message);
+        if (!pixels.rect().contains(message.area))
+            invalidPicture();
+        if (!lease_)
+            lease_.emplace(progress_);
+        // Over the pixels, as the reader sees them, without owning them: they stay this conversation's.
+        DecodedPicture picture = described_;
+        picture.image = QImage(const_cast<uchar*>(pixels.constBits()), pixels.width(), pixels.height(),
+                               pixels.bytesPerLine(), QImage::Format(message.format));
+        progress_.decoded(picture, message.area);
+    }
+
+    DecodedPicture done(const DecoderMessage& message) {
+        DecodedPicture picture = described_;
+        picture.image = std::move(pixelsOf(message));
+        pixels_.clear();
+        picture.image.reinterpretAsFormat(QImage::Format(message.format));
+        if (picture.cmyk && picture.image.format() != QImage::Format_RGB32)
+            invalidPicture();
+        lease_.reset();
+        return picture;
+    }
+
+    const desktop::MessageChannel& channel_;
+    LoadBudget::Claim& claim_;
+    Progress& progress_;
+    const SandboxedFormats::Patience patience_;
+    std::vector<QImage> pixels_;
+    qint64 shared_ = 0;
+    QByteArray profile_;
+    DecodedPicture described_;
+    std::optional<Progress::Lease> lease_;
+};
+
+QString number(qint64 value) {
+    return QString::number(value);
+}
+
+} // namespace
+
+SandboxedFormats::SandboxedFormats(QString helper, QString modulesFolder, Patience patience)
+    : helper_(std::move(helper)), modulesFolder_(std::move(modulesFolder)), patience_(patience) {}
+
+DecodedPicture SandboxedFormats::read(const QString& name, QFile& file, LoadBudget::Claim& claim,
+                                      Progress& progress) {
+    auto [ours, theirs] = desktop::MessageChannel::pair();
+    const QRect wanted = progress.wanted();
+    const QStringList arguments{modulesFolder_,         name,
+                                number(getpid()),       number(claim.budget().total()),
+                                number(wanted.x()),     number(wanted.y()),
+                                number(wanted.width()), number(wanted.height())};
+    desktop::HelperProcess helper(helper_, arguments, {theirs.descriptor(), file.handle()});
+    if (!helper.started() || ours.descriptor() < 0)
+        unsupportedFormat();
+    theirs = desktop::MessageChannel(desktop::Descriptor());
+    Conversation conversation(ours, claim, progress, patience_);
+    return conversation.run();
+}
+
+} // namespace picture

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "picture/FormatReaders.h"
+
+#include <chrono>
+
+namespace picture {
+
+// Reads each picture of a module's format in a helper process of its own (the program kestrelle-decoder),
+// which loads the module, shuts itself in (desktop/Sandbox.h) and only then reads the file, handed to it
+// open. What the library does with a bad file stays in there: the window gets the pixels through shared
+// memory, checked, and every way the helper can end short of a picture (a crash, a kill by its filter,
+// memory beyond its claim, a loop) is "Invalid picture". Its claims come from the load's claim, so the one
+// budget holds for helpers too.
+class SandboxedFormats : public FormatReaders {
+public:
+    // How long a helper may go without a word: `patience`, and a second more for each `bytesPerSecond` its
+    // load has claimed, longer than any valid picture of that size takes to decode on a slow machine.
+    struct Patience {
+        std::chrono::milliseconds base{20000};
+        qint64 bytesPerSecond = 2 * 1024 * 1024;
+    };
+
+    SandboxedFormats(QString helper, QString modulesFolder)
+        : SandboxedFormats(helper, modulesFolder, Patience()) {}
+    SandboxedFormats(QString helper, QString modulesFolder, Patience patience);
+
+    DecodedPicture read(const QString& name, QFile& file, LoadBudget::Claim& claim,
+                        Progress& progress) override;
+
+private:
+    const QString helper_;
+    const QString modulesFolder_;
+    const Patience patience_;
+};
+
+} // namespace picture
