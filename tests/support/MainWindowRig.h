@@ -18,7 +18,9 @@ public:
     enum class Start { now, later };
     // Files named here are copied from the build's program folder into the test's, then the window is
     // started, unless the test lays files of its own first and calls start() itself.
-    explicit MainWindowRig(const QStringList& filesBesideProgram = {}, Start when = Start::now);
+    // Its pictures of the modules' formats are read as the program reads them unless other readers are given.
+    explicit MainWindowRig(const QStringList& filesBesideProgram = {}, Start when = Start::now,
+                           picture::FormatReaders& formats = sandboxedFormats());
 
     QTemporaryDir folder;
     FakeDesktop desktop;
