@@ -20,6 +20,15 @@ private slots:
 
 namespace {
 
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool sanitized = true;
+// Each thread a load starts keeps a fake stack of its own under the address sanitizer.
+constexpr qint64 memoryBound = 112 * 1024 * 1024;
+#else
+constexpr bool sanitized = false;
+constexpr qint64 memoryBound = 32 * 1024 * 1024;
+#endif
+
 // A listening socket on the loopback, to show that no one connected to it.
 class Listener {
 public:
@@ -72,6 +81,9 @@ void HostilePicturesTest::foolingTheReaderEndsInAReport_data() {
 void HostilePicturesTest::foolingTheReaderEndsInAReport() {
     QFETCH(QByteArray, act);
     QFETCH(QString, description);
+    if (sanitized && act == "allocate")
+        QSKIP(
+            "the address sanitizer maps terabytes of shadow memory: the helper's address space is not held");
     MainWindowRig rig({}, MainWindowRig::Start::now, hostileFormats());
     const QDir folder(rig.folder.path());
     QTemporaryFile persons(QDir::home().filePath(QStringLiteral("kestrelle-XXXXXX.txt")));
@@ -89,7 +101,7 @@ void HostilePicturesTest::foolingTheReaderEndsInAReport() {
     rig.desktop.fileAnswers.push_back(pictures::write(act, folder.path(), QStringLiteral("fooled.raw")));
     const PeakMemoryWatch memory;
     f.PushButton3_Click();
-    QCOMPARE_LT(memory.growth(), 32 * 1024 * 1024);
+    QCOMPARE_LT(memory.growth(), memoryBound);
     QCOMPARE(rig.desktop.messageTexts(),
              QStringList{MainWindowRig::report(description, QStringLiteral("PushButton3_Click"), 112)});
     QCOMPARE(f.Picture1.pictureHandle(), handle);

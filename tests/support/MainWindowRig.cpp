@@ -16,7 +16,8 @@ QString MainWindowRig::report(const QString& description, const QString& procedu
              QStringLiteral("Please email screenshot of this message to support@kestrelle.example"));
 }
 
-MainWindowRig::MainWindowRig(const QStringList& filesBesideProgram, Start when, picture::FormatReaders& formats)
+MainWindowRig::MainWindowRig(const QStringList& filesBesideProgram, Start when,
+                             picture::FormatReaders& formats)
     : loader(picture::LoadBudget::machineShare(), formats) {
     for (const QString& file : filesBesideProgram) {
         const QString target = QDir(folder.path()).filePath(file);
