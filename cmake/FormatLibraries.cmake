@@ -12,14 +12,21 @@ foreach(name ${KESTRELLE_MODULE_FORMATS})
   endif()
   string(APPEND names "inline constexpr char ${name}[] = \"${name}\";\n")
 endforeach()
+list(TRANSFORM KESTRELLE_WINDOW_FORMATS REPLACE "(.+)" "\"\\1\"" OUTPUT_VARIABLE quoted)
+list(JOIN quoted ", " inWindow)
 file(CONFIGURE OUTPUT ${KESTRELLE_GENERATED_DIR}/picture/ModuleNames.h CONTENT [[
 #pragma once
+
+#include <initializer_list>
 
 // Made by the build from src/picture/formats/formats.txt: the names of the formats a module reads, each
 // also its module's, kestrelle-format-<name>.so.
 namespace picture::moduleName {
 
 @names@
+// The modules the window loads itself: their pictures are not read in a sandboxed helper.
+inline constexpr std::initializer_list<const char*> inWindow = {@inWindow@};
+
 } // namespace picture::moduleName
 ]] @ONLY)
 

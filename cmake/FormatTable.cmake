@@ -1,5 +1,6 @@
 # Reads the formats' table, src/picture/formats/formats.txt, into lists: KESTRELLE_FORMATS (every name, in
-# the table's order), KESTRELLE_MODULE_FORMATS (those read by a module), and for each name
+# the table's order), KESTRELLE_MODULE_FORMATS (those read by a module), KESTRELLE_WINDOW_FORMATS (of those,
+# the ones whose module the window loads itself rather than a sandboxed helper), and for each name
 # KESTRELLE_FORMAT_<name>_TITLE, _READER, _MIME_TYPES and _LIBRARIES. Also read by scripts, in script mode.
 set(KESTRELLE_FORMATS_TABLE ${CMAKE_CURRENT_LIST_DIR}/../src/picture/formats/formats.txt)
 get_filename_component(KESTRELLE_FORMATS_TABLE ${KESTRELLE_FORMATS_TABLE} ABSOLUTE)
@@ -9,6 +10,7 @@ endif()
 file(STRINGS ${KESTRELLE_FORMATS_TABLE} rows REGEX "^[^#]")
 set(KESTRELLE_FORMATS)
 set(KESTRELLE_MODULE_FORMATS)
+set(KESTRELLE_WINDOW_FORMATS)
 foreach(row IN LISTS rows)
   string(REPLACE "|" ";" cells "${row}")
   list(TRANSFORM cells STRIP)
@@ -19,12 +21,15 @@ foreach(row IN LISTS rows)
   list(GET cells 0 name)
   list(GET cells 2 reader)
   if(name IN_LIST KESTRELLE_FORMATS OR NOT name MATCHES "^[a-z][a-z0-9]*$"
-     OR NOT reader MATCHES "^(module|program|toolkit)$")
+     OR NOT reader MATCHES "^(module|window|program|toolkit)$")
     message(FATAL_ERROR "${KESTRELLE_FORMATS_TABLE}: a row with a name used before, or of another shape: ${row}")
   endif()
   list(APPEND KESTRELLE_FORMATS ${name})
-  if(reader STREQUAL "module")
+  if(reader MATCHES "^(module|window)$")
     list(APPEND KESTRELLE_MODULE_FORMATS ${name})
+  endif()
+  if(reader STREQUAL "window")
+    list(APPEND KESTRELLE_WINDOW_FORMATS ${name})
   endif()
   list(GET cells 1 KESTRELLE_FORMAT_${name}_TITLE)
   set(KESTRELLE_FORMAT_${name}_READER ${reader})

@@ -11,8 +11,8 @@ namespace desktop {
 // take pages from under it.
 class SharedPixels {
 public:
-    // New pixels of the size and format, uninitialised, in this process; a null image when the system
-    // will not give the memory.
+    // New pixels of the size and format, uninitialised, in this process, their pages made as they are first
+    // written; a null image when the system will not give the memory.
     static SharedPixels make(QSize size, QImage::Format format);
     // The pixels another process made, handed as their descriptor with the layout it says they have; a null
     // image when the descriptor is not sealed memory of at least that layout's size.
@@ -25,7 +25,8 @@ public:
     int descriptor() const { return memory_.get(); }
 
 private:
-    static SharedPixels over(Descriptor memory, QSize size, QImage::Format format, qsizetype bytesPerLine);
+    static SharedPixels over(Descriptor memory, QSize size, QImage::Format format, qsizetype bytesPerLine,
+                             int populate);
 
     Descriptor memory_;
     QImage image_;

@@ -5,6 +5,7 @@
 #include "desktop/MessageChannel.h"
 #include "desktop/SharedPixels.h"
 #include "picture/DecoderMessage.h"
+#include "picture/ModuleNames.h"
 #include "picture/PictureFailures.h"
 
 #include <QCoreApplication>
@@ -160,10 +161,14 @@ QString number(qint64 value) {
 } // namespace
 
 SandboxedFormats::SandboxedFormats(QString helper, QString modulesFolder, Patience patience)
-    : helper_(std::move(helper)), modulesFolder_(std::move(modulesFolder)), patience_(patience) {}
+    : helper_(std::move(helper)), modulesFolder_(std::move(modulesFolder)), patience_(patience),
+      inWindow_(modulesFolder_) {}
 
 DecodedPicture SandboxedFormats::read(const QString& name, QFile& file, LoadBudget::Claim& claim,
                                       Progress& progress) {
+    for (const char* kept : moduleName::inWindow)
+        if (name == QLatin1String(kept))
+            return inWindow_.read(name, file, claim, progress);
     auto [ours, theirs] = desktop::MessageChannel::pair();
     const QRect wanted = progress.wanted();
     const QStringList arguments{modulesFolder_,         name,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture/FormatReaders.h"
+#include "picture/FormatModules.h"
 
 #include <chrono>
 
@@ -11,7 +11,8 @@ namespace picture {
 // open. What the library does with a bad file stays in there: the window gets the pixels through shared
 // memory, checked, and every way the helper can end short of a picture (a crash, a kill by its filter,
 // memory beyond its claim, a loop) is "Invalid picture". Its claims come from the load's claim, so the one
-// budget holds for helpers too.
+// budget holds for helpers too. The formats the table keeps in the window (picture/ModuleNames.h, inWindow)
+// are read by their module loaded here.
 class SandboxedFormats : public FormatReaders {
 public:
     // How long a helper may go without a word: `patience`, and a second more for each `bytesPerSecond` its
@@ -32,6 +33,7 @@ private:
     const QString helper_;
     const QString modulesFolder_;
     const Patience patience_;
+    FormatModules inWindow_;
 };
 
 } // namespace picture
