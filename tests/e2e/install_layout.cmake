@@ -12,15 +12,16 @@ endif()
 
 string(REPLACE "," ";" modules "${MODULES}")
 list(TRANSFORM modules REPLACE "(.+)" "formats/kestrelle-format-\\1.so")
-foreach(file kestrelle HAND-M.CUR x/o.cjs Samples/sample1.bmp Samples/sample2.bmp ${modules})
+foreach(file kestrelle kestrelle-decoder HAND-M.CUR x/o.cjs Samples/sample1.bmp Samples/sample2.bmp ${modules})
   if(NOT EXISTS ${PREFIX}/${PROGRAM_DIR}/${file})
     message(SEND_ERROR "${PROGRAM_DIR}/${file} is missing")
   endif()
 endforeach()
 
-# The program ./run.sh starts from the build folder, and the installed one, look for libraries nowhere an
-# empty search path entry would send them: the folder they are started from.
-foreach(program ${BUILD_DIR}/kestrelle ${PREFIX}/${PROGRAM_DIR}/kestrelle)
+# The program ./run.sh starts from the build folder, and the installed one, and their decoder helpers look
+# for libraries nowhere an empty search path entry would send them: the folder they are started from.
+foreach(program ${BUILD_DIR}/kestrelle ${PREFIX}/${PROGRAM_DIR}/kestrelle ${BUILD_DIR}/kestrelle-decoder
+    ${PREFIX}/${PROGRAM_DIR}/kestrelle-decoder)
   execute_process(COMMAND readelf -d ${program} OUTPUT_VARIABLE dynamic RESULT_VARIABLE result)
   string(REGEX MATCH "R(UN)?PATH\\)[^\n]*\\[([^]\n]*)\\]" path "${dynamic}")
   if(NOT result EQUAL 0 OR (path AND (CMAKE_MATCH_2 STREQUAL "" OR CMAKE_MATCH_2 MATCHES "^:|:$|::")))
