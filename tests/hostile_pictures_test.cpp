@@ -71,7 +71,9 @@ void HostilePicturesTest::foolingTheReaderEndsInAReport_data() {
     QTest::newRow("aborts") << QByteArray("abort") << "Invalid picture";
     QTest::newRow("loops for ever") << QByteArray("loop") << "Invalid picture";
     QTest::newRow("allocates without end") << QByteArray("allocate") << "Out of memory";
-    QTest::newRow("sends the window what it never had") << QByteArray("lie") << "Invalid picture";
+    QTest::newRow("garbles a message to the window") << QByteArray("garble") << "Invalid picture";
+    QTest::newRow("hands the window pixels it never claimed") << QByteArray("unclaimed") << "Invalid picture";
+    QTest::newRow("tells rows outside its picture final") << QByteArray("outside") << "Invalid picture";
     QTest::newRow("reads /etc/passwd") << QByteArray("read /etc/passwd") << "Invalid picture";
     QTest::newRow("reads the person's file") << QByteArray("read PERSONS") << "Invalid picture";
     QTest::newRow("connects a socket") << QByteArray("connect PORT") << "Invalid picture";

@@ -8,8 +8,6 @@
 #include "picture/ModuleNames.h"
 #include "picture/PictureFailures.h"
 
-#include <QCoreApplication>
-
 #include <unistd.h>
 
 #include <optional>
@@ -95,9 +93,11 @@ private:
         if (message.format <= QImage::Format_Invalid || message.format >= QImage::NImageFormats ||
             QImage::toPixelFormat(format).bitsPerPixel() % 8 != 0 || message.size.isEmpty())
             invalidPicture();
-        const qint64 bytes = message.bytesPerLine * message.size.height();
         // Every byte shared was claimed first, as in the window's own loads.
-        if (message.bytesPerLine <= 0 || bytes > claim_.bytes() - shared_)
+        if (message.bytesPerLine <= 0 || message.bytesPerLine > claim_.bytes())
+            invalidPicture();
+        const qint64 bytes = message.bytesPerLine * message.size.height();
+        if (bytes > claim_.bytes() - shared_)
             invalidPicture();
         desktop::SharedPixels pixels =
             desktop::SharedPixels::map(std::move(descriptor), message.size, format, message.bytesPerLine);

@@ -1,6 +1,9 @@
 // A reader fooled by its file: the file's first word says what it does instead of decoding. Built as the
 // module of the format every unrecognised file goes to, so that the program's own loads bring it these
 // files, and each act can be shown to end as a report, done or not.
+#include "desktop/MessageChannel.h"
+#include "desktop/SharedPixels.h"
+#include "picture/DecoderMessage.h"
 #include "picture/PictureFailures.h"
 #include "picture/formats/FormatModule.h"
 
@@ -27,6 +30,12 @@ DecodedPicture done(LoadBudget::Claim& claim) {
     decoded.image = claim.rgb32(3, 2);
     decoded.image.fill(0xffff0000);
     return decoded;
+}
+
+// Says to the window, over the channel its helper talks on, what the helper never would.
+void tellWindow(const DecoderMessage& message, int descriptor = -1) {
+    const desktop::MessageChannel window{desktop::Descriptor(dup(3))};
+    window.send(message.encoded(), descriptor);
 }
 
 bool connected(int port) {
@@ -72,10 +81,28 @@ struct HostileReader {
             execl("/bin/sh", "sh", "-c", ("echo ran > " + what).constData(), nullptr);
             return done(claim);
         }
-        if (act == "lie") {
-            // To the window, over the channel its helper talks on: pixels it never handed over.
+        if (act == "garble") {
             write(3, "\x07\x00\x00\x00", 4);
             return done(claim);
+        }
+        if (act == "unclaimed") {
+            DecoderMessage pixels;
+            pixels.kind = DecoderMessage::Kind::pixels;
+            pixels.size = QSize(4000, 4000);
+            pixels.format = QImage::Format_RGB32;
+            pixels.bytesPerLine = 16000;
+            desktop::SharedPixels made = desktop::SharedPixels::make(pixels.size, QImage::Format_RGB32);
+            tellWindow(pixels, made.descriptor());
+            return done(claim);
+        }
+        if (act == "outside") {
+            DecodedPicture decoded = done(claim);
+            DecoderMessage final;
+            final.kind = DecoderMessage::Kind::final;
+            final.format = QImage::Format_RGB32;
+            final.area = QRect(0, 0, 30, 20);
+            tellWindow(final);
+            return decoded;
         }
         invalidPicture();
     }
