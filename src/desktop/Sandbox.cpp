@@ -108,10 +108,10 @@ bool enterSystemCallFilter() {
                  SCMP_SYS(sendmsg), SCMP_SYS(recvmsg), SCMP_SYS(sendto), SCMP_SYS(recvfrom), SCMP_SYS(poll),
                  SCMP_SYS(ppoll), SCMP_SYS(memfd_create), SCMP_SYS(ftruncate), SCMP_SYS(getrlimit)});
     // Its own limits only, which the process lowers and raises as its claim grows.
-    rules.allowWhen(SCMP_SYS(prlimit64), SCMP_A0(SCMP_CMP_EQ, 0));
+    rules.allowWhen(SCMP_SYS(prlimit64), SCMP_A0(SCMP_CMP_EQ, 0, 0));
     rules.allow({SCMP_SYS(setrlimit)});
     // An abort ends the process the way it means to.
-    rules.allowWhen(SCMP_SYS(tgkill), SCMP_A0(SCMP_CMP_EQ, scmp_datum_t(getpid())));
+    rules.allowWhen(SCMP_SYS(tgkill), SCMP_A0(SCMP_CMP_EQ, scmp_datum_t(getpid()), 0));
     // Memory, but never code: nothing it decodes can be made to run. Libraries that compile code as they
     // go (regular expressions) are told no, and go on interpreting it.
     for (const int call : {SCMP_SYS(mmap), SCMP_SYS(mprotect)}) {
@@ -127,7 +127,7 @@ bool enterSystemCallFilter() {
     // cannot see, and go back to clone when told it is missing.
     rules.allowWhen(SCMP_SYS(clone), SCMP_A0(SCMP_CMP_MASKED_EQ, CLONE_THREAD, CLONE_THREAD));
     rules.fail(SCMP_SYS(clone3), ENOSYS);
-    rules.allowWhen(SCMP_SYS(prctl), SCMP_A0(SCMP_CMP_EQ, PR_SET_NAME));
+    rules.allowWhen(SCMP_SYS(prctl), SCMP_A0(SCMP_CMP_EQ, PR_SET_NAME, 0));
     // Libraries look for optional files (the number of cores, a configuration) and do without them; the
     // file is not opened, and the library goes on as on a machine without it.
     for (const int call :
