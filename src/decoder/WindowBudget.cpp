@@ -17,11 +17,11 @@ namespace {
 using picture::DecoderMessage;
 
 // What the process has mapped so far, read before it is shut in: from then on, /proc is out of reach.
+// Where /proc is not there at all, a gigabyte: several times what the helper and a module's libraries map.
 qint64 mappedNow() {
     QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    return statm.readLine().split(' ').value(0).toLongLong() * sysconf(_SC_PAGESIZE);
+    const qint64 pages = statm.open(QIODevice::ReadOnly) ? statm.readLine().split(' ').value(0).toLongLong() : 0;
+    return pages > 0 ? pages * sysconf(_SC_PAGESIZE) : qint64(1) << 30;
 }
 
 bool sanitized() {
@@ -88,7 +88,7 @@ int WindowBudget::indexOf(const QImage& image) const {
 }
 
 void WindowBudget::limitMapping() const {
-    if (sanitized() || mappedAtStart_ == 0)
+    if (sanitized())
         return;
     const rlimit limit{rlim_t(mappedAtStart_ + granted_ + margin), RLIM_INFINITY};
     setrlimit(RLIMIT_AS, &limit);
