@@ -14,19 +14,6 @@ using picture::DecoderMessage;
 // Well within what one message may carry.
 constexpr qsizetype profilePiece = 64 * 1024;
 
-bool sameDescription(const DecodedPicture& a, const DecodedPicture& b) {
-    const auto& x = a.colour;
-    const auto& y = b.colour;
-    const auto sameChromaticities = [](const auto& p, const auto& q) {
-        return p.has_value() == q.has_value() && (!p || std::memcmp(&*p, &*q, sizeof(*p)) == 0);
-    };
-    return a.cmyk == b.cmyk && a.orientation == b.orientation && x.iccProfile == y.iccProfile &&
-           x.fileGamma == y.fileGamma && x.srgb == y.srgb && x.lab == y.lab &&
-           sameChromaticities(x.chromaticities, y.chromaticities) &&
-           x.cicp.has_value() == y.cicp.has_value() &&
-           (!x.cicp || (x.cicp->primaries == y.cicp->primaries && x.cicp->transfer == y.cicp->transfer));
-}
-
 } // namespace
 
 WindowProgress::WindowProgress(const desktop::MessageChannel& window, WindowBudget& budget, QRect wanted)
@@ -64,24 +51,25 @@ void WindowProgress::finish(DecodedPicture decoded, picture::LoadBudget::Claim& 
 }
 
 void WindowProgress::describe(const DecodedPicture& decoded) {
-    if (described_ && sameDescription(*described_, decoded))
-        return;
+    DecoderMessage description;
+    description.kind = DecoderMessage::Kind::description;
     const QByteArray& profile = decoded.colour.iccProfile;
+    description.bytes = profile.size();
+    description.described = decoded;
+    description.described.image = QImage();
+    description.described.colour.iccProfile.clear();
+    QByteArray encoded = description.encoded();
+    if (encoded == described_ && profile == describedProfile_)
+        return;
     for (qsizetype at = 0; at < profile.size(); at += profilePiece) {
         DecoderMessage piece;
         piece.kind = DecoderMessage::Kind::profilePiece;
         piece.piece = profile.mid(at, profilePiece);
         send(piece.encoded());
     }
-    DecoderMessage description;
-    description.kind = DecoderMessage::Kind::description;
-    description.bytes = profile.size();
-    description.described = decoded;
-    description.described.image = QImage();
-    description.described.colour.iccProfile.clear();
-    send(description.encoded());
-    described_ = description.described;
-    described_->colour.iccProfile = profile;
+    send(encoded);
+    described_ = std::move(encoded);
+    describedProfile_ = profile;
 }
 
 void WindowProgress::send(const QByteArray& message) const {

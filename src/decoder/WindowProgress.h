@@ -24,5 +24,7 @@ private:
     const desktop::MessageChannel& window_;
     WindowBudget& budget_;
     const QRect wanted_;
-    std::optional<picture::DecodedPicture> described_;
+    // The description last sent, as sent, and its profile.
+    QByteArray described_;
+    QByteArray describedProfile_;
 };

@@ -68,7 +68,8 @@ void overflow() {
 }
 
 void raiseReported(const QString& text) {
-    for (const auto failure : {&invalidPicture, &outOfMemory, &unsupportedFormat}) {
+    for (const auto failure :
+         {&invalidPicture, &outOfMemory, &unsupportedFormat, +[] { pictureTooLargeToPan(panReach); }}) {
         try {
             failure();
         } catch (const Failure& named) {
@@ -80,12 +81,6 @@ void raiseReported(const QString& text) {
         QStringLiteral("^Picture too large: (\\d{1,10}) x (\\d{1,10}) pixels$"));
     if (const QRegularExpressionMatch size = tooLarge.match(text); size.hasMatch())
         pictureTooLarge(QSize(size.captured(1).toInt(), size.captured(2).toInt()));
-    try {
-        pictureTooLargeToPan(panReach);
-    } catch (const Failure& named) {
-        if (named.description() == text)
-            throw;
-    }
     invalidPicture();
 }
 

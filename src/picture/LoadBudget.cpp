@@ -86,25 +86,12 @@ qint64 LoadBudget::held() const {
     return held_;
 }
 
-void LoadBudget::take(Claim& claim, qint64 bytes) {
-    if (bytes <= 0)
-        return;
-    std::unique_lock lock(mutex_);
-    if (bytes > total_ - claim.bytes_)
-        outOfMemory();
-    if (lender_) {
-        lender_->lend(bytes);
-        holders_ += claim.bytes_ == 0;
-        claim.bytes_ += bytes;
-        held_ += bytes;
-        peak_ = std::max(peak_, held_);
-        return;
-    }
+void LoadBudget::waitForRoom(std::unique_lock<std::mutex>& lock, const Claim& claim, qint64 bytes) {
     released_.wait(lock, [&] { return !largeHeld_ || claim.bytes_ + bytes <= smallLoad; });
-    const bool holder = claim.bytes_ > 0;
     if (held_ + bytes > total_) {
         // Waiting makes sense only while some other load that holds memory is still running: it will end
         // and give its bytes back. Loads that all wait for each other would wait for ever.
+        const bool holder = claim.bytes_ > 0;
         waitingHolders_ += holder;
         released_.notify_all();
         const bool fits = [&] {
@@ -122,7 +109,19 @@ void LoadBudget::take(Claim& claim, qint64 bytes) {
             outOfMemory();
         }
     }
-    holders_ += !holder;
+}
+
+void LoadBudget::take(Claim& claim, qint64 bytes) {
+    if (bytes <= 0)
+        return;
+    std::unique_lock lock(mutex_);
+    if (bytes > total_ - claim.bytes_)
+        outOfMemory();
+    if (lender_)
+        lender_->lend(bytes); // the lending budget waits and refuses as for its own loads
+    else
+        waitForRoom(lock, claim, bytes);
+    holders_ += claim.bytes_ == 0;
     claim.bytes_ += bytes;
     held_ += bytes;
     peak_ = std::max(peak_, held_);

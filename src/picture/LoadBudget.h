@@ -97,6 +97,8 @@ public:
 
 private:
     void take(Claim& claim, qint64 bytes);
+    // Waits until the bytes fit beside the other loads' or fails with "Out of memory" when they never will.
+    void waitForRoom(std::unique_lock<std::mutex>& lock, const Claim& claim, qint64 bytes);
     void giveBack(Claim& claim);
 
     const qint64 total_;
