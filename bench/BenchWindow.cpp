@@ -7,7 +7,8 @@
 #include <QWidget>
 #include <QWindow>
 
-BenchWindow::BenchWindow() {
+BenchWindow::BenchWindow(const QString& modules)
+    : formats(besideProgram(QStringLiteral("kestrelle-decoder")), modules) {
     form.load();
     form.show();
     processUntil(

@@ -23,7 +23,9 @@
 // message box instead of waiting for a click) and an empty program folder.
 class BenchWindow {
 public:
-    BenchWindow();
+    // The built program's format modules and decoder helper, beside it as in its installed folder; or the
+    // modules of another folder.
+    explicit BenchWindow(const QString& modules = besideProgram(QStringLiteral("formats")));
 
     QTemporaryDir folder;
     FakeDesktop desktop;
@@ -33,10 +35,7 @@ public:
     Main startUp{environment};
     picture::LoadBudget budget{picture::LoadBudget::machineShare()};
     const picture::ColourStage screenColours{desktop::screenProfile()};
-    // The built program's format modules and decoder helper, beside it as in its installed folder.
-    picture::SandboxedFormats formats{
-        QFileInfo(QStringLiteral(KESTRELLE_PROGRAM)).dir().filePath(QStringLiteral("kestrelle-decoder")),
-        QFileInfo(QStringLiteral(KESTRELLE_PROGRAM)).dir().filePath(QStringLiteral("formats"))};
+    picture::SandboxedFormats formats;
     const picture::PictureLoader loader{{budget, screenColours, formats}};
     Form1 form{environment, startUp, loader};
 
@@ -53,4 +52,9 @@ public:
     static bool processUntil(const std::function<bool()>& done);
     // Delivers the window's pending paint at once.
     static void paintPending(QWidget* window);
+
+private:
+    static QString besideProgram(const QString& name) {
+        return QFileInfo(QStringLiteral(KESTRELLE_PROGRAM)).dir().filePath(name);
+    }
 };

@@ -6,8 +6,8 @@
 #include "OpenBench.h"
 #include "Stopwatch.h"
 
-#include "pane/ImagePane.h"
 #include "desktop/Owned.h"
+#include "pane/ImagePane.h"
 #include "ui/PictureSurface.h"
 #include "viewer/ShownLoad.h"
 

@@ -232,7 +232,8 @@ void svg(const QString& path) {
 void qoi(const QString& path) {
     const std::vector<unsigned char> bytes = readFile(path);
     qoi_desc description;
-    const desktop::Owned<void, std::free> pixels(qoi_decode(bytes.data(), int(bytes.size()), &description, 4));
+    const desktop::Owned<void, std::free> pixels(
+        qoi_decode(bytes.data(), int(bytes.size()), &description, 4));
     if (!pixels)
         refused("libqoi", path);
     benchmark::DoNotOptimize(pixels.get());

@@ -5,8 +5,8 @@
 #include "Stopwatch.h"
 #include "Summary.h"
 
-#include "picture/BackgroundLoads.h"
 #include "desktop/Owned.h"
+#include "picture/BackgroundLoads.h"
 #include "picture/PictureLoader.h"
 
 #include <QWidget>

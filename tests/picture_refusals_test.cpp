@@ -4,6 +4,7 @@
 #include "support/FailureOf.h"
 #include "support/JpegWriter.h"
 #include "support/PatchedBytes.h"
+#include "support/ProcessMemory.h"
 #include "support/QoiFile.h"
 #include "support/ReaderTest.h"
 
@@ -20,6 +21,7 @@ private slots:
     void refusesHeadersBeyondTheBudget_data();
     void refusesHeadersBeyondTheBudget();
     void boundsTheScansOfProgressiveJpeg();
+    void refusesWhatALibraryAllocatesBeyondItsClaim();
 };
 
 namespace {
@@ -299,6 +301,22 @@ void PictureRefusalsTest::boundsTheScansOfProgressiveJpeg() {
     // 192 valid scans: more than any encoder makes, and refused.
     QCOMPARE(failureOf([&] { loader.load(write("p.jpg", test::writeJpeg(grey, progressive(2)))); }),
              "Invalid picture");
+}
+
+// A file of a few hundred bytes whose library fills a gigabyte of its own before the picture: refused in
+// the reader's process, the budget and this process untouched.
+void PictureRefusalsTest::refusesWhatALibraryAllocatesBeyondItsClaim() {
+#ifdef __SANITIZE_ADDRESS__
+    QSKIP("the address sanitizer maps terabytes of shadow memory: the helper's address space is not held");
+#endif
+    const auto white = [](int, int) { return test::LinearPixel{1, 1, 1, 1}; };
+    const QByteArray exr =
+        damaged::exrWithPreviewOf(test::writeExr(test::ExrShape(16, 16, white)), 16000, 16000);
+    const TestLoader loader(2047 * megabyte);
+    const PeakMemoryWatch memory;
+    QCOMPARE(failureOf([&] { loader.load(write("a.exr", exr)); }), "Out of memory");
+    QCOMPARE_LT(memory.growth(), 32 * megabyte);
+    QCOMPARE(loader.budget.held(), 0);
 }
 
 QTEST_MAIN(PictureRefusalsTest)

@@ -144,4 +144,15 @@ QByteArray xbm(const QImage& picture) {
     return text + "};\n";
 }
 
+QByteArray exrWithPreviewOf(const QByteArray& exr, quint32 width, quint32 height) {
+    // An attribute: its name, its type, its size and its value; the file's own attributes follow after the
+    // magic number and version.
+    QByteArray preview("preview\0preview\0", 16);
+    char numbers[12];
+    qToLittleEndian(quint32(8 + quint64(width) * height * 4), numbers);
+    qToLittleEndian(width, numbers + 4);
+    qToLittleEndian(height, numbers + 8);
+    return exr.left(8) + preview + QByteArray(numbers, sizeof numbers) + exr.mid(8);
+}
+
 } // namespace damaged

@@ -30,6 +30,9 @@ QByteArray pngChunk(const char* type, const QByteArray& data);
 // A GIF from the test encoder whose LZW data stops after a third, its blocks closed and the trailer
 // present.
 QByteArray gifWithShortLzw(const QImage& picture);
+// An OpenEXR whose first attribute is a preview of width x height RGBA bytes that the file does not hold:
+// OpenEXR allocates and fills the preview's pixels while it reads the header, before any of the picture.
+QByteArray exrWithPreviewOf(const QByteArray& exr, quint32 width, quint32 height);
 // A plain (ASCII) PGM of the picture's red channel or PPM of its colour.
 QByteArray plainNetpbm(const QImage& picture, bool colour);
 // An X bitmap of the picture: a pixel is set where its red is below 128.
