@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DecoderFilter.h"
 #include "desktop/Failure.h"
 #include "picture/DecodedPicture.h"
 #include "picture/LoadBudget.h"
@@ -12,8 +13,12 @@
 #include <new>
 
 // Any bytes through one decoder, from memory, within a budget of 256 MB: the decoder gives a picture of
-// the size it claimed for, or fails with a Failure.
+// the size it claimed for, or fails with a Failure. A module format's reader decodes under the decoder's
+// system-call filter, as it does in the decoder.
 template <typename Reader> void fuzzReader(const uint8_t* data, size_t size) {
+#ifdef KESTRELLE_FUZZ_AS_DECODER
+    filterAsTheDecoder();
+#endif
     static picture::LoadBudget budget(256 * 1024 * 1024);
     QBuffer file;
     file.setData(reinterpret_cast<const char*>(data), qsizetype(size));

@@ -3,6 +3,7 @@
 #include <QTemporaryFile>
 #include <QTest>
 
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <functional>
@@ -28,8 +29,9 @@ namespace {
 // refused, with what it read.
 using Act = std::function<int(const QString& walls, QByteArray& read)>;
 
-// Runs the act in a child that shuts itself in first. What comes back through the pipe: "done" or
-// "refused", then what the act read; nothing at all when the system-call filter ended the child.
+// Runs the act in a child that shuts itself in first, and continues it whenever it stops, as a person's
+// shell would. What comes back through the pipe: "done" or "refused", then what the act read; nothing at
+// all when the system-call filter ended the child.
 QByteArray inShutInChild(const Act& act) {
     int pipe[2];
     if (::pipe(pipe) != 0)
@@ -42,13 +44,14 @@ QByteArray inShutInChild(const Act& act) {
         _exit(write(pipe[1], report.constData(), size_t(report.size())) == report.size() ? 0 : 1);
     }
     close(pipe[1]);
+    int status = 0;
+    while (waitpid(child, &status, WUNTRACED) == child && WIFSTOPPED(status))
+        kill(child, SIGCONT);
     QByteArray report;
     char buffer[256];
     for (ssize_t n; (n = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
         report.append(buffer, n);
     close(pipe[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
     return WIFSIGNALED(status) && WTERMSIG(status) == SIGSYS ? "ended " + report : report;
 }
 
@@ -89,6 +92,15 @@ void SandboxTest::shutInProcess_data() {
         void* memory = mmap(nullptr, 64 << 20, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         return memory == MAP_FAILED ? -1 : munmap(memory, 64 << 20);
     }) << QByteArray("done from a thread");
+    QTest::newRow("sleeps on after it was stopped") << Act([](const QString&, QByteArray& read) {
+        std::thread stopper([] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            raise(SIGSTOP);
+        });
+        read = usleep(500'000) == 0 ? "slept" : "woken";
+        stopper.join();
+        return 0;
+    }) << QByteArray("done slept");
     for (const char* path : {"/etc/passwd", minePath.constData()})
         QTest::addRow("opens no file by name: %s", path)
             << Act([path](const QString&, QByteArray& read) { return readFrom(open(path, O_RDONLY), read); })

@@ -1,5 +1,6 @@
 #include "decoder/WindowBudget.h"
 
+#include "desktop/AddressSanitizer.h"
 #include "desktop/SharedPixels.h"
 #include "picture/DecoderMessage.h"
 #include "picture/PictureFailures.h"
@@ -20,19 +21,9 @@ using picture::DecoderMessage;
 // Where /proc is not there at all, a gigabyte: several times what the helper and a module's libraries map.
 qint64 mappedNow() {
     QFile statm(QStringLiteral("/proc/self/statm"));
-    const qint64 pages = statm.open(QIODevice::ReadOnly) ? statm.readLine().split(' ').value(0).toLongLong() : 0;
+    const qint64 pages =
+        statm.open(QIODevice::ReadOnly) ? statm.readLine().split(' ').value(0).toLongLong() : 0;
     return pages > 0 ? pages * sysconf(_SC_PAGESIZE) : qint64(1) << 30;
-}
-
-bool sanitized() {
-#if defined(__SANITIZE_ADDRESS__)
-    return true; // its shadow memory maps far more than any limit could allow
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    return true;
-#endif
-#endif
-    return false;
 }
 
 } // namespace
@@ -88,8 +79,8 @@ int WindowBudget::indexOf(const QImage& image) const {
 }
 
 void WindowBudget::limitMapping() const {
-    if (sanitized())
-        return;
+    if (desktop::addressSanitized)
+        return; // its shadow memory maps far more than any limit could allow
     const rlimit limit{rlim_t(mappedAtStart_ + granted_ + margin), RLIM_INFINITY};
     setrlimit(RLIMIT_AS, &limit);
 }

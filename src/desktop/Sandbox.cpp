@@ -1,5 +1,6 @@
 #include "desktop/Sandbox.h"
 
+#include "desktop/AddressSanitizer.h"
 #include "desktop/Owned.h"
 
 #include <QStringList>
@@ -14,6 +15,7 @@
 #include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <utility>
 
 namespace desktop {
 
@@ -88,8 +90,50 @@ private:
     bool complete_ = true;
 };
 
-bool enterSystemCallFilter() {
-    const Filter filter(seccomp_init(SCMP_ACT_KILL_PROCESS));
+// Whom the filter holds: the decoder, or a harness that fuzzes the readers under the decoder's rules.
+enum class Held { decoder, fuzzingHarness };
+
+// The calls that name a file, and those that tell the state of one named or of a descriptor, with the
+// argument that holds their flags.
+constexpr int filesByName[] = {SCMP_SYS(open),       SCMP_SYS(openat),     SCMP_SYS(access),
+                               SCMP_SYS(faccessat),  SCMP_SYS(faccessat2), SCMP_SYS(readlink),
+                               SCMP_SYS(readlinkat), SCMP_SYS(stat),       SCMP_SYS(lstat)};
+constexpr std::pair<int, unsigned> statesWithFlags[] = {{SCMP_SYS(newfstatat), 3}, {SCMP_SYS(statx), 2}};
+
+void refuseFilesByName(FilterRules& rules) {
+    // The state of a descriptor it holds; a file asked for by name is not there.
+    for (const auto& [call, flags] : statesWithFlags) {
+        rules.allowWhen(call, SCMP_CMP(flags, SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, AT_EMPTY_PATH));
+        rules.failWhen(call, EACCES, SCMP_CMP(flags, SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, 0));
+    }
+    // Libraries look for optional files (the number of cores, a configuration) and do without them; the
+    // file is not opened, and the library goes on as on a machine without it.
+    for (const int call : filesByName)
+        rules.fail(call, EACCES);
+}
+
+// What a fuzzing harness does between inputs, and its sanitizers at any time.
+void allowHarness(FilterRules& rules) {
+    // Its seeds read, what it learns and the inputs that fail written, by name; the inputs it has bettered
+    // removed; its peak memory told.
+    for (const int call : filesByName)
+        rules.allow({call});
+    for (const auto& [call, flags] : statesWithFlags)
+        rules.allow({call});
+    rules.allow({SCMP_SYS(unlink), SCMP_SYS(unlinkat), SCMP_SYS(getrusage)});
+    // The leak checker stops the process's threads from a task of its own, which lists and traces them.
+    rules.allow(
+        {SCMP_SYS(getdents), SCMP_SYS(getdents64), SCMP_SYS(getppid), SCMP_SYS(ptrace), SCMP_SYS(wait4)});
+    rules.allowWhen(SCMP_SYS(clone),
+                    SCMP_A0(SCMP_CMP_EQ, CLONE_VM | CLONE_FS | CLONE_FILES | CLONE_UNTRACED, 0));
+    for (const int option : {PR_GET_DUMPABLE, PR_SET_DUMPABLE, PR_SET_PTRACER, PR_SET_PDEATHSIG})
+        rules.allowWhen(SCMP_SYS(prctl), SCMP_A0(SCMP_CMP_EQ, scmp_datum_t(option), 0));
+}
+
+bool enterSystemCallFilter(Held held) {
+    const bool harness = held == Held::fuzzingHarness;
+    // A harness is sent SIGSYS instead of being ended, so that it names the call and keeps the input.
+    const Filter filter(seccomp_init(harness ? SCMP_ACT_TRAP : SCMP_ACT_KILL_PROCESS));
     if (!filter)
         return false;
     FilterRules rules(filter.get());
@@ -107,10 +151,12 @@ bool enterSystemCallFilter() {
                  // go into.
                  SCMP_SYS(sendmsg), SCMP_SYS(recvmsg), SCMP_SYS(sendto), SCMP_SYS(recvfrom), SCMP_SYS(poll),
                  SCMP_SYS(ppoll), SCMP_SYS(memfd_create), SCMP_SYS(ftruncate), SCMP_SYS(getrlimit)});
-#ifdef __SANITIZE_ADDRESS__
     // The address sanitizer tells whether memory is readable by writing it into a pipe of its own.
-    rules.allow({SCMP_SYS(pipe2)});
-#endif
+    if (addressSanitized)
+        rules.allow({SCMP_SYS(pipe2)});
+    // A sleep that a stop broke into goes on once the process is continued (a person's shell suspended
+    // the program, or a debugger looked in).
+    rules.allow({SCMP_SYS(restart_syscall)});
     // Its own limits only, which the process lowers and raises as its claim grows.
     rules.allowWhen(SCMP_SYS(prlimit64), SCMP_A0(SCMP_CMP_EQ, 0, 0));
     rules.allow({SCMP_SYS(setrlimit)});
@@ -122,24 +168,19 @@ bool enterSystemCallFilter() {
         rules.allowWhen(call, SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, 0));
         rules.failWhen(call, EPERM, SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, PROT_EXEC));
     }
-    // The state of a descriptor it holds; a file asked for by name is not there.
-    rules.allowWhen(SCMP_SYS(newfstatat), SCMP_A3(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, AT_EMPTY_PATH));
-    rules.failWhen(SCMP_SYS(newfstatat), EACCES, SCMP_A3(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, 0));
-    rules.allowWhen(SCMP_SYS(statx), SCMP_A2(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, AT_EMPTY_PATH));
-    rules.failWhen(SCMP_SYS(statx), EACCES, SCMP_A2(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, 0));
     // Threads of its own, never a new process. Thread libraries try clone3 first, whose flags a filter
     // cannot see, and go back to clone when told it is missing.
     rules.allowWhen(SCMP_SYS(clone), SCMP_A0(SCMP_CMP_MASKED_EQ, CLONE_THREAD, CLONE_THREAD));
     rules.fail(SCMP_SYS(clone3), ENOSYS);
     rules.allowWhen(SCMP_SYS(prctl), SCMP_A0(SCMP_CMP_EQ, PR_SET_NAME, 0));
-    // Libraries look for optional files (the number of cores, a configuration) and do without them; the
-    // file is not opened, and the library goes on as on a machine without it.
-    for (const int call :
-         {SCMP_SYS(open), SCMP_SYS(openat), SCMP_SYS(access), SCMP_SYS(faccessat), SCMP_SYS(faccessat2),
-          SCMP_SYS(readlink), SCMP_SYS(readlinkat), SCMP_SYS(stat), SCMP_SYS(lstat)})
-        rules.fail(call, EACCES);
     rules.fail(SCMP_SYS(ioctl), ENOTTY); // asking whether a descriptor is a terminal
-    return rules.complete() && seccomp_load(filter.get()) == 0;
+    if (harness)
+        allowHarness(rules);
+    else
+        refuseFilesByName(rules);
+    // The harness has threads already (libFuzzer's memory watch): all are held alike.
+    return rules.complete() && (!harness || seccomp_attr_set(filter.get(), SCMP_FLTATR_CTL_TSYNC, 1) == 0) &&
+           seccomp_load(filter.get()) == 0;
 }
 
 } // namespace
@@ -164,8 +205,12 @@ SandboxWalls shutInForDecoding() {
     walls.namespaces = unshare(CLONE_NEWUSER | CLONE_NEWNET) == 0;
     walls.noNewPrivileges = prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0;
     walls.landlock = walls.noNewPrivileges && enterLandlock();
-    walls.systemCallFilter = walls.noNewPrivileges && enterSystemCallFilter();
+    walls.systemCallFilter = walls.noNewPrivileges && enterSystemCallFilter(Held::decoder);
     return walls;
+}
+
+bool filterForFuzzing() {
+    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && enterSystemCallFilter(Held::fuzzingHarness);
 }
 
 } // namespace desktop

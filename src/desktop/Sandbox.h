@@ -23,4 +23,11 @@ struct SandboxWalls {
 // one thread: a new user namespace is refused to a process that has started others.
 SandboxWalls shutInForDecoding();
 
+// The system-call filter of shutInForDecoding alone, for a harness that fuzzes the readers in one process,
+// on every thread it has and starts: beside the decoder's rules it may name files (to read its seeds and
+// write what it learns and the inputs that fail) and run its leak checker. A call outside the rules sends
+// SIGSYS, for the harness to name the call and keep the input, where the decoder is ended. Namespaces and
+// Landlock are left out: they would keep the harness from its files. True when the filter is in place.
+bool filterForFuzzing();
+
 } // namespace desktop
