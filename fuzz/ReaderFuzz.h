@@ -14,7 +14,7 @@
 
 // Any bytes through one decoder, from memory, within a budget of 256 MB: the decoder gives a picture of
 // the size it claimed for, or fails with a Failure. A module format's reader decodes under the decoder's
-// system-call filter, as it does in the decoder.
+// system-call filter, which any of them may meet in the decoder.
 template <typename Reader> void fuzzReader(const uint8_t* data, size_t size) {
 #ifdef KESTRELLE_FUZZ_AS_DECODER
     filterAsTheDecoder();
