@@ -62,8 +62,8 @@ QImage WindowBudget::pixels(QSize size, QImage::Format format) {
         _exit(1);
     // Shared pages cost half as much again to make as private ones: a thread beside the reader makes them
     // ahead of it, so that it writes into pages that are there.
-    std::thread([start = const_cast<uchar*>(made.image().constBits()), length = made.image().sizeInBytes()] {
-        madvise(start, std::size_t(length), MADV_POPULATE_WRITE);
+    std::thread([start = made.image().constBits(), length = made.image().sizeInBytes()] {
+        desktop::SharedPixels::makePages(start, length);
     }).detach();
     made_.push_back({made.image().constBits(), size, format});
     return made.takeImage();

@@ -34,7 +34,7 @@ SharedPixels SharedPixels::make(QSize size, QImage::Format format) {
     if (!memory || ftruncate(memory.get(), off_t(row * size.height())) != 0 ||
         fcntl(memory.get(), F_ADD_SEALS, sizeSeals) != 0)
         return {};
-    return over(std::move(memory), size, format, row, 0);
+    return over(std::move(memory), size, format, row);
 }
 
 SharedPixels SharedPixels::map(Descriptor memory, QSize size, QImage::Format format, qsizetype bytesPerLine) {
@@ -44,15 +44,17 @@ SharedPixels SharedPixels::map(Descriptor memory, QSize size, QImage::Format for
         bytesPerLine < tightRow(size.width(), format) || fstat(memory.get(), &status) != 0 ||
         status.st_size < qint64(bytesPerLine) * size.height())
         return {};
-    // Its pages are there already, or are being made while the other process decodes: mapping them all at
-    // once costs a fraction of a fault for each.
-    return over(std::move(memory), size, format, bytesPerLine, MAP_POPULATE);
+    return over(std::move(memory), size, format, bytesPerLine);
 }
 
-SharedPixels SharedPixels::over(Descriptor memory, QSize size, QImage::Format format, qsizetype bytesPerLine,
-                                int populate) {
+void SharedPixels::makePages(const uchar* start, qsizetype length) {
+    madvise(const_cast<uchar*>(start), std::size_t(length), MADV_POPULATE_WRITE);
+}
+
+SharedPixels SharedPixels::over(Descriptor memory, QSize size, QImage::Format format,
+                                qsizetype bytesPerLine) {
     const std::size_t length = std::size_t(bytesPerLine) * std::size_t(size.height());
-    void* start = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED | populate, memory.get(), 0);
+    void* start = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, memory.get(), 0);
     if (start == MAP_FAILED)
         return {};
     auto mapping = std::make_unique<Mapping>(Mapping{start, length});

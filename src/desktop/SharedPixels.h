@@ -15,8 +15,12 @@ public:
     // written; a null image when the system will not give the memory.
     static SharedPixels make(QSize size, QImage::Format format);
     // The pixels another process made, handed as their descriptor with the layout it says they have; a null
-    // image when the descriptor is not sealed memory of at least that layout's size.
+    // image when the descriptor is not sealed memory of at least that layout's size. Their pages are mapped
+    // as they are first touched, or ahead of that by makePages.
     static SharedPixels map(Descriptor memory, QSize size, QImage::Format format, qsizetype bytesPerLine);
+    // Makes and maps the pages of `length` bytes from `start`, of pixels of this process's, at a fraction of
+    // a fault for each.
+    static void makePages(const uchar* start, qsizetype length);
 
     // Over the shared memory, which stays mapped while the image or a copy of it lives.
     const QImage& image() const { return image_; }
@@ -25,8 +29,7 @@ public:
     int descriptor() const { return memory_.get(); }
 
 private:
-    static SharedPixels over(Descriptor memory, QSize size, QImage::Format format, qsizetype bytesPerLine,
-                             int populate);
+    static SharedPixels over(Descriptor memory, QSize size, QImage::Format format, qsizetype bytesPerLine);
 
     Descriptor memory_;
     QImage image_;

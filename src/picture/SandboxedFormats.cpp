@@ -10,6 +10,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -39,7 +40,16 @@ public:
         for (;;) {
             const std::chrono::milliseconds within =
                 patience_.base + std::chrono::seconds(claim_.bytes() / patience_.bytesPerSecond);
-            std::optional<desktop::MessageChannel::Message> received = channel_.receive(within);
+            // The pixels' pages are mapped between messages, a piece at a time, so that parts told early
+            // show at once however large the picture.
+            std::optional<desktop::MessageChannel::Message> received;
+            while (!received && unmapped_ < unmappedEnd_) {
+                received = channel_.receive(std::chrono::milliseconds(0));
+                if (!received)
+                    mapAPiece();
+            }
+            if (!received)
+                received = channel_.receive(within);
             if (!received)
                 invalidPicture();
             const std::optional<DecoderMessage> message = DecoderMessage::decoded(received->bytes);
@@ -105,6 +115,15 @@ private:
             invalidPicture();
         shared_ += bytes;
         pixels_.push_back(pixels.image());
+        unmapped_ = pixels.image().constBits();
+        unmappedEnd_ = unmapped_ + bytes;
+    }
+
+    void mapAPiece() {
+        constexpr qsizetype piece = 32 * 1024 * 1024;
+        const qsizetype length = std::min<qsizetype>(piece, unmappedEnd_ - unmapped_);
+        desktop::SharedPixels::makePages(unmapped_, length);
+        unmapped_ += length;
     }
 
     // The pixels the message names, the format it gives them checked: one of the pictures' formats, of the
@@ -149,6 +168,9 @@ private:
     const SandboxedFormats::Patience patience_;
     std::vector<QImage> pixels_;
     qint64 shared_ = 0;
+    // What is left to map of the latest pixels.
+    const uchar* unmapped_ = nullptr;
+    const uchar* unmappedEnd_ = nullptr;
     QByteArray profile_;
     DecodedPicture described_;
     std::optional<Progress::Lease> lease_;
