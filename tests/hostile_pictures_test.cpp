@@ -1,3 +1,4 @@
+#include "support/DecoderHelpers.h"
 #include "support/MainWindowRig.h"
 #include "support/Pictures.h"
 #include "support/ProcessMemory.h"
@@ -6,6 +7,7 @@
 
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 
 // Files that fool their format's reader into crashing, looping, eating memory or reaching past the
 // picture, opened through Open File 1 on the real main window: each ends as a report, pane 1 keeps its
@@ -16,6 +18,7 @@ class HostilePicturesTest : public QObject {
 private slots:
     void foolingTheReaderEndsInAReport_data();
     void foolingTheReaderEndsInAReport();
+    void theNextPicturesHelperWaitsAlone();
 };
 
 namespace {
@@ -116,6 +119,34 @@ void HostilePicturesTest::foolingTheReaderEndsInAReport() {
     f.PushButton3_Click();
     QCOMPARE(rig.desktop.messageTexts(), QStringList());
     QCOMPARE(f.Picture1.image().size(), QSize(3, 2));
+}
+
+// After each picture one helper waits for the next, started before that picture's file was seen, and
+// lasts beyond the thread that loaded the picture; one ended meanwhile is replaced without a word.
+void HostilePicturesTest::theNextPicturesHelperWaitsAlone() {
+    MainWindowRig rig({}, MainWindowRig::Start::now, hostileFormats());
+    const QDir folder(rig.folder.path());
+    Form1& f = *rig.form;
+    const auto openPlain = [&](const char* name) {
+        rig.desktop.fileAnswers.push_back(
+            pictures::write("picture", folder.path(), QString::fromLatin1(name)));
+        f.PushButton3_Click();
+        QCOMPARE(rig.desktop.messageTexts(), QStringList());
+        QCOMPARE(f.Picture1.image().size(), QSize(3, 2));
+    };
+    openPlain("first.raw");
+    QTRY_COMPARE(decoderHelpers().size(), std::size_t(1));
+    const pid_t waiting = decoderHelpers().front();
+    openPlain("second.raw");
+    QTRY_COMPARE(decoderHelpers().size(), std::size_t(1));
+    QCOMPARE_NE(decoderHelpers().front(), waiting);
+
+    const pid_t ended = decoderHelpers().front();
+    kill(ended, SIGKILL);
+    siginfo_t gone{};
+    waitid(P_PID, id_t(ended), &gone, WEXITED | WNOWAIT); // left for the program to reap
+    openPlain("third.raw");
+    QTRY_COMPARE(decoderHelpers().size(), std::size_t(1));
 }
 
 QTEST_MAIN(HostilePicturesTest)

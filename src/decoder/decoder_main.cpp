@@ -1,12 +1,14 @@
 // kestrelle-decoder: reads one picture for the window that started it, shut in, so that a file made to
 // fool a format's library reaches nothing but the pixels it is decoded into.
 //
-//     kestrelle-decoder MODULES-FOLDER MODULE WINDOW-PID BUDGET X Y WIDTH HEIGHT
+//     kestrelle-decoder MODULES-FOLDER WINDOW-PID
 //
-// with the channel to the window as descriptor 3 and the file, open for reading, as 4. It loads the
-// module, shuts itself in (desktop/Sandbox.h), then reads the file: claims, pixels, final parts and the
-// end go to the window as DecoderMessages. Set KESTRELLE_SANDBOX_WALLS=1 to have it say on its error
-// output which walls it stands in.
+// with the channel to the window as descriptor 3. The window starts it before it has a picture for it, so
+// that the next picture does not wait for a program to start; it waits for one read message, which names
+// the module, the budget and the part of the picture wanted first and brings the file, open for reading.
+// It loads the module, shuts itself in (desktop/Sandbox.h), then reads the file: claims, pixels, final
+// parts and the end go to the window as DecoderMessages. Set KESTRELLE_SANDBOX_WALLS=1 to have it say on
+// its error output which walls it stands in.
 
 #include "decoder/WindowBudget.h"
 #include "decoder/WindowProgress.h"
@@ -24,11 +26,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
 constexpr int windowChannel = 3;
-constexpr int pictureFile = 4;
 
 void fail(const desktop::MessageChannel& window) {
     picture::DecoderMessage failed;
@@ -41,26 +43,31 @@ void fail(const desktop::MessageChannel& window) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 9)
+    if (argc != 3)
         return 2;
     // A helper never outlives its window.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (getppid() != std::atoll(argv[3]))
+    if (getppid() != std::atoll(argv[2]))
         return 1;
     // One arena beside the main one: each reserves 64 MB of the address space the helper is held to.
     mallopt(M_ARENA_MAX, 2);
     // Regular expressions are interpreted: the walls refuse memory that runs code.
     qputenv("QT_ENABLE_REGEXP_JIT", "0");
     const desktop::MessageChannel window{desktop::Descriptor(windowChannel)};
-    const qint64 total = std::atoll(argv[4]);
-    const QRect wanted(std::atoi(argv[5]), std::atoi(argv[6]), std::atoi(argv[7]), std::atoi(argv[8]));
+    std::optional<desktop::MessageChannel::Message> received = window.receive();
+    if (!received)
+        return 1;
+    const std::optional<picture::DecoderMessage> job = picture::DecoderMessage::decoded(received->bytes);
+    if (!job || job->kind != picture::DecoderMessage::Kind::read || !received->descriptor)
+        return 1;
+    const desktop::Descriptor pictureFile = std::move(received->descriptor);
 
     picture::Reader reader = nullptr;
     QFile file;
     try {
         picture::FormatModules modules(QString::fromLocal8Bit(argv[1]));
-        reader = modules.reader(QString::fromLocal8Bit(argv[2]));
-        if (lseek(pictureFile, 0, SEEK_SET) != 0 || !file.open(pictureFile, QIODevice::ReadOnly))
+        reader = modules.reader(job->text);
+        if (lseek(pictureFile.get(), 0, SEEK_SET) != 0 || !file.open(pictureFile.get(), QIODevice::ReadOnly))
             desktop::accessError();
     } catch (...) {
         fail(window);
@@ -72,9 +79,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kestrelle-decoder: walls: %s\n", qPrintable(walls.describe()));
 
     try {
-        picture::LoadBudget budget(total, lender);
+        picture::LoadBudget budget(job->bytes, lender);
         picture::LoadBudget::Claim claim = budget.claim();
-        WindowProgress progress(window, lender, wanted);
+        WindowProgress progress(window, lender, job->area);
         progress.finish(reader(file, claim, progress), claim);
     } catch (...) {
         fail(window);

@@ -51,6 +51,10 @@ void SharedPixels::makePages(const uchar* start, qsizetype length) {
     madvise(const_cast<uchar*>(start), std::size_t(length), MADV_POPULATE_WRITE);
 }
 
+void SharedPixels::mapPages(const uchar* start, qsizetype length) {
+    madvise(const_cast<uchar*>(start), std::size_t(length), MADV_POPULATE_READ);
+}
+
 SharedPixels SharedPixels::over(Descriptor memory, QSize size, QImage::Format format,
                                 qsizetype bytesPerLine) {
     const std::size_t length = std::size_t(bytesPerLine) * std::size_t(size.height());

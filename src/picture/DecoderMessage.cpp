@@ -85,7 +85,7 @@ std::optional<DecoderMessage> DecoderMessage::decoded(const QByteArray& bytes) {
     Reader reader{in};
     fields(reader, message);
     if (in.status() != QDataStream::Ok || !in.atEnd() || kind < quint8(Kind::claim) ||
-        kind > quint8(Kind::failed))
+        kind > quint8(Kind::read))
         return std::nullopt;
     return message;
 }

@@ -8,6 +8,8 @@
 #include "picture/ModuleNames.h"
 #include "picture/PictureFailures.h"
 
+#include <QScopeGuard>
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -93,6 +95,7 @@ private:
         case Kind::failed:
             desktop::raiseReported(message.text);
         case Kind::granted:
+        case Kind::read:
             break;
         }
         invalidPicture();
@@ -122,7 +125,7 @@ private:
     void mapAPiece() {
         constexpr qsizetype piece = 32 * 1024 * 1024;
         const qsizetype length = std::min<qsizetype>(piece, unmappedEnd_ - unmapped_);
-        desktop::SharedPixels::makePages(unmapped_, length);
+        desktop::SharedPixels::mapPages(unmapped_, length);
         unmapped_ += length;
     }
 
@@ -176,33 +179,92 @@ private:
     std::optional<Progress::Lease> lease_;
 };
 
-QString number(qint64 value) {
-    return QString::number(value);
-}
-
 } // namespace
+
+// A helper started and waiting for the picture it is to read.
+struct SandboxedFormats::Helper {
+    Helper(desktop::MessageChannel ours, const QString& program, const QStringList& arguments, int theirs)
+        : channel(std::move(ours)), process(program, arguments, {theirs}) {}
+
+    desktop::MessageChannel channel;
+    desktop::HelperProcess process;
+};
 
 SandboxedFormats::SandboxedFormats(QString helper, QString modulesFolder, Patience patience)
     : helper_(std::move(helper)), modulesFolder_(std::move(modulesFolder)), patience_(patience),
       inWindow_(modulesFolder_) {}
+
+SandboxedFormats::~SandboxedFormats() {
+    {
+        const std::lock_guard<std::mutex> lock(waitingLock_);
+        ending_ = true;
+    }
+    asked_.notify_one();
+    if (starter_.joinable())
+        starter_.join();
+}
 
 DecodedPicture SandboxedFormats::read(const QString& name, QFile& file, LoadBudget::Claim& claim,
                                       Progress& progress) {
     for (const char* kept : moduleName::inWindow)
         if (name == QLatin1String(kept))
             return inWindow_.read(name, file, claim, progress);
-    auto [ours, theirs] = desktop::MessageChannel::pair();
-    const QRect wanted = progress.wanted();
-    const QStringList arguments{modulesFolder_,         name,
-                                number(getpid()),       number(claim.budget().total()),
-                                number(wanted.x()),     number(wanted.y()),
-                                number(wanted.width()), number(wanted.height())};
-    desktop::HelperProcess helper(helper_, arguments, {theirs.descriptor(), file.handle()});
-    if (!helper.started() || ours.descriptor() < 0)
-        unsupportedFormat();
-    theirs = desktop::MessageChannel(desktop::Descriptor());
-    Conversation conversation(ours, claim, progress, patience_);
+    // However this picture ends, the next finds its helper started, once this one has gone.
+    const auto startNext = qScopeGuard([this] { keepOneWaiting(); });
+    DecoderMessage job;
+    job.kind = Kind::read;
+    job.text = name;
+    job.bytes = claim.budget().total();
+    job.area = progress.wanted();
+    // One that waited may have been ended meanwhile; a new one is started then.
+    std::unique_ptr<Helper> helper = takeWaiting();
+    if (!helper || !helper->channel.send(job.encoded(), file.handle())) {
+        helper = start();
+        if (!helper || !helper->channel.send(job.encoded(), file.handle()))
+            unsupportedFormat();
+    }
+    Conversation conversation(helper->channel, claim, progress, patience_);
     return conversation.run();
+}
+
+std::unique_ptr<SandboxedFormats::Helper> SandboxedFormats::start() const {
+    auto [ours, theirs] = desktop::MessageChannel::pair();
+    if (ours.descriptor() < 0)
+        return nullptr;
+    auto helper =
+        std::make_unique<Helper>(std::move(ours), helper_,
+                                 QStringList{modulesFolder_, QString::number(getpid())}, theirs.descriptor());
+    return helper->process.started() ? std::move(helper) : nullptr;
+}
+
+std::unique_ptr<SandboxedFormats::Helper> SandboxedFormats::takeWaiting() {
+    const std::lock_guard<std::mutex> lock(waitingLock_);
+    return std::move(waiting_);
+}
+
+void SandboxedFormats::keepOneWaiting() {
+    const std::lock_guard<std::mutex> lock(waitingLock_);
+    if (waiting_)
+        return;
+    startAsked_ = true;
+    if (!starter_.joinable())
+        starter_ = std::thread([this] { startWhenAsked(); });
+    asked_.notify_one();
+}
+
+void SandboxedFormats::startWhenAsked() {
+    std::unique_lock<std::mutex> lock(waitingLock_);
+    for (;;) {
+        asked_.wait(lock, [this] { return startAsked_ || ending_; });
+        if (ending_)
+            return;
+        startAsked_ = false;
+        lock.unlock();
+        std::unique_ptr<Helper> started = start();
+        lock.lock();
+        if (!waiting_)
+            waiting_ = std::move(started);
+    }
 }
 
 } // namespace picture

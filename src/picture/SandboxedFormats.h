@@ -3,16 +3,23 @@
 #include "picture/FormatModules.h"
 
 #include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 namespace picture {
 
 // Reads each picture of a module's format in a helper process of its own (the program kestrelle-decoder),
 // which loads the module, shuts itself in (desktop/Sandbox.h) and only then reads the file, handed to it
-// open. What the library does with a bad file stays in there: the window gets the pixels through shared
-// memory, checked, and every way the helper can end short of a picture (a crash, a kill by its filter,
-// memory beyond its claim, a loop) is "Invalid picture". Its claims come from the load's claim, so the one
-// budget holds for helpers too. The formats the table keeps in the window (picture/ModuleNames.h, inWindow)
-// are read by their module loaded here.
+// open. Once a picture has been read so, the next one's helper is started and waits for it, so that a
+// picture does not wait for a program to start. A thread of its own starts the waiting helpers: a helper
+// ends with the thread that started it, and each load's thread ends with its load. What the library does with
+// a bad file stays in there: the window gets the pixels through shared memory, checked, and every way the
+// helper can end short of a picture (a crash, a kill by its filter, memory beyond its claim, a loop) is
+// "Invalid picture". Its claims come from the load's claim, so the one budget holds for helpers too. The
+// formats the table keeps in the window (picture/ModuleNames.h, inWindow) are read by their module loaded
+// here.
 class SandboxedFormats : public FormatReaders {
 public:
     // How long a helper may go without a word: `patience`, and a second more for each `bytesPerSecond` its
@@ -25,15 +32,29 @@ public:
     SandboxedFormats(QString helper, QString modulesFolder)
         : SandboxedFormats(helper, modulesFolder, Patience()) {}
     SandboxedFormats(QString helper, QString modulesFolder, Patience patience);
+    ~SandboxedFormats() override;
 
     DecodedPicture read(const QString& name, QFile& file, LoadBudget::Claim& claim,
                         Progress& progress) override;
 
 private:
+    struct Helper;
+
+    std::unique_ptr<Helper> start() const;
+    std::unique_ptr<Helper> takeWaiting();
+    void keepOneWaiting();
+    void startWhenAsked();
+
     const QString helper_;
     const QString modulesFolder_;
     const Patience patience_;
     FormatModules inWindow_;
+    std::mutex waitingLock_;
+    std::condition_variable asked_;
+    bool startAsked_ = false;
+    bool ending_ = false;
+    std::unique_ptr<Helper> waiting_;
+    std::thread starter_; // made when the first helper is to wait
 };
 
 } // namespace picture

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <vector>
+
+// The decoder helpers this process has started that still run and are not being ended, by process id.
+std::vector<pid_t> decoderHelpers();
