@@ -199,7 +199,7 @@ SandboxedFormats::~SandboxedFormats() {
         const std::lock_guard<std::mutex> lock(waitingLock_);
         ending_ = true;
     }
-    asked_.notify_one();
+    changed_.notify_all();
     if (starter_.joinable())
         starter_.join();
 }
@@ -238,32 +238,37 @@ std::unique_ptr<SandboxedFormats::Helper> SandboxedFormats::start() const {
 }
 
 std::unique_ptr<SandboxedFormats::Helper> SandboxedFormats::takeWaiting() {
-    const std::lock_guard<std::mutex> lock(waitingLock_);
+    std::unique_lock<std::mutex> lock(waitingLock_);
+    // One on its way is further on than one started now would be, and two would cost two helpers' memory.
+    changed_.wait(lock, [this] { return !startAsked_ && !starting_; });
     return std::move(waiting_);
 }
 
 void SandboxedFormats::keepOneWaiting() {
     const std::lock_guard<std::mutex> lock(waitingLock_);
-    if (waiting_)
+    if (waiting_ || startAsked_ || starting_)
         return;
     startAsked_ = true;
     if (!starter_.joinable())
         starter_ = std::thread([this] { startWhenAsked(); });
-    asked_.notify_one();
+    changed_.notify_all();
 }
 
 void SandboxedFormats::startWhenAsked() {
     std::unique_lock<std::mutex> lock(waitingLock_);
     for (;;) {
-        asked_.wait(lock, [this] { return startAsked_ || ending_; });
+        changed_.wait(lock, [this] { return startAsked_ || ending_; });
         if (ending_)
             return;
         startAsked_ = false;
+        starting_ = true;
         lock.unlock();
         std::unique_ptr<Helper> started = start();
         lock.lock();
         if (!waiting_)
             waiting_ = std::move(started);
+        starting_ = false;
+        changed_.notify_all();
     }
 }
 

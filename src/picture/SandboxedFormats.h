@@ -50,8 +50,9 @@ private:
     const Patience patience_;
     FormatModules inWindow_;
     std::mutex waitingLock_;
-    std::condition_variable asked_;
+    std::condition_variable changed_;
     bool startAsked_ = false;
+    bool starting_ = false;
     bool ending_ = false;
     std::unique_ptr<Helper> waiting_;
     std::thread starter_; // made when the first helper is to wait
