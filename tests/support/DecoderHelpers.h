@@ -4,5 +4,5 @@
 
 #include <vector>
 
-// The decoder helpers this process has started that still run and are not being ended, by process id.
+// The decoder helpers this process has started that have not ended, by process id.
 std::vector<pid_t> decoderHelpers();
