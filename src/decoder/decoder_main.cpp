@@ -1,12 +1,13 @@
 // kestrelle-decoder: reads one picture for the window that started it, shut in, so that a file made to
 // fool a format's library reaches nothing but the pixels it is decoded into.
 //
-//     kestrelle-decoder MODULES-FOLDER WINDOW-PID
+//     kestrelle-decoder MODULES-FOLDER WINDOW-PID MODULE-AHEAD
 //
 // with the channel to the window as descriptor 3. The window starts it before it has a picture for it, so
-// that the next picture does not wait for a program to start; it waits for one read message, which names
-// the module, the budget and the part of the picture wanted first and brings the file, open for reading.
-// It loads the module, shuts itself in (desktop/Sandbox.h), then reads the file: claims, pixels, final
+// that the next picture does not wait for a program to start; it loads the module named ahead, the one the
+// window expects, and waits for one read message, which names the module, the budget and the part of the
+// picture wanted first and brings the file, open for reading. It loads that module if it is another, shuts
+// itself in (desktop/Sandbox.h), then reads the file: claims, pixels, final
 // parts and the end go to the window as DecoderMessages. Set KESTRELLE_SANDBOX_WALLS=1 to have it say on
 // its error output which walls it stands in.
 
@@ -43,7 +44,7 @@ void fail(const desktop::MessageChannel& window) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3)
+    if (argc != 4)
         return 2;
     // A helper never outlives its window.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -54,6 +55,12 @@ int main(int argc, char** argv) {
     // Regular expressions are interpreted: the walls refuse memory that runs code.
     qputenv("QT_ENABLE_REGEXP_JIT", "0");
     const desktop::MessageChannel window{desktop::Descriptor(windowChannel)};
+    picture::FormatModules modules(QString::fromLocal8Bit(argv[1]));
+    try {
+        modules.reader(QString::fromLocal8Bit(argv[3]));
+    } catch (...) {
+        // Only a guess: the picture's own module is looked for again and its failure reported.
+    }
     std::optional<desktop::MessageChannel::Message> received = window.receive();
     if (!received)
         return 1;
@@ -65,7 +72,6 @@ int main(int argc, char** argv) {
     picture::Reader reader = nullptr;
     QFile file;
     try {
-        picture::FormatModules modules(QString::fromLocal8Bit(argv[1]));
         reader = modules.reader(job->text);
         if (lseek(pictureFile.get(), 0, SEEK_SET) != 0 || !file.open(pictureFile.get(), QIODevice::ReadOnly))
             desktop::accessError();

@@ -24,7 +24,7 @@ void inkOverPaper(QImage& image) {
     for (int y = 0; y < image.height(); ++y) {
         uchar* pixel = image.scanLine(y);
         QRgb* out = reinterpret_cast<QRgb*>(pixel);
-        for (int x = 0; x < image.width(); ++x, pixel += 4) {
+        for (int x = 0, width = image.width(); x < width; ++x, pixel += 4) {
             const int paper = 255 - pixel[3];
             const int c = pixel[0], m = pixel[1], yellow = pixel[2];
             out[x] = qRgb((255 - c) * paper / 255, (255 - m) * paper / 255, (255 - yellow) * paper / 255);

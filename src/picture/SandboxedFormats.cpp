@@ -210,7 +210,7 @@ DecodedPicture SandboxedFormats::read(const QString& name, QFile& file, LoadBudg
         if (name == QLatin1String(kept))
             return inWindow_.read(name, file, claim, progress);
     // However this picture ends, the next finds its helper started, once this one has gone.
-    const auto startNext = qScopeGuard([this] { keepOneWaiting(); });
+    const auto startNext = qScopeGuard([this, &name] { keepOneWaiting(name); });
     DecoderMessage job;
     job.kind = Kind::read;
     job.text = name;
@@ -219,7 +219,7 @@ DecodedPicture SandboxedFormats::read(const QString& name, QFile& file, LoadBudg
     // One that waited may have been ended meanwhile; a new one is started then.
     std::unique_ptr<Helper> helper = takeWaiting();
     if (!helper || !helper->channel.send(job.encoded(), file.handle())) {
-        helper = start();
+        helper = start(name);
         if (!helper || !helper->channel.send(job.encoded(), file.handle()))
             unsupportedFormat();
     }
@@ -227,13 +227,13 @@ DecodedPicture SandboxedFormats::read(const QString& name, QFile& file, LoadBudg
     return conversation.run();
 }
 
-std::unique_ptr<SandboxedFormats::Helper> SandboxedFormats::start() const {
+std::unique_ptr<SandboxedFormats::Helper> SandboxedFormats::start(const QString& module) const {
     auto [ours, theirs] = desktop::MessageChannel::pair();
     if (ours.descriptor() < 0)
         return nullptr;
-    auto helper =
-        std::make_unique<Helper>(std::move(ours), helper_,
-                                 QStringList{modulesFolder_, QString::number(getpid())}, theirs.descriptor());
+    auto helper = std::make_unique<Helper>(std::move(ours), helper_,
+                                           QStringList{modulesFolder_, QString::number(getpid()), module},
+                                           theirs.descriptor());
     return helper->process.started() ? std::move(helper) : nullptr;
 }
 
@@ -244,8 +244,9 @@ std::unique_ptr<SandboxedFormats::Helper> SandboxedFormats::takeWaiting() {
     return std::move(waiting_);
 }
 
-void SandboxedFormats::keepOneWaiting() {
+void SandboxedFormats::keepOneWaiting(const QString& module) {
     const std::lock_guard<std::mutex> lock(waitingLock_);
+    moduleAhead_ = module;
     if (waiting_ || startAsked_ || starting_)
         return;
     startAsked_ = true;
@@ -262,8 +263,9 @@ void SandboxedFormats::startWhenAsked() {
             return;
         startAsked_ = false;
         starting_ = true;
+        const QString module = moduleAhead_;
         lock.unlock();
-        std::unique_ptr<Helper> started = start();
+        std::unique_ptr<Helper> started = start(module);
         lock.lock();
         if (!waiting_)
             waiting_ = std::move(started);

@@ -12,14 +12,14 @@ namespace picture {
 
 // Reads each picture of a module's format in a helper process of its own (the program kestrelle-decoder),
 // which loads the module, shuts itself in (desktop/Sandbox.h) and only then reads the file, handed to it
-// open. Once a picture has been read so, the next one's helper is started and waits for it, so that a
-// picture does not wait for a program to start. A thread of its own starts the waiting helpers: a helper
-// ends with the thread that started it, and each load's thread ends with its load. What the library does with
-// a bad file stays in there: the window gets the pixels through shared memory, checked, and every way the
-// helper can end short of a picture (a crash, a kill by its filter, memory beyond its claim, a loop) is
-// "Invalid picture". Its claims come from the load's claim, so the one budget holds for helpers too. The
-// formats the table keeps in the window (picture/ModuleNames.h, inWindow) are read by their module loaded
-// here.
+// open. Once a picture has been read so, the next one's helper is started and waits for it, its module
+// loaded ahead for a picture of the same format, so that a picture does not wait for a program to start. A
+// thread of its own starts the waiting helpers: a helper ends with the thread that started it, and each
+// load's thread ends with its load. What the library does with a bad file stays in there: the window gets the
+// pixels through shared memory, checked, and every way the helper can end short of a picture (a crash, a kill
+// by its filter, memory beyond its claim, a loop) is "Invalid picture". Its claims come from the load's
+// claim, so the one budget holds for helpers too. The formats the table keeps in the window
+// (picture/ModuleNames.h, inWindow) are read by their module loaded here.
 class SandboxedFormats : public FormatReaders {
 public:
     // How long a helper may go without a word: `patience`, and a second more for each `bytesPerSecond` its
@@ -40,9 +40,10 @@ public:
 private:
     struct Helper;
 
-    std::unique_ptr<Helper> start() const;
+    // A helper that loads `module` before its picture comes.
+    std::unique_ptr<Helper> start(const QString& module) const;
     std::unique_ptr<Helper> takeWaiting();
-    void keepOneWaiting();
+    void keepOneWaiting(const QString& module);
     void startWhenAsked();
 
     const QString helper_;
@@ -54,6 +55,7 @@ private:
     bool startAsked_ = false;
     bool starting_ = false;
     bool ending_ = false;
+    QString moduleAhead_; // the latest picture's: the likeliest next
     std::unique_ptr<Helper> waiting_;
     std::thread starter_; // made when the first helper is to wait
 };

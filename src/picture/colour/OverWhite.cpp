@@ -18,7 +18,7 @@ int blendedAndNarrowed(quint64 value, quint64 alpha) {
 void layInPlace(QImage& picture) {
     for (int y = 0; y < picture.height(); ++y) {
         QRgb* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < picture.width(); ++x) {
+        for (int x = 0, width = picture.width(); x < width; ++x) {
             const QRgb pixel = row[x];
             const int alpha = qAlpha(pixel);
             if (alpha != 255)
@@ -34,7 +34,7 @@ QImage narrowed(const QImage& wide, LoadBudget::Claim& claim) {
     for (int y = 0; y < wide.height(); ++y) {
         const auto* in = reinterpret_cast<const quint16*>(wide.constScanLine(y));
         QRgb* out = reinterpret_cast<QRgb*>(screen.scanLine(y));
-        for (int x = 0; x < wide.width(); ++x, in += 4)
+        for (int x = 0, width = wide.width(); x < width; ++x, in += 4)
             out[x] = qRgb(blendedAndNarrowed(in[0], in[3]), blendedAndNarrowed(in[1], in[3]),
                           blendedAndNarrowed(in[2], in[3]));
     }

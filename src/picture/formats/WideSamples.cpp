@@ -13,7 +13,7 @@ void widenTo16Bits(const uchar* rows, qsizetype stride, int channels, int bits, 
     for (int y = 0; y < image.height(); ++y) {
         const uchar* source = rows + y * stride;
         quint16* target = reinterpret_cast<quint16*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x, source += channels * 2, target += 4) {
+        for (int x = 0, width = image.width(); x < width; ++x, source += channels * 2, target += 4) {
             quint16 samples[4] = {0, 0, 0, quint16(top)};
             std::memcpy(samples, source, size_t(channels) * 2);
             for (int c = 0; c < 4; ++c)
@@ -30,7 +30,7 @@ void narrowTo8Bits(const uchar* rows, qsizetype stride, int channels, int bits, 
     for (int y = 0; y < image.height(); ++y) {
         const uchar* source = rows + y * stride;
         auto* target = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x, source += channels * 2) {
+        for (int x = 0, width = image.width(); x < width; ++x, source += channels * 2) {
             quint16 samples[4] = {0, 0, 0, quint16(top)};
             std::memcpy(samples, source, size_t(channels) * 2);
             target[x] = qRgba(int(narrow(samples[0])), int(narrow(samples[1])), int(narrow(samples[2])),

@@ -60,7 +60,7 @@ void copyBytes(const uchar* rows, qsizetype stride, int channels, QImage& image)
     for (int y = 0; y < image.height(); ++y) {
         const uchar* source = rows + y * stride;
         uchar* target = image.scanLine(y);
-        for (int x = 0; x < image.width(); ++x, source += channels, target += 4) {
+        for (int x = 0, width = image.width(); x < width; ++x, source += channels, target += 4) {
             target[0] = source[2];
             target[1] = source[1];
             target[2] = source[0];

@@ -292,14 +292,14 @@ void convert(const opj_image_t& image, QImage& picture) {
             auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
             const OPJ_INT32 *red = planes[0].row(y), *green = planes[1].row(y), *blue = planes[2].row(y);
             const OPJ_INT32* opacity = alpha >= 0 ? planes[size_t(alpha)].row(y) : nullptr;
-            for (int x = 0; x < picture.width(); ++x)
+            for (int x = 0, width = picture.width(); x < width; ++x)
                 line[x] = qRgba(red[x], green[x], blue[x], opacity ? opacity[x] : 255);
         }
         return;
     }
     const int top = picture.depth() == 64 ? 65535 : 255;
     for (int y = 0; y < picture.height(); ++y) {
-        for (int x = 0; x < picture.width(); ++x) {
+        for (int x = 0, width = picture.width(); x < width; ++x) {
             int rgb[3];
             for (int c = 0; c < 3; ++c)
                 rgb[c] = planes[colours == 3 ? c : 0].at(x, y);

@@ -332,7 +332,7 @@ void decodeInBands(const QByteArray& file, const std::vector<JpegBand>& bands, J
 void undoInversion(QImage& image) {
     for (int y = 0; y < image.height(); ++y) {
         auto* pixel = reinterpret_cast<quint32*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
+        for (int x = 0, width = image.width(); x < width; ++x)
             pixel[x] = ~pixel[x];
     }
 }

@@ -352,7 +352,7 @@ void render(TIFF* tiff, const Session& session, QImage& image) {
     // Its words are 0xAABBGGRR: made straight, then red and blue exchanged.
     for (int y = 0; y < image.height(); ++y) {
         auto* pixel = reinterpret_cast<quint32*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
+        for (int x = 0, width = image.width(); x < width; ++x) {
             const quint32 p = straight(pixel[x]);
             pixel[x] = (p & 0xff00ff00u) | (p & 0xffu) << 16 | (p >> 16 & 0xffu);
         }
