@@ -29,6 +29,8 @@
 #include <string>
 #include <vector>
 
+#include "picture/LoadBudget.h"
+
 namespace baseline {
 
 using desktop::Owned;
@@ -37,6 +39,10 @@ namespace {
 
 [[noreturn]] void refused(const char* library, const QString& path) {
     throw std::runtime_error(std::string(library) + " refused " + path.toStdString());
+}
+
+int everyCore() {
+    return picture::LoadBudget::machineCores();
 }
 
 } // namespace
@@ -87,10 +93,11 @@ void tiff(const QString& path) {
     benchmark::DoNotOptimize(pixels.get());
 }
 
-// The file read and decoded into interleaved 8-bit RGB.
+// The file read and decoded into interleaved 8-bit RGB, a grid's tiles on every core.
 void heif(const QString& path) {
     const std::vector<unsigned char> bytes = readFile(path);
     const desktop::Owned<heif_context, heif_context_free> context(heif_context_alloc());
+    heif_context_set_max_decoding_threads(context.get(), everyCore());
     heif_image_handle* primary = nullptr;
     if (heif_context_read_from_memory_without_copy(context.get(), bytes.data(), bytes.size(), nullptr).code ||
         heif_context_get_primary_image_handle(context.get(), &primary).code)
@@ -106,9 +113,10 @@ void heif(const QString& path) {
 
 // The file read and decoded, then its planes turned into a new buffer of 32-bit pixels. Parsed and decoded
 // in place as the reader does: avifDecoderRead would also copy the planes into an image of the caller's.
-void avif(const QString& path) {
+void avifOn(const QString& path, int threads) {
     const std::vector<unsigned char> bytes = readFile(path);
     const desktop::Owned<avifDecoder, avifDecoderDestroy> decoder(avifDecoderCreate());
+    decoder->maxThreads = threads;
     if (avifDecoderSetIOMemory(decoder.get(), bytes.data(), bytes.size()) != AVIF_RESULT_OK ||
         avifDecoderParse(decoder.get()) != AVIF_RESULT_OK ||
         avifDecoderNextImage(decoder.get()) != AVIF_RESULT_OK)
@@ -160,7 +168,7 @@ void jxl(const QString& path) {
 }
 
 // The file decoded into OpenJPEG's planes of 32-bit samples, read through its own file stream.
-void jp2(const QString& path) {
+void jp2On(const QString& path, int threads) {
     const desktop::Owned<opj_codec_t, opj_destroy_codec> codec(opj_create_decompress(OPJ_CODEC_JP2));
     const desktop::Owned<opj_stream_t, opj_stream_destroy> stream(
         opj_stream_create_default_file_stream(path.toLocal8Bit().constData(), OPJ_TRUE));
@@ -168,7 +176,7 @@ void jp2(const QString& path) {
     opj_set_default_decoder_parameters(&parameters);
     opj_image_t* header = nullptr;
     if (!codec || !stream || !opj_setup_decoder(codec.get(), &parameters) ||
-        !opj_read_header(stream.get(), codec.get(), &header))
+        !opj_codec_set_threads(codec.get(), threads) || !opj_read_header(stream.get(), codec.get(), &header))
         refused("OpenJPEG", path);
     const desktop::Owned<opj_image_t, opj_image_destroy> image(header);
     if (!opj_decode(codec.get(), stream.get(), image.get()) || !opj_end_decompress(codec.get(), stream.get()))
@@ -289,6 +297,22 @@ void packBitsPsd(const QString& path) {
         }
     }
     benchmark::DoNotOptimize(pixels.get());
+}
+
+void avif(const QString& path) {
+    avifOn(path, everyCore());
+}
+
+void avifOnOneThread(const QString& path) {
+    avifOn(path, 1);
+}
+
+void jp2(const QString& path) {
+    jp2On(path, everyCore());
+}
+
+void jp2OnOneThread(const QString& path) {
+    jp2On(path, 1);
 }
 
 } // namespace baseline

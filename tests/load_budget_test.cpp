@@ -40,6 +40,7 @@ private slots:
     void readersHoldingTheWholeFileCountIt_data();
     void readersHoldingTheWholeFileCountIt();
     void workInBandsEndsTogether();
+    void loadsSideBySideShareTheCores();
 };
 
 void LoadBudgetTest::claimsAddUpAndGoBack() {
@@ -59,6 +60,23 @@ void LoadBudgetTest::claimsAddUpAndGoBack() {
     LoadBudget::Claim wide = budget.claim();
     QCOMPARE(picture::finalPixels(QSize(5, 2), true, true, 0, wide).format(), QImage::Format_RGBA64);
     QCOMPARE(wide.bytes(), 80);
+}
+
+void LoadBudgetTest::loadsSideBySideShareTheCores() {
+    LoadBudget budget(1000, 4);
+    std::optional<LoadBudget::Claim> first = budget.claim();
+    QCOMPARE(first->cores(), 4);
+    {
+        const LoadBudget::Claim second = budget.claim(100);
+        QCOMPARE(first->cores(), 2);
+        const LoadBudget::Claim third = budget.claim();
+        QCOMPARE(third.cores(), 1);
+    }
+    QCOMPARE(first->cores(), 4);
+    // A claim moved on is still one load.
+    const LoadBudget::Claim moved(std::move(*first));
+    first.reset();
+    QCOMPARE(moved.cores(), 4);
 }
 
 void LoadBudgetTest::refusesWhatCanNeverFit() {

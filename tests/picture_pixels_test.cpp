@@ -31,6 +31,8 @@ private slots:
     void renumbersRestartMarkersAcrossPieces();
     void decodesWideSamplesStraightIntoTheFinalPixels_data();
     void decodesWideSamplesStraightIntoTheFinalPixels();
+    void decodesAlikeOnOneCoreAndOnSeveral_data();
+    void decodesAlikeOnOneCoreAndOnSeveral();
     void readsLosslessFilesExactly_data();
     void readsLosslessFilesExactly();
     void readsModuleFormatsAsTheirLibrariesDo_data();
@@ -213,6 +215,24 @@ void PicturePixelsTest::readsLosslessFilesExactly_data() {
                "\0\0\0\0\0\0\0\0TRUEVISION-XFILE.\0",
                56)
         << pictures::plain(2, 1, qRgb(255, 0, 0));
+}
+
+void PicturePixelsTest::decodesAlikeOnOneCoreAndOnSeveral_data() {
+    QTest::addColumn<QString>("command");
+    // Large enough for every library to split it: several tiles, groups and code-blocks.
+    tools_.save(pictures::coordinates(1200, 900), "large.png");
+    QTest::newRow("avif in four tiles") << "avifenc -s 10 --tilerowslog2 1 --tilecolslog2 1 large.png p.avif";
+    QTest::newRow("jpeg 2000") << "opj_compress -i large.png -o p.jp2";
+    QTest::newRow("heic") << "heif-enc -q 50 large.png -o p.heic";
+    QTest::newRow("jpeg xl") << "cjxl large.png p.jxl";
+}
+
+void PicturePixelsTest::decodesAlikeOnOneCoreAndOnSeveral() {
+    QFETCH(QString, command);
+    const QString path = write(command.split(' ').last(), tools_.run(command));
+    const QImage one = TestLoader(256 * megabyte, sandboxedFormats(), 1).load(path);
+    QVERIFY(!one.isNull());
+    QCOMPARE(TestLoader(256 * megabyte, sandboxedFormats(), 4).load(path), one);
 }
 
 void PicturePixelsTest::readsLosslessFilesExactly() {

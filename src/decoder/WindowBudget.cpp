@@ -28,8 +28,8 @@ qint64 mappedNow() {
 
 } // namespace
 
-WindowBudget::WindowBudget(const desktop::MessageChannel& window)
-    : window_(window), mappedAtStart_(mappedNow()) {
+WindowBudget::WindowBudget(const desktop::MessageChannel& window, int cores)
+    : window_(window), mappedAtStart_(mappedNow()), cores_(cores) {
     limitMapping();
 }
 

@@ -14,10 +14,11 @@ public:
     // The margin beyond the grants, counted from what the helper has mapped when it is made.
     static constexpr qint64 margin = 512 * 1024 * 1024;
 
-    explicit WindowBudget(const desktop::MessageChannel& window);
+    WindowBudget(const desktop::MessageChannel& window, int cores);
 
     void lend(qint64 bytes) override;
     QImage pixels(QSize size, QImage::Format format) override;
+    int cores() const override { return cores_; }
 
     // Which of the pixels made here the image is over, in their format or another of their depth, or -1
     // when it is over none.
@@ -28,6 +29,7 @@ private:
 
     const desktop::MessageChannel& window_;
     const qint64 mappedAtStart_;
+    const int cores_;
     qint64 granted_ = 0;
     struct Made {
         const uchar* bits;

@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
         fail(window);
     }
     const bool showWalls = qEnvironmentVariableIntValue("KESTRELLE_SANDBOX_WALLS") == 1;
-    WindowBudget lender(window);
+    WindowBudget lender(window, job->index);
     const desktop::SandboxWalls walls = desktop::shutInForDecoding();
     if (showWalls)
         std::fprintf(stderr, "kestrelle-decoder: walls: %s\n", qPrintable(walls.describe()));

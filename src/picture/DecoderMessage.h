@@ -34,7 +34,7 @@ struct DecoderMessage {
     QSize size;               // pixels
     qint32 format = 0;        // pixels, final, done: a QImage::Format, at final and done of the pixels' depth
     qint64 bytesPerLine = 0;  // pixels
-    qint32 index = 0;         // final, done: which of the pixels handed over, in order from 0
+    qint32 index = 0;         // final, done: which of the pixels handed over, in order from 0; read: cores
     QRect area;               // final: the part made final; read: the part wanted first
     QByteArray piece;         // profilePiece
     DecodedPicture described; // description: everything but the image and the profile

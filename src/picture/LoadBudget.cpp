@@ -4,6 +4,8 @@
 #include "desktop/PhysicalMemory.h"
 #include "picture/PictureFailures.h"
 
+#include <QThread>
+
 #include <algorithm>
 
 namespace picture {
@@ -19,12 +21,28 @@ constexpr qint64 smallLoad = 128 * megabyte;
 
 } // namespace
 
+LoadBudget::Claim::Claim(LoadBudget& budget) : budget_(&budget) {
+    const std::lock_guard lock(budget_->mutex_);
+    ++budget_->claims_;
+}
+
 LoadBudget::Claim::Claim(Claim&& other) noexcept : budget_(other.budget_), bytes_(other.bytes_) {
     other.bytes_ = 0;
+    const std::lock_guard lock(budget_->mutex_);
+    ++budget_->claims_;
 }
 
 LoadBudget::Claim::~Claim() {
     budget_->giveBack(*this);
+    const std::lock_guard lock(budget_->mutex_);
+    --budget_->claims_;
+}
+
+int LoadBudget::Claim::cores() const {
+    if (budget_->lender_)
+        return std::clamp(budget_->lender_->cores(), 1, machineCores());
+    const std::lock_guard lock(budget_->mutex_);
+    return std::max(1, budget_->cores_ / std::max(1, budget_->claims_));
 }
 
 void LoadBudget::Claim::grow(qint64 bytes) {
@@ -60,6 +78,10 @@ qint64 LoadBudget::machineShare() {
     // A quarter of the machine leaves room for the pictures on show and everything else. The floor still
     // opens ordinary photos on a small machine; the ceiling keeps one picture's byte count within an int.
     return std::clamp(desktop::physicalMemory() / 4 / megabyte, qint64(256), qint64(2047)) * megabyte;
+}
+
+int LoadBudget::machineCores() {
+    return std::max(1, QThread::idealThreadCount());
 }
 
 LoadBudget::Claim LoadBudget::claim(qint64 bytes) {

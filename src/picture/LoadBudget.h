@@ -24,6 +24,10 @@ namespace picture {
 // A claim that fits only once other loads end waits for them. A load that already holds bytes and waits
 // for more can meet another in the same position; one of them then fails with "Out of memory". So a
 // decoder claims what it needs in as few steps as it can.
+//
+// The budget shares the machine's cores too: a load alone decodes on all of them, loads side by side on
+// their share each (claim.cores()), so that two pictures opened at once do not each start a thread for
+// every core and take turns on them.
 class LoadBudget {
 public:
     class Claim {
@@ -42,10 +46,12 @@ public:
         }
         qint64 bytes() const { return bytes_; }
         const LoadBudget& budget() const { return *budget_; }
+        // The threads this load may decode on now: at least one.
+        int cores() const;
 
     private:
         friend class LoadBudget;
-        explicit Claim(LoadBudget& budget) : budget_(&budget) {}
+        explicit Claim(LoadBudget& budget);
 
         LoadBudget* budget_;
         qint64 bytes_ = 0;
@@ -75,15 +81,19 @@ public:
         virtual void lend(qint64 bytes) = 0;
         // Allocates lent pixels, uninitialised.
         virtual QImage pixels(QSize size, QImage::Format format) = 0;
+        // The cores the lending budget gave the load.
+        virtual int cores() const = 0;
     };
 
-    explicit LoadBudget(qint64 total) : total_(total) {}
-    LoadBudget(qint64 total, Lender& lender) : total_(total), lender_(&lender) {}
+    explicit LoadBudget(qint64 total, int cores = machineCores()) : total_(total), cores_(cores) {}
+    LoadBudget(qint64 total, Lender& lender) : total_(total), cores_(1), lender_(&lender) {}
     LoadBudget(const LoadBudget&) = delete;
     LoadBudget& operator=(const LoadBudget&) = delete;
 
     // The bytes the program's loads may take together on this machine, from its installed memory.
     static qint64 machineShare();
+    // The cores this process may run on.
+    static int machineCores();
 
     Claim claim(qint64 bytes = 0);
     // Refuses a picture whose pixels, with otherBytes beside them, exceed the whole budget, and one with a
@@ -102,6 +112,7 @@ private:
     void giveBack(Claim& claim);
 
     const qint64 total_;
+    const int cores_;
     Lender* const lender_ = nullptr;
     mutable std::mutex mutex_;
     std::condition_variable released_;
@@ -109,6 +120,7 @@ private:
     qint64 peak_ = 0;
     int holders_ = 0;        // claims holding any bytes
     int waitingHolders_ = 0; // of those, the ones waiting for more
+    int claims_ = 0;         // loads under way, holding bytes or not
     bool largeHeld_ = false;
 };
 

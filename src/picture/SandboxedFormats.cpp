@@ -216,6 +216,7 @@ DecodedPicture SandboxedFormats::read(const QString& name, QFile& file, LoadBudg
     job.text = name;
     job.bytes = claim.budget().total();
     job.area = progress.wanted();
+    job.index = claim.cores();
     // One that waited may have been ended meanwhile; a new one is started then.
     std::unique_ptr<Helper> helper = takeWaiting();
     if (!helper || !helper->channel.send(job.encoded(), file.handle())) {

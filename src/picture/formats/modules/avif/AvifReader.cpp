@@ -80,6 +80,8 @@ DecodedPicture AvifReader::decode(QIODevice& file, LoadBudget::Claim& claim, Pro
     decoder->imageDimensionLimit = AVIF_DEFAULT_IMAGE_DIMENSION_LIMIT;
     decoder->ignoreExif = AVIF_TRUE;
     decoder->ignoreXMP = AVIF_TRUE;
+    // dav1d's threads: frame tiles and rows side by side.
+    decoder->maxThreads = claim.cores();
     check(avifDecoderSetIOMemory(decoder.get(), reinterpret_cast<const uint8_t*>(bytes.constData()),
                                  size_t(bytes.size())));
     check(avifDecoderParse(decoder.get()));

@@ -80,6 +80,8 @@ DecodedPicture HeifReader::decode(QIODevice& file, LoadBudget::Claim& claim, Pro
     // one row could have within it. The budget judges the declared size itself below.
     heif_context_set_maximum_image_size_limit(context.get(),
                                               int(std::min<qint64>(claim.budget().total() / 4, 1 << 30)));
+    // A grid's tiles, as phones write them, are decoded side by side.
+    heif_context_set_max_decoding_threads(context.get(), claim.cores());
     check(heif_context_read_from_memory_without_copy(context.get(), bytes.constData(), size_t(bytes.size()),
                                                      nullptr));
     heif_image_handle* primary = nullptr;

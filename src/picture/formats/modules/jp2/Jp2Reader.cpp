@@ -70,7 +70,7 @@ Stream openStream(Session& session) {
     return stream;
 }
 
-Codec openCodec(QIODevice& file, Session& session) {
+Codec openCodec(QIODevice& file, Session& session, int cores) {
     const bool codestream = file.peek(2) == QByteArrayView("\xFF\x4F");
     Codec codec(opj_create_decompress(codestream ? OPJ_CODEC_J2K : OPJ_CODEC_JP2));
     if (!codec)
@@ -82,6 +82,8 @@ Codec openCodec(QIODevice& file, Session& session) {
     opj_set_default_decoder_parameters(&parameters);
     if (!opj_setup_decoder(codec.get(), &parameters) || !opj_decoder_set_strict_mode(codec.get(), OPJ_TRUE))
         invalidPicture();
+    // Code-blocks decoded side by side; where the library was built without threads, on one.
+    opj_codec_set_threads(codec.get(), cores);
     return codec;
 }
 
@@ -322,7 +324,7 @@ DecodedPicture Jp2Reader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
         claim.budget().refuseIfTooLarge(declared, claim.bytes() + file.size());
     Session session;
     session.file = &file;
-    const Codec codec = openCodec(file, session);
+    const Codec codec = openCodec(file, session, claim.cores());
     const Stream stream = openStream(session);
     opj_image_t* header = nullptr;
     const bool read = opj_read_header(stream.get(), codec.get(), &header);

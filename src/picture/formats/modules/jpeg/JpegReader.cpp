@@ -291,7 +291,7 @@ bool decodeBand(BandDecoder& d, const QImage& image, J_COLOR_SPACE colours, ucha
 std::vector<JpegBand> bandsOf(const Session& s, QIODevice& file, LoadBudget::Claim& claim,
                               QByteArray& bytes) {
     const qint64 pixels = qint64(s.info.image_width) * s.info.image_height;
-    const int count = bandsFor(pixels);
+    const int count = std::min(bandsFor(pixels), claim.cores());
     if (count < 2 || JpegBands::intervalRows(s.info) == 0 || file.isSequential() ||
         claim.bytes() + pixels * 4 + file.size() + bandBuffers(s.info, size_t(count)) >
             claim.budget().total())

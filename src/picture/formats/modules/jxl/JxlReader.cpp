@@ -161,8 +161,7 @@ DecodedPicture JxlReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
     allocations.largest = size_t(claim.budget().total());
     const JxlMemoryManager memory{&allocations, allocate, release};
     const DecoderHandle decoder(JxlDecoderCreate(&memory));
-    const Runner runner(
-        JxlThreadParallelRunnerCreate(&memory, JxlThreadParallelRunnerDefaultNumWorkerThreads()));
+    const Runner runner(JxlThreadParallelRunnerCreate(&memory, size_t(claim.cores())));
     if (!decoder || !runner)
         outOfMemory();
     JxlDecoder* jxl = decoder.get();
