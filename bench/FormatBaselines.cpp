@@ -8,6 +8,7 @@
 #include <QtEndian>
 
 #include <ImfRgbaFile.h>
+#include <ImfThreading.h>
 #include <avif/avif.h>
 #include <jxl/decode.h>
 #include <jxl/thread_parallel_runner.h>
@@ -184,9 +185,10 @@ void jp2On(const QString& path, int threads) {
     benchmark::DoNotOptimize(image->comps[0].data);
 }
 
-// The file read through OpenEXR's own stream into a new buffer of half-float RGBA.
-void exr(const QString& path) {
-    Imf::RgbaInputFile input(path.toLocal8Bit().constData());
+// The file read through OpenEXR's own stream into a new buffer of half-float RGBA, its chunks on `threads`.
+void exrOn(const QString& path, int threads) {
+    Imf::setGlobalThreadCount(threads > 1 ? threads : 0);
+    Imf::RgbaInputFile input(path.toLocal8Bit().constData(), threads > 1 ? threads : 0);
     const Imath::Box2i window = input.dataWindow();
     const size_t width = size_t(window.max.x - window.min.x + 1);
     const size_t height = size_t(window.max.y - window.min.y + 1);
@@ -313,6 +315,14 @@ void jp2(const QString& path) {
 
 void jp2OnOneThread(const QString& path) {
     jp2On(path, 1);
+}
+
+void exr(const QString& path) {
+    exrOn(path, everyCore());
+}
+
+void exrOnOneThread(const QString& path) {
+    exrOn(path, 1);
 }
 
 } // namespace baseline

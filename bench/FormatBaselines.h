@@ -15,6 +15,7 @@ void jxl(const QString& path);
 void jp2(const QString& path);
 void jp2OnOneThread(const QString& path);
 void exr(const QString& path);
+void exrOnOneThread(const QString& path);
 void raw(const QString& path);
 void svg(const QString& path);
 void qoi(const QString& path);

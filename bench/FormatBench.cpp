@@ -41,7 +41,7 @@ const ModuleFormat moduleFormats[] = {
     {"JP2", [] { return madeBy("opj_compress -I -r 20 -i {photo} -o photo.jp2"); }, "opj_decode of the file",
      baseline::jp2, 4, baseline::jp2OnOneThread},
     {"EXR", [] { return BenchPictures::exr(photoSize); }, "RgbaInputFile readPixels of the file",
-     baseline::exr},
+     baseline::exr, 8, baseline::exrOnOneThread},
     {"DNG", [] { return BenchPictures::dng(photoSize); }, "LibRaw unpack and dcraw_process, same settings",
      baseline::raw, 4},
     // librsvg draws each translucent disc through a layer of the whole canvas: seconds a drawing.

@@ -218,18 +218,26 @@ void PicturePixelsTest::readsLosslessFilesExactly_data() {
 }
 
 void PicturePixelsTest::decodesAlikeOnOneCoreAndOnSeveral_data() {
-    QTest::addColumn<QString>("command");
-    // Large enough for every library to split it: several tiles, groups and code-blocks.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    // Large enough for every library to split it: several tiles, groups, code-blocks and chunks.
     tools_.save(pictures::coordinates(1200, 900), "large.png");
-    QTest::newRow("avif in four tiles") << "avifenc -s 10 --tilerowslog2 1 --tilecolslog2 1 large.png p.avif";
-    QTest::newRow("jpeg 2000") << "opj_compress -i large.png -o p.jp2";
-    QTest::newRow("heic") << "heif-enc -q 50 large.png -o p.heic";
-    QTest::newRow("jpeg xl") << "cjxl large.png p.jxl";
+    const auto made = [this](const char* row, const QString& command) {
+        QTest::newRow(row) << command.split(' ').last() << tools_.run(command);
+    };
+    made("avif in four tiles", "avifenc -s 10 --tilerowslog2 1 --tilecolslog2 1 large.png p.avif");
+    made("jpeg 2000", "opj_compress -i large.png -o p.jp2");
+    made("heic", "heif-enc -q 50 large.png -o p.heic");
+    made("jpeg xl", "cjxl large.png p.jxl");
+    QTest::newRow("openexr") << "p.exr" << test::writeExr(test::ExrShape(400, 300, [](int x, int y) {
+        return test::LinearPixel{x / 400.0f, y / 300.0f, 0.25f, 1};
+    }));
 }
 
 void PicturePixelsTest::decodesAlikeOnOneCoreAndOnSeveral() {
-    QFETCH(QString, command);
-    const QString path = write(command.split(' ').last(), tools_.run(command));
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    const QString path = write(name, bytes);
     const QImage one = TestLoader(256 * megabyte, sandboxedFormats(), 1).load(path);
     QVERIFY(!one.isNull());
     QCOMPARE(TestLoader(256 * megabyte, sandboxedFormats(), 4).load(path), one);

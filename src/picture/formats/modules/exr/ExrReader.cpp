@@ -2,6 +2,7 @@
 
 #include "desktop/Failure.h"
 #include "picture/PictureFailures.h"
+#include "picture/RowBands.h"
 #include "picture/formats/FormatModule.h"
 
 #include <QtEndian>
@@ -21,6 +22,7 @@
 #include <ImfIO.h>
 #include <ImfRgbaFile.h>
 #include <ImfStandardAttributes.h>
+#include <ImfThreading.h>
 #include <ImfTileDescription.h>
 #include <ImfVersion.h>
 
@@ -220,26 +222,37 @@ DecodedPicture ExrReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
     if (width <= 0 || height <= 0)
         invalidPicture();
     const QSize size(int(std::min<qint64>(width, 1 << 30)), int(std::min<qint64>(height, 1 << 30)));
-    // A few lines of half floats, OpenEXR's offsets of its chunks and its own buffers.
+    // Chunks decoded side by side, each core's into buffers of its own, and their lines turned into pixels
+    // in bands.
+    const int cores = claim.cores();
+    const int lines = linesAtOnce * cores * 4;
+    // Those lines of half floats, OpenEXR's offsets of its chunks and its own buffers.
     const qint64 buffers =
-        width * linesAtOnce * qint64(sizeof(Imf::Rgba)) + height * 8 + libraryBuffers(header, width);
+        width * lines * qint64(sizeof(Imf::Rgba)) + height * 8 + libraryBuffers(header, width) * cores;
     claim.budget().refuseIfTooLarge(size, claim.bytes() + buffers);
 
     DecodedPicture decoded;
     decoded.image = claim.rgb32(size.width(), size.height(), buffers);
     library([&] {
-        Imf::RgbaInputFile input(stream, layer, 0);
+        if (cores > 1)
+            Imf::setGlobalThreadCount(cores); // one helper, one picture: the pool is this picture's
+        Imf::RgbaInputFile input(stream, layer, cores > 1 ? cores : 0);
         const Primaries primaries(input.header());
-        std::vector<Imf::Rgba> lines(size_t(width) * linesAtOnce);
-        for (int row = 0; row < size.height(); row += linesAtOnce) {
-            const int count = std::min(linesAtOnce, size.height() - row);
+        std::vector<Imf::Rgba> read(size_t(width) * size_t(lines));
+        uchar* const pixels = decoded.image.bits();
+        const qsizetype bytesPerLine = decoded.image.bytesPerLine();
+        for (int row = 0; row < size.height(); row += lines) {
+            const int count = std::min(lines, size.height() - row);
             const int y = window.min.y + row;
-            input.setFrameBuffer(Imf::ComputeBasePointer(lines.data(), Imath::V2i(window.min.x, y), width), 1,
+            input.setFrameBuffer(Imf::ComputeBasePointer(read.data(), Imath::V2i(window.min.x, y), width), 1,
                                  size_t(width));
             input.readPixels(y, y + count - 1);
-            for (int line = 0; line < count; ++line)
-                convertRow(lines.data() + line * width, int(width), primaries,
-                           decoded.image.scanLine(row + line));
+            inBands(std::min(cores, count), [&](int band) {
+                const int bands = std::min(cores, count);
+                for (int line = count * band / bands; line < count * (band + 1) / bands; ++line)
+                    convertRow(read.data() + line * width, int(width), primaries,
+                               pixels + (row + line) * bytesPerLine);
+            });
         }
         return 0;
     });
