@@ -138,9 +138,10 @@ void HostilePicturesTest::theNextPicturesHelperWaitsAlone() {
     QTRY_COMPARE(decoderHelpers().size(), std::size_t(1));
     QCOMPARE_NE(decoderHelpers().front(), waiting);
 
-    kill(decoderHelpers().front(), SIGKILL);
+    const pid_t next = decoderHelpers().front();
+    kill(next, SIGKILL);
     siginfo_t gone{};
-    waitid(P_PID, id_t(decoderHelpers().front()), &gone, WEXITED | WNOWAIT); // left for the program to reap
+    waitid(P_PID, id_t(next), &gone, WEXITED | WNOWAIT); // left for the program to reap
     openPlain();
 }
 

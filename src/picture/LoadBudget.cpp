@@ -18,6 +18,9 @@ constexpr qint64 bytesPerPixel = 4; // every picture ends up as 32-bit RGB, what
 // beside the window gains more than its page faults cost the window; a larger one would make the first
 // frame late, and could not be shown in it anyway.
 constexpr qint64 smallLoad = 128 * megabyte;
+// The most threads a load decodes on: each takes buffers of its own and a stack of 8 MB out of the margin
+// a decoder helper may map beyond its claims, and libraries gain little beyond eight.
+constexpr int mostCores = 8;
 
 } // namespace
 
@@ -40,9 +43,9 @@ LoadBudget::Claim::~Claim() {
 
 int LoadBudget::Claim::cores() const {
     if (budget_->lender_)
-        return std::clamp(budget_->lender_->cores(), 1, machineCores());
+        return std::clamp(budget_->lender_->cores(), 1, std::min(machineCores(), mostCores));
     const std::lock_guard lock(budget_->mutex_);
-    return std::max(1, budget_->cores_ / std::max(1, budget_->claims_));
+    return std::clamp(budget_->cores_ / std::max(1, budget_->claims_), 1, mostCores);
 }
 
 void LoadBudget::Claim::grow(qint64 bytes) {

@@ -46,7 +46,7 @@ public:
         }
         qint64 bytes() const { return bytes_; }
         const LoadBudget& budget() const { return *budget_; }
-        // The threads this load may decode on now: at least one.
+        // The threads this load may decode on now: at least one, at most eight.
         int cores() const;
 
     private:

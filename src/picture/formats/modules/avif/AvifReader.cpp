@@ -2,11 +2,13 @@
 
 #include "desktop/Owned.h"
 #include "picture/PictureFailures.h"
+#include "picture/RowBands.h"
 #include "picture/formats/FinalPixels.h"
 #include "picture/formats/FormatModule.h"
 #include "picture/formats/WholeFile.h"
 #include "picture/formats/modules/avif/AvifDeclaredSize.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -62,6 +64,36 @@ QRect cleanAperture(avifDecoder& decoder) {
                                              &decoder.diag))
         invalidPicture();
     return QRect(int(crop.x), int(crop.y), int(crop.width), int(crop.height));
+}
+
+// Turns the planes into pixels that start opaque, in bands on the load's cores where each pixel is turned
+// from its own samples alone (no chroma shared between rows): a band is the picture's planes from its first
+// row on, with its height.
+void toRgb(const avifImage& image, const avifRGBImage& rgb, bool opaqueFirst, int cores) {
+    const bool rowsApart =
+        image.yuvFormat == AVIF_PIXEL_FORMAT_YUV444 || image.yuvFormat == AVIF_PIXEL_FORMAT_YUV400;
+    const int height = int(image.height);
+    const int bands = rowsApart ? std::min(cores, height) : 1;
+    std::vector<avifResult> results(size_t(bands), AVIF_RESULT_OK);
+    inBands(bands, [&](int band) {
+        const int first = int(qint64(height) * band / bands);
+        const int end = int(qint64(height) * (band + 1) / bands);
+        avifImage part = image; // sharing its planes, never destroyed
+        part.height = quint32(end - first);
+        for (int plane = 0; plane < AVIF_PLANE_COUNT_YUV; ++plane)
+            if (part.yuvPlanes[plane])
+                part.yuvPlanes[plane] += qsizetype(first) * image.yuvRowBytes[plane];
+        if (part.alphaPlane)
+            part.alphaPlane += qsizetype(first) * image.alphaRowBytes;
+        avifRGBImage rows = rgb;
+        rows.height = part.height;
+        rows.pixels += qsizetype(first) * rgb.rowBytes;
+        if (opaqueFirst)
+            std::memset(rows.pixels, 0xFF, size_t(rows.rowBytes) * rows.height);
+        results[size_t(band)] = avifImageYUVToRGB(&part, &rows);
+    });
+    for (const avifResult result : results)
+        check(result);
 }
 
 } // namespace
@@ -131,11 +163,10 @@ DecodedPicture AvifReader::decode(QIODevice& file, LoadBudget::Claim& claim, Pro
         rgb.pixels = uncut.data();
         rgb.rowBytes = quint32(image.width * pixelBytes);
     } else {
-        std::memset(decoded.image.bits(), 0xFF, size_t(decoded.image.sizeInBytes()));
         rgb.pixels = decoded.image.bits();
         rgb.rowBytes = quint32(decoded.image.bytesPerLine());
     }
-    check(avifImageYUVToRGB(&image, &rgb));
+    toRgb(image, rgb, !cropped, claim.cores());
     for (int y = 0; cropped && y < kept.height(); ++y)
         std::memcpy(decoded.image.scanLine(y),
                     uncut.data() + (kept.y() + y) * qsizetype(rgb.rowBytes) + kept.x() * pixelBytes,
