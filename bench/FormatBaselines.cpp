@@ -42,8 +42,10 @@ namespace {
     throw std::runtime_error(std::string(library) + " refused " + path.toStdString());
 }
 
+// The threads the program's reader gets for a picture loaded alone.
 int everyCore() {
-    return picture::LoadBudget::machineCores();
+    picture::LoadBudget alone(1);
+    return alone.claim().cores();
 }
 
 } // namespace

@@ -31,11 +31,15 @@ void inBands(int bands, const std::function<void(int band)>& work) {
         work(band);
 }
 
-void inRowBands(int rows, qint64 pixels, const std::function<void(int first, int end)>& work) {
-    const int bands = bandsFor(pixels);
+void inBandsOfRows(int rows, int bands, const std::function<void(int first, int end)>& work) {
+    bands = std::clamp(bands, 1, std::max(rows, 1));
     inBands(bands, [&](int band) {
         work(int(qint64(rows) * band / bands), int(qint64(rows) * (band + 1) / bands));
     });
+}
+
+void inRowBands(int rows, qint64 pixels, const std::function<void(int first, int end)>& work) {
+    inBandsOfRows(rows, bandsFor(pixels), work);
 }
 
 } // namespace picture

@@ -14,8 +14,11 @@ int bandsFor(qint64 pixels);
 // or on this thread after the first where no thread can be started. Returns once every band is done.
 void inBands(int bands, const std::function<void(int band)>& work);
 
-// Runs `work` over consecutive bands of the rows [0, rows), as many as bandsFor the pixels. Bands share
-// no rows, so work that touches only its own rows needs no locking.
+// Runs `work` over `bands` consecutive bands of the rows [0, rows), no more bands than rows. Bands share no
+// rows, so work that touches only its own rows needs no locking.
+void inBandsOfRows(int rows, int bands, const std::function<void(int first, int end)>& work);
+
+// The same, as many bands as bandsFor the pixels.
 void inRowBands(int rows, qint64 pixels, const std::function<void(int first, int end)>& work);
 
 } // namespace picture

@@ -8,8 +8,8 @@
 #include "picture/formats/WholeFile.h"
 #include "picture/formats/modules/avif/AvifDeclaredSize.h"
 
-#include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include <avif/avif.h>
@@ -72,12 +72,9 @@ QRect cleanAperture(avifDecoder& decoder) {
 void toRgb(const avifImage& image, const avifRGBImage& rgb, bool opaqueFirst, int cores) {
     const bool rowsApart =
         image.yuvFormat == AVIF_PIXEL_FORMAT_YUV444 || image.yuvFormat == AVIF_PIXEL_FORMAT_YUV400;
-    const int height = int(image.height);
-    const int bands = rowsApart ? std::min(cores, height) : 1;
-    std::vector<avifResult> results(size_t(bands), AVIF_RESULT_OK);
-    inBands(bands, [&](int band) {
-        const int first = int(qint64(height) * band / bands);
-        const int end = int(qint64(height) * (band + 1) / bands);
+    std::mutex resultLock;
+    avifResult result = AVIF_RESULT_OK;
+    inBandsOfRows(int(image.height), rowsApart ? cores : 1, [&](int first, int end) {
         avifImage part = image; // sharing its planes, never destroyed
         part.height = quint32(end - first);
         for (int plane = 0; plane < AVIF_PLANE_COUNT_YUV; ++plane)
@@ -90,10 +87,12 @@ void toRgb(const avifImage& image, const avifRGBImage& rgb, bool opaqueFirst, in
         rows.pixels += qsizetype(first) * rgb.rowBytes;
         if (opaqueFirst)
             std::memset(rows.pixels, 0xFF, size_t(rows.rowBytes) * rows.height);
-        results[size_t(band)] = avifImageYUVToRGB(&part, &rows);
+        const avifResult made = avifImageYUVToRGB(&part, &rows);
+        const std::lock_guard lock(resultLock);
+        if (result == AVIF_RESULT_OK)
+            result = made;
     });
-    for (const avifResult result : results)
-        check(result);
+    check(result);
 }
 
 } // namespace

@@ -247,9 +247,8 @@ DecodedPicture ExrReader::decode(QIODevice& file, LoadBudget::Claim& claim, Prog
             input.setFrameBuffer(Imf::ComputeBasePointer(read.data(), Imath::V2i(window.min.x, y), width), 1,
                                  size_t(width));
             input.readPixels(y, y + count - 1);
-            inBands(std::min(cores, count), [&](int band) {
-                const int bands = std::min(cores, count);
-                for (int line = count * band / bands; line < count * (band + 1) / bands; ++line)
+            inBandsOfRows(count, cores, [&](int first, int end) {
+                for (int line = first; line < end; ++line)
                     convertRow(read.data() + line * width, int(width), primaries,
                                pixels + (row + line) * bytesPerLine);
             });
